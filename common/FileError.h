@@ -1,0 +1,23 @@
+// The one error type of the kit's file handling. Its text is the complete German message that
+// a program shows (on standard error or in a message box); the fields say where it happened.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kit {
+
+class FileError : public std::runtime_error {
+ public:
+  // Puzzle and Line are 1-based and 0 when the message is about the file as a whole.
+  FileError(std::string message, long long puzzle = 0, long long line = 0)
+      : std::runtime_error(std::move(message)), Puzzle(puzzle), Line(line) {}
+
+  long long Puzzle;
+  long long Line;
+};
+
+// German text for an errno value, for messages about files that cannot be opened or written.
+std::string SystemErrorText(int errorNumber);
+
+}  // namespace kit

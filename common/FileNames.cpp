@@ -1,0 +1,42 @@
+#include "FileNames.h"
+
+#include <algorithm>
+#include <string>
+#include <system_error>
+
+namespace kit {
+namespace {
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+bool IsRegularFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+                                                          std::string_view name) {
+  const std::filesystem::path exact = folder / std::filesystem::path(name);
+  if (IsRegularFile(exact)) return exact;
+
+  std::optional<std::string> best;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    if (EqualIgnoringAsciiCase(entry, name) && IsRegularFile(it->path()) &&
+        (!best || entry < *best)) {
+      best = entry;
+    }
+  }
+  if (!best) return std::nullopt;
+  return folder / *best;
+}
+
+}  // namespace kit

@@ -1,0 +1,17 @@
+// Finding the kit's files by name without regard to letter case. The writers create "IN.TXT"
+// and "OUT.TXT", while the readers ask for "IN.txt"; on file systems that tell case apart the
+// readers must still find the file.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace kit {
+
+// The path of the regular file `name` in `folder`: the exact spelling if it exists, otherwise
+// the first entry (in byte order) whose name equals `name` ignoring ASCII case. Empty if none.
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+                                                          std::string_view name);
+
+}  // namespace kit

@@ -1,0 +1,191 @@
+#include "TextFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "FileError.h"
+
+namespace kit {
+namespace {
+
+constexpr std::size_t WriteBufferSize = 1 << 20;
+constexpr std::size_t ReadBufferSize = 1 << 20;
+
+}  // namespace
+
+std::string SystemErrorText(int errorNumber) {
+  switch (errorNumber) {
+    case ENOENT:
+      return "Datei oder Ordner nicht vorhanden";
+    case EACCES:
+    case EPERM:
+      return "keine Berechtigung";
+    case ENOSPC:
+      return "kein Platz mehr auf dem Datenträger";
+    case EDQUOT:
+      return "Speicherkontingent erschöpft";
+    case EROFS:
+      return "das Dateisystem ist schreibgeschützt";
+    case EISDIR:
+      return "ist ein Ordner";
+    case ENOTDIR:
+      return "ein Teil des Pfades ist kein Ordner";
+    case EIO:
+      return "Ein-/Ausgabefehler";
+    default:
+      return std::string("Systemfehler ") + std::to_string(errorNumber) + " (" +
+             std::strerror(errorNumber) + ")";
+  }
+}
+
+ReplacingFile::ReplacingFile(std::filesystem::path target, std::string shownName)
+    : target_(std::move(target)),
+      shownName_(std::move(shownName)),
+      buffer_(std::make_unique<char[]>(WriteBufferSize)) {
+  temporary_ = target_;
+  temporary_ += ".tmp";
+  descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (descriptor_ < 0) {
+    throw FileError("Die Datei " + shownName_ + " kann nicht angelegt werden (" +
+                    temporary_.string() + "): " + SystemErrorText(errno) + ".");
+  }
+}
+
+ReplacingFile::~ReplacingFile() {
+  if (descriptor_ >= 0) {
+    ::close(descriptor_);
+    ::unlink(temporary_.c_str());
+  }
+}
+
+void ReplacingFile::Write(std::string_view bytes) {
+  if (bytes.size() > WriteBufferSize - used_) {
+    FlushBuffer();
+    if (bytes.size() > WriteBufferSize) {
+      WriteAll(bytes.data(), bytes.size());  // larger than the buffer: no point in copying it
+      return;
+    }
+  }
+  std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+void ReplacingFile::FlushBuffer() {
+  WriteAll(buffer_.get(), used_);
+  used_ = 0;
+}
+
+void ReplacingFile::WriteAll(const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(descriptor_, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) Fail(written < 0 ? errno : EIO);
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void ReplacingFile::Commit() {
+  FlushBuffer();
+  const int descriptor = descriptor_;
+  descriptor_ = -1;
+  if (::close(descriptor) != 0) {
+    const int error = errno;
+    ::unlink(temporary_.c_str());
+    throw FileError("Die Datei " + shownName_ +
+                    " kann nicht geschrieben werden: " + SystemErrorText(error) + ".");
+  }
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary_.c_str());
+    throw FileError("Die Datei " + shownName_ +
+                    " kann nicht ersetzt werden: " + SystemErrorText(error) + ".");
+  }
+}
+
+void ReplacingFile::Fail(int errorNumber) {
+  ::close(descriptor_);
+  ::unlink(temporary_.c_str());
+  descriptor_ = -1;
+  throw FileError("Die Datei " + shownName_ +
+                  " kann nicht geschrieben werden: " + SystemErrorText(errorNumber) +
+                  ". Eine frühere " + shownName_ + " bleibt unverändert.");
+}
+
+LineReader::LineReader(const std::filesystem::path& path, std::string shownName)
+    : shownName_(std::move(shownName)),
+      buffer_(std::make_unique<char[]>(ReadBufferSize)),
+      capacity_(ReadBufferSize) {
+  descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor_ < 0) {
+    throw FileError("Die Datei " + shownName_ +
+                    " kann nicht geöffnet werden: " + SystemErrorText(errno) + ".");
+  }
+}
+
+LineReader::~LineReader() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+}
+
+bool LineReader::Refill() {
+  if (atEnd_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == capacity_) {
+    // A single line longer than the buffer: grow it.
+    auto bigger = std::make_unique<char[]>(capacity_ * 2);
+    std::memcpy(bigger.get(), buffer_.get(), end_);
+    buffer_ = std::move(bigger);
+    capacity_ *= 2;
+  }
+  for (;;) {
+    const ssize_t got = ::read(descriptor_, buffer_.get() + end_, capacity_ - end_);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      throw FileError("Die Datei " + shownName_ +
+                      " kann nicht gelesen werden: " + SystemErrorText(errno) + ".");
+    }
+    if (got == 0) {
+      atEnd_ = true;
+      return false;
+    }
+    end_ += static_cast<std::size_t>(got);
+    return true;
+  }
+}
+
+bool LineReader::ReadLine(std::string_view& line) {
+  std::size_t scanned = begin_;
+  for (;;) {
+    const void* found = std::memchr(buffer_.get() + scanned, '\n', end_ - scanned);
+    if (found != nullptr) {
+      const std::size_t newline =
+          static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.get());
+      std::size_t stop = newline;
+      if (stop > begin_ && buffer_[stop - 1] == '\r') --stop;
+      line = std::string_view(buffer_.get() + begin_, stop - begin_);
+      begin_ = newline + 1;
+      ++linesRead_;
+      return true;
+    }
+    const std::size_t scannedFromBegin = end_ - begin_;
+    if (!Refill()) break;
+    scanned = begin_ + scannedFromBegin;
+  }
+  if (begin_ == end_) return false;
+  // The last line of a file without a final line end.
+  std::size_t stop = end_;
+  if (buffer_[stop - 1] == '\r') --stop;
+  line = std::string_view(buffer_.get() + begin_, stop - begin_);
+  begin_ = end_;
+  ++linesRead_;
+  return true;
+}
+
+}  // namespace kit

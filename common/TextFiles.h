@@ -1,0 +1,84 @@
+// Byte-exact text output and line input for the kit's files. Line ends are written as explicit
+// "\r\n"; nothing translates them.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kit {
+
+// Where formatted bytes go: a file being written, or a string in tests.
+class TextSink {
+ public:
+  virtual ~TextSink() = default;
+  virtual void Write(std::string_view bytes) = 0;
+  void WriteLine(std::string_view text) {
+    Write(text);
+    Write("\r\n");
+  }
+};
+
+class StringSink final : public TextSink {
+ public:
+  void Write(std::string_view bytes) override { Text.append(bytes); }
+  std::string Text;
+};
+
+// Writes a file so that it replaces `target` only when it is complete: the bytes go through a
+// buffer into a temporary file beside the target, and Commit() renames it over the target.
+// Until then an earlier file of that name stays as it was; without Commit() the destructor
+// removes the temporary file. Errors throw FileError with a German message that names `shownName`.
+class ReplacingFile final : public TextSink {
+ public:
+  ReplacingFile(std::filesystem::path target, std::string shownName);
+  ~ReplacingFile() override;
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  void Write(std::string_view bytes) override;
+  void Commit();
+
+  const std::filesystem::path& TemporaryPath() const { return temporary_; }
+
+ private:
+  void FlushBuffer();
+  void WriteAll(const char* data, std::size_t size);
+  [[noreturn]] void Fail(int errorNumber);
+
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  std::string shownName_;
+  int descriptor_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+// Reads a file line by line through a large buffer. A line ends at LF; a CR just before the LF
+// is not part of the line, and the last line may lack its line end.
+class LineReader {
+ public:
+  LineReader(const std::filesystem::path& path, std::string shownName);
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The next line, valid until the next call; false at the end of the file.
+  bool ReadLine(std::string_view& line);
+  long long LinesRead() const { return linesRead_; }
+
+ private:
+  bool Refill();
+
+  std::string shownName_;
+  int descriptor_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool atEnd_ = false;
+  long long linesRead_ = 0;
+};
+
+}  // namespace kit
