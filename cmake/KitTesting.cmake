@@ -1,6 +1,7 @@
 # add_kit_test(<name> SOURCES <files...> LIBS <targets...> [QT])
 # One GoogleTest executable per area; every test case becomes a CTest test.
-# QT marks tests that need a (headless) Qt platform.
+# QT marks tests that need a (headless) Qt platform. KIT_BIN_DIR tells tests where the built
+# programs are.
 include(GoogleTest)
 
 function(add_kit_test name)
@@ -15,4 +16,17 @@ function(add_kit_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${env}" LABELS "${name}")
+endfunction()
+
+# add_kit_qt_test(<name> SOURCES <files...> LIBS <targets...>)
+# One Qt Test executable (QTEST_MAIN) for a window, run on the headless offscreen platform.
+function(add_kit_qt_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test kit_options)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+    LABELS ${name})
 endfunction()
