@@ -94,6 +94,19 @@ Cells3 AtMostOneCandidate(const SolverState& s, Cells3* exactlyOne) {
   return Store(Load(s.Empty) & ~twice);
 }
 
+// The boxes (bit b for box b) in which a digit has at most one place left.
+unsigned BoxesWithAtMostOnePlace(const Cells3& candidates) {
+  constexpr std::uint32_t LeftBox = 0x7 | 0x7 << 9 | 0x7 << 18;
+  const Vector all = Load(candidates);
+  Vector byStack{};  // lane k: bit j when box 3k + j has at most one place
+  for (unsigned j = 0; j < 3; ++j) {
+    const Vector places = all & (LeftBox << (3 * j));
+    const Vector single = ((places & (places - 1)) == 0) & (1u << j);
+    byStack |= single;
+  }
+  return byStack[0] | byStack[1] << 3 | byStack[2] << 6;
+}
+
 void SetCell(SolverState& s, int cell, int digit) {
   s.Record.Cells[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(digit);
 }
@@ -263,17 +276,19 @@ int Rekursiv::ChooseCell(const SolverState& s) const {
     plane2 ^= c1;
     plane3 |= c2;
   }
-  const int from = LastCell + 1 > 80 ? 81 : LastCell + 1;
-  auto firstInScanOrder = [from](const Cells3& cells) {
-    const int cell = FirstFrom(cells, from);
-    return cell >= 0 ? cell : FirstFrom(cells, 0);
+  // The scan starts behind LastCell and wraps around to cell 0.
+  const int from = LastCell + 1;
+  auto firstInScanOrder = [from](Vector cells) {
+    if ((cells[0] | cells[1] | cells[2]) == 0) return -1;
+    const Cells3 set = Store(cells);
+    const int cell = from > 80 ? -1 : FirstFrom(set, from);
+    return cell >= 0 ? cell : FirstFrom(set, 0);
   };
   const Vector empty = Load(s.Empty);
-  int cell = firstInScanOrder(Store(empty & ~plane3 & ~plane2 & ~(plane1 & plane0)));
+  int cell = firstInScanOrder(empty & ~plane3 & ~plane2 & ~(plane1 & plane0));
   for (int n = 3; cell < 0 && n <= 8; ++n) {
-    const Vector withCount = empty & ((n & 1) ? plane0 : ~plane0) & ((n & 2) ? plane1 : ~plane1) &
-                             ((n & 4) ? plane2 : ~plane2) & ((n & 8) ? plane3 : ~plane3);
-    cell = firstInScanOrder(Store(withCount));
+    cell = firstInScanOrder(empty & ((n & 1) ? plane0 : ~plane0) & ((n & 2) ? plane1 : ~plane1) &
+                            ((n & 4) ? plane2 : ~plane2) & ((n & 8) ? plane3 : ~plane3));
   }
   return cell < 0 ? 0 : cell;
 }
@@ -375,19 +390,21 @@ bool Rekursiv::FillBoxSingles(SolverState& s) const {
     const int placed = s.DigitCount[static_cast<std::size_t>(d)];
     if (placed < 3 || placed > 8) continue;
     const Cells3& candidates = s.Candidates[static_cast<std::size_t>(d - 1)];
-    // The boxes without d, in order; placing d in one of them adds no other box.
-    for (unsigned lacking = ~s.BoxesWith[static_cast<std::size_t>(d)] & 0x1FFu; lacking != 0;
-         lacking &= lacking - 1) {
-      const int b = std::countr_zero(lacking);
+    const unsigned lacking = ~s.BoxesWith[static_cast<std::size_t>(d)] & 0x1FFu;
+    // Boxes without d, in order, that have no place or one place left for it. A placement only
+    // takes places away, so the boxes after it are looked at again.
+    for (unsigned from = 0;;) {
+      const unsigned due = BoxesWithAtMostOnePlace(candidates) & lacking & (0x1FFu << from);
+      if (due == 0) break;
+      const int b = std::countr_zero(due);
       // A box lies within one word; its cells in index order are its cells row by row.
       const auto k = static_cast<std::size_t>(b / 3);
       const std::uint32_t places = candidates[k] & BoxBits[static_cast<std::size_t>(b)][k];
       if (places == 0) return false;  // no place left for d in this box
-      if ((places & (places - 1)) == 0) {
-        const int cell = 27 * static_cast<int>(k) + std::countr_zero(places);
-        SetCell(s, cell, d);
-        PlaceDigit(s, cell);
-      }
+      const int cell = 27 * static_cast<int>(k) + std::countr_zero(places);
+      SetCell(s, cell, d);
+      PlaceDigit(s, cell);
+      from = static_cast<unsigned>(b) + 1;
     }
   }
   const int filled = s.Record.Filled;
