@@ -181,24 +181,31 @@ void Rekursiv::SolveSudoku(PuzzleRecord& record) {
 }
 
 // Enters the givens in cell order; false at the first digit repeated in a row, column or box
-// (the state is then discarded). The candidate sets are worked out once at the end: a digit
-// excludes itself from the peers of every cell that holds it.
+// (the state is then discarded). The given cells are found first without a branch per cell, since
+// whether a cell is given follows no pattern. The candidate sets are worked out once at the end: a
+// digit excludes itself from the peers of every cell that holds it.
 bool Rekursiv::LoadGivens(SolverState& s) const {
-  Cells3 seen[10] = {};
-  for (int cell = 0; cell < CellCount; ++cell) {
-    const auto i = static_cast<std::size_t>(cell);
-    const int d = s.Record.Cells[i];
-    if (d == 0) continue;
-    if (d > 9) return false;  // no digit: the record stays as it was, with Status 0
-    const std::int16_t bit = DigitBit[static_cast<std::size_t>(d)];
-    ++s.DigitCount[static_cast<std::size_t>(d)];
-    ++s.Record.Filled;
-    Remove(s.Empty, cell);
-    seen[d] = Store(Load(seen[d]) | Load(PeerBits[i]));
-    if (AddDigit(s.RowSets[static_cast<std::size_t>(RowOf[i])], bit)) return false;
-    if (AddDigit(s.ColumnSets[static_cast<std::size_t>(ColumnOf[i])], bit)) return false;
-    if (AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i])) return false;
+  Cells3 given{};
+  for (std::size_t i = 0; i < 81; ++i) {
+    given[i / 27] |= static_cast<std::uint32_t>(s.Record.Cells[i] != 0) << (i % 27);
   }
+  Cells3 seen[10] = {};
+  for (std::size_t k = 0; k < 3; ++k) {
+    for (std::uint32_t bits = given[k]; bits != 0; bits &= bits - 1) {
+      const auto i = 27 * k + static_cast<std::size_t>(std::countr_zero(bits));
+      const int d = s.Record.Cells[i];
+      if (d > 9) return false;  // no digit: the record stays as it was, with Status 0
+      const std::int16_t bit = DigitBit[static_cast<std::size_t>(d)];
+      ++s.DigitCount[static_cast<std::size_t>(d)];
+      seen[d] = Store(Load(seen[d]) | Load(PeerBits[i]));
+      if (AddDigit(s.RowSets[static_cast<std::size_t>(RowOf[i])], bit)) return false;
+      if (AddDigit(s.ColumnSets[static_cast<std::size_t>(ColumnOf[i])], bit)) return false;
+      if (AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i])) return false;
+    }
+  }
+  s.Empty = Store(Load(s.Empty) & ~Load(given));
+  s.Record.Filled = static_cast<std::uint8_t>(s.Record.Filled + std::popcount(given[0]) +
+                                              std::popcount(given[1]) + std::popcount(given[2]));
   for (std::size_t d = 0; d < 9; ++d) s.Candidates[d] = Store(Load(s.Empty) & ~Load(seen[d + 1]));
   return true;
 }
@@ -227,20 +234,23 @@ void Rekursiv::PlaceDigitChained(SolverState& s, int cell) {
   // part; a peer left with one candidate gets it at once, and its own chain runs to its end before
   // the next peer of this cell is visited. Chains only ever take candidates away, so a peer is
   // looked at again when its turn comes.
-  for (const Cells3* unit : {&RowBits[static_cast<std::size_t>(RowOf[i])],
-                             &ColumnBits[static_cast<std::size_t>(ColumnOf[i])],
-                             &BoxBits[static_cast<std::size_t>(BoxOf[i])]}) {
-    for (std::size_t k = 0; k < 3; ++k) {
-      for (std::uint32_t peers = candidates[k] & (*unit)[k]; peers != 0; peers &= peers - 1) {
-        const int peer = 27 * static_cast<int>(k) + std::countr_zero(peers);
-        if (!Holds(candidates, peer)) continue;
-        Remove(candidates, peer);
-        if (ExclusionCount(s, peer) != 8) continue;
-        SetCell(s, peer, OnlyCandidate(s, peer));
-        PlaceDigitChained(s, peer);
-      }
+  auto visit = [&](std::size_t k, std::uint32_t unit) {
+    for (std::uint32_t peers = candidates[k] & unit; peers != 0; peers &= peers - 1) {
+      const int peer = 27 * static_cast<int>(k) + std::countr_zero(peers);
+      if (!Holds(candidates, peer)) continue;
+      Remove(candidates, peer);
+      if (ExclusionCount(s, peer) != 8) continue;
+      SetCell(s, peer, OnlyCandidate(s, peer));
+      PlaceDigitChained(s, peer);
     }
-  }
+  };
+  // A row and a box lie within one word, a column spans all three.
+  const auto rowWord = static_cast<std::size_t>(RowOf[i] / 3);
+  visit(rowWord, RowBits[static_cast<std::size_t>(RowOf[i])][rowWord]);
+  for (std::size_t k = 0; k < 3; ++k)
+    visit(k, ColumnBits[static_cast<std::size_t>(ColumnOf[i])][k]);
+  const auto boxWord = static_cast<std::size_t>(BoxOf[i] / 3);
+  visit(boxWord, BoxBits[static_cast<std::size_t>(BoxOf[i])][boxWord]);
   chainRepeated_ |= AddDigit(s.RowSets[static_cast<std::size_t>(RowOf[i])], bit);
   chainRepeated_ |= AddDigit(s.ColumnSets[static_cast<std::size_t>(ColumnOf[i])], bit);
   chainRepeated_ |= AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i]);

@@ -5,25 +5,27 @@
 namespace kit {
 namespace {
 
-// Parses an optionally negative decimal integer that fills `text` completely.
-// Returns false for anything else; sets `outOfRange` when its magnitude exceeds 9.
-bool ParseValue(std::string_view text, std::int32_t& value, bool& outOfRange) {
-  bool negative = false;
-  if (!text.empty() && text.front() == '-') {
-    negative = true;
-    text.remove_prefix(1);
+// Reads the next value of a line at `at`: an optionally negative decimal integer ending at a
+// comma or at the end of the line. Moves `at` behind the comma. False when there is none.
+bool NextValue(std::string_view line, std::size_t& at, std::int32_t& value, bool& outOfRange) {
+  const bool negative = at < line.size() && line[at] == '-';
+  if (negative) ++at;
+  const std::size_t first = at;
+  std::int32_t magnitude = 0;
+  while (at < line.size() && line[at] >= '0' && line[at] <= '9') {
+    if (magnitude < 1000) magnitude = magnitude * 10 + (line[at] - '0');  // saturates above 9
+    ++at;
   }
-  if (text.empty()) return false;
-  std::int64_t magnitude = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    if (magnitude < 1000) magnitude = magnitude * 10 + (c - '0');  // saturates, stays > 9
+  if (at == first) return false;
+  if (at < line.size()) {
+    if (line[at] != ',') return false;
+    ++at;
   }
   if (magnitude > 9) {
     outOfRange = true;
     magnitude = 9;
   }
-  value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  value = negative ? -magnitude : magnitude;
   return true;
 }
 
@@ -53,11 +55,12 @@ SolutionBlock ReadSolutionBlock(LineReader& in) {
       block.Line = in.LinesRead() + 1;
       return block;
     }
+    std::size_t at = 0;
     for (int c = 0; c < 9; ++c) {
-      const std::size_t comma = line.find(',');
-      const std::string_view field = line.substr(0, comma);
       std::int32_t value = 0;
-      if ((comma == std::string_view::npos && c < 8) || !ParseValue(field, value, outOfRange)) {
+      // A value is missing when the line ends early, or ends in a comma before the ninth.
+      if (!NextValue(line, at, value, outOfRange) ||
+          (c < 8 && at == line.size() && line.back() != ',')) {
         block.Status = BlockStatus::Malformed;
         block.Line = in.LinesRead();
         return block;
@@ -68,7 +71,6 @@ SolutionBlock ReadSolutionBlock(LineReader& in) {
       }
       block.Cells[static_cast<std::size_t>(9 * r + c)] =
           static_cast<std::uint8_t>(value < 0 ? -value : value);
-      line = comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
     }
     if (outOfRange && block.Line == 0) block.Line = in.LinesRead();
   }

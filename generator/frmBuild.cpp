@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTime>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "BuildInput.h"
 #include "BuildSudokus.h"
 #include "FileError.h"
+#include "PlainMessage.h"
 
 namespace {
 
@@ -85,11 +85,7 @@ frmBuild::frmBuild(std::filesystem::path folder, QWidget* parent)
   setTabOrder(txtTimer, txtAnzahl);
   btnOK->setFocus();
 
-  ShowMessage = [this](const QString& text) {
-    QMessageBox(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
-                this)
-        .exec();
-  };
+  ShowMessage = [this](const QString& text) { kit::ShowPlainMessage(this, text); };
   EndProgram = [](int status) { QCoreApplication::exit(status); };
 
   connect(btnOK, &QPushButton::clicked, this, &frmBuild::btnOK_Click);

@@ -1,0 +1,69 @@
+// Check's comparison run: every puzzle of IN.TXT is solved again with the shared search, and
+// Quadrin's block for it in OUT.TXT is judged against that result by outcome. The run stops at
+// the first wrong answer.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "PuzzleFile.h"
+#include "Rekursiv.h"
+#include "SolutionFile.h"
+
+namespace checker {
+
+enum class Verdict {
+  AllCorrect,   // "Alle Lösungen korrekt"
+  Wrong,        // the answer for puzzle Number is not correct
+  CannotJudge,  // a file is missing or IN.TXT is damaged: Message says which and where
+  Stopped,      // the progress callback asked to stop
+};
+
+struct CheckResult {
+  Verdict Kind = Verdict::CannotJudge;
+  std::int32_t Number = 0;  // the puzzle judged last (the wrong one for Verdict::Wrong)
+  std::string Message;      // the text to show: the verdict, or what went wrong
+  // How many of the judged puzzles had no solution, exactly one, several (by the own search).
+  std::array<std::int64_t, 3> Outcomes{};
+};
+
+// Called with the puzzle number every 1000 puzzles, before that puzzle is judged; false stops.
+using Progress = std::function<bool(std::int32_t number)>;
+
+// The verdict rules, by the outcome of the own search. Cells hold digits 0–9.
+class Judge {
+ public:
+  // `boxStart` is the search module's table of the boxes' top-left cells.
+  explicit Judge(const std::array<std::int32_t, 9>& boxStart) : BoxStart(boxStart) {}
+
+  // Whether `answer` (Status = the block's kind, Cells = its absolute values) is right for the
+  // puzzle `puzzle`, whose own result is `ownResult`.
+  bool AnswerIsCorrect(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& ownResult,
+                       const kit::PuzzleRecord& answer);
+
+  bool IsEmptyAnswer(const kit::PuzzleRecord& answer) const;
+  bool MatchesUniqueSolution(const kit::PuzzleRecord& ownResult,
+                             const kit::PuzzleRecord& answer) const;
+  bool FitsSeveralSolutions(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& answer);
+  // True when a digit repeats in a row, column or box; zeros are skipped.
+  bool HasRepeatedDigit(const kit::PuzzleRecord& grid);
+
+ private:
+  using Seen = std::array<std::int16_t, 10>;  // by digit: 0, or all bits set once seen
+  const std::array<std::int32_t, 9>& BoxStart;
+  Seen RowSeen{}, ColumnSeen{}, BoxSeen{};
+  const Seen NoneSeen{};
+};
+
+// The whole run in `folder`: IN.TXT and OUT.TXT, found whatever the case of their names.
+CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress);
+
+// The verdict texts.
+std::string WrongAnswerText(std::int32_t number);
+inline const char* const AllCorrectText = "Alle Lösungen korrekt";
+
+}  // namespace checker

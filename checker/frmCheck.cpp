@@ -1,0 +1,88 @@
+#include "frmCheck.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <iostream>
+
+#include "PlainMessage.h"
+
+frmCheck::frmCheck(std::filesystem::path folder, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      folder_(std::move(folder)) {
+  setObjectName(QStringLiteral("frmCheck"));
+  setWindowTitle(QStringLiteral("Check - SUDOKU-Lösungen"));
+  setFixedSize(695, 390);
+  QFont font(QStringLiteral("Arial"));  // every control's font
+  font.setPointSizeF(14.25);
+  font.setBold(true);
+  setFont(font);
+
+  lblDiesesTool =
+      new QLabel(QStringLiteral("Dieses Tool vergleicht die IN.TXT mit der OUT.TXT. "
+                                "Beim ersten Lösungsfehler wird der Vergleich beendet."),
+                 this);
+  lblDiesesTool->setGeometry(16, 16, 665, 57);
+  lblDiesesTool->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  lblDiesesTool->setWordWrap(true);
+
+  cmdStart = new QPushButton(QStringLiteral("Start"), this);
+  cmdStart->setGeometry(264, 336, 153, 33);
+
+  lblNr = new QLabel(QStringLiteral("0"), this);
+  lblNr->setGeometry(232, 264, 217, 33);
+  lblNr->setAlignment(Qt::AlignCenter);
+  lblNr->setFrameStyle(QFrame::Box | QFrame::Plain);
+  lblNr->setLineWidth(1);
+  lblNr->setBackgroundRole(QPalette::Base);  // the colours of a text field, not of the form
+  lblNr->setForegroundRole(QPalette::Text);
+  lblNr->setAutoFillBackground(true);
+
+  lblDiesesTool->setObjectName(QStringLiteral("lblDiesesTool"));
+  cmdStart->setObjectName(QStringLiteral("cmdStart"));
+  lblNr->setObjectName(QStringLiteral("lblNr"));
+  cmdStart->setFocus();
+
+  ShowMessage = [this](const QString& text) { kit::ShowPlainMessage(this, text); };
+  EndProgram = [](int status) { QCoreApplication::exit(status); };
+  Announce = [](const checker::CheckResult& result) {
+    std::ostream& out = ExitStatus(result.Kind) < 2 ? std::cout : std::cerr;
+    out << result.Message << std::endl;
+  };
+
+  connect(cmdStart, &QPushButton::clicked, this, &frmCheck::cmdStart_Click);
+}
+
+int frmCheck::ExitStatus(checker::Verdict verdict) {
+  switch (verdict) {
+    case checker::Verdict::AllCorrect:
+      return 0;
+    case checker::Verdict::Wrong:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
+void frmCheck::cmdStart_Click() {
+  if (running_) return;
+  running_ = true;
+  cmdStart->setEnabled(false);  // for the life of the program: one comparison per start
+  const checker::CheckResult result = checker::CheckIt(folder_, [this](std::int32_t number) {
+    lblNr->setText(QString::number(number));
+    QCoreApplication::processEvents();
+    return !closed_;
+  });
+  Announce(result);
+  if (result.Kind != checker::Verdict::Stopped) ShowMessage(QString::fromStdString(result.Message));
+  EndProgram(ExitStatus(result.Kind));
+}
+
+void frmCheck::closeEvent(QCloseEvent* event) {
+  closed_ = true;  // a run in progress stops at its next counter update
+  event->accept();
+  // A tool window does not end the program by closing; without a run, this window is the program.
+  if (!running_) EndProgram(0);
+}

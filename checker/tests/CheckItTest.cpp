@@ -1,0 +1,255 @@
+#include "CheckIt.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "BuildSudokus.h"
+#include "PuzzleMix.h"
+#include "Sudoku.h"
+#include "TempFolder.h"
+
+namespace checker {
+namespace {
+
+using kit::Board;
+using kit::PuzzleRecord;
+using kit::testing::GetFile;
+using kit::testing::PutFile;
+using kit::testing::TempFolder;
+
+constexpr std::array<std::int32_t, 9> Boxes = {0, 3, 6, 27, 30, 33, 54, 57, 60};
+
+Board Parse(const char* digits) {
+  Board b{};
+  for (std::size_t i = 0; i < 81; ++i) b[i] = static_cast<std::uint8_t>(digits[i] - '0');
+  return b;
+}
+
+PuzzleRecord Record(std::int16_t status, const Board& cells) {
+  PuzzleRecord r;
+  r.Status = status;
+  r.Cells = cells;
+  return r;
+}
+
+const Board Solution =
+    Parse("693784512487512936125963874932651487568247391741398625319475268856129743274836159");
+const Board Givens =
+    Parse("000000010400000000020000000000050407008000300001090000300400200050100000000806000");
+
+TEST(Judge, NoSolutionPassesOnlyAnEmptyAnswer) {
+  Judge judge(Boxes);
+  const PuzzleRecord own = Record(0, Givens);
+  EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(0, Board{})));
+  Board one{};
+  one[40] = 5;
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(0, one)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Board{})));
+}
+
+TEST(Judge, OneSolutionPassesOnlyThatSolutionDeclaredUnique) {
+  Judge judge(Boxes);
+  const PuzzleRecord own = Record(1, Solution);
+  EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Solution)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(2, Solution)));  // negated
+  Board swapped = Solution;
+  std::swap(swapped[0], swapped[1]);
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, swapped)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), Record(3, Solution), Record(1, Solution)));
+}
+
+TEST(Judge, SeveralSolutionsPassAnyGridKeepingTheGivensWithoutRepeats) {
+  Judge judge(Boxes);
+  Board givens{};
+  givens[0] = 6;
+  givens[80] = 9;
+  const PuzzleRecord puzzle = Record(0, givens), own = Record(2, Solution);
+  EXPECT_TRUE(judge.AnswerIsCorrect(puzzle, own, Record(2, Solution)));
+  Board holes = Solution;
+  for (std::size_t i = 1; i < 80; i += 2) holes[i] = 0;  // empty cells pass
+  EXPECT_TRUE(judge.AnswerIsCorrect(puzzle, own, Record(2, holes)));
+  holes[0] = 0;  // a given may not go missing
+  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(2, holes)));
+  Board repeat = Solution;
+  repeat[1] = repeat[2];  // a digit twice in row 0
+  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(2, repeat)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(1, Solution)));
+}
+
+TEST(Judge, HasRepeatedDigitLooksAtRowsColumnsAndBoxes) {
+  Judge judge(Boxes);
+  EXPECT_FALSE(judge.HasRepeatedDigit(Record(0, Solution)));
+  for (const auto& [a, b] : {std::pair{3, 7}, std::pair{13, 76}, std::pair{60, 80}}) {
+    Board twice{};
+    twice[static_cast<std::size_t>(a)] = twice[static_cast<std::size_t>(b)] = 4;
+    EXPECT_TRUE(judge.HasRepeatedDigit(Record(0, twice))) << a << " " << b;
+  }
+  EXPECT_FALSE(judge.HasRepeatedDigit(Record(0, Board{})));  // zeros never repeat
+}
+
+// A folder with IN.TXT from the generator and OUT.TXT from Quadrin's batch run.
+struct GeneratedRun {
+  explicit GeneratedRun(std::int32_t count, std::int32_t seed = 7) {
+    kit::StringSink in;
+    generator::BuildSudokus(seed, count, in, [](std::int32_t) { return true; });
+    PutFile(folder / "IN.TXT", in.Text);
+    std::ostringstream errors;
+    if (quadrin::RunBatch(folder.Path(), errors, false) != 0) ADD_FAILURE() << errors.str();
+    out = GetFile(folder / "OUT.TXT");
+  }
+  // The byte offset of block `number` (1-based) in OUT.TXT.
+  std::size_t BlockStart(int number) const {
+    std::size_t at = 0;
+    for (int n = 1; n < number; ++n) at = out.find("\r\n\r\n", at) + 4;
+    return at;
+  }
+  CheckResult Check(const std::string& answers) {
+    PutFile(folder / "OUT.TXT", answers);
+    return CheckIt(folder.Path(), [this](std::int32_t number) {
+      ticks.push_back(number);
+      return true;
+    });
+  }
+  TempFolder folder;
+  std::string out;
+  std::vector<std::int32_t> ticks;
+};
+
+TEST(CheckIt, QuadrinsAnswersToAGeneratedSetAreCorrect) {
+  GeneratedRun run(2500);
+  const CheckResult result = run.Check(run.out);
+  EXPECT_EQ(result.Kind, Verdict::AllCorrect);
+  EXPECT_EQ(result.Message, "Alle Lösungen korrekt");
+  EXPECT_EQ(result.Number, 2500);
+  EXPECT_EQ(result.Outcomes[0] + result.Outcomes[1] + result.Outcomes[2], 2500);
+  EXPECT_GT(result.Outcomes[0], 0);
+  EXPECT_GT(result.Outcomes[1], 0);
+  EXPECT_GT(result.Outcomes[2], 0);
+  EXPECT_EQ(run.ticks, (std::vector<std::int32_t>{1000, 2000}));
+}
+
+TEST(CheckIt, NamesTheFirstWrongAnswerAndReadsNoFurther) {
+  GeneratedRun run(40);
+  for (int k : {1, 17, 40}) {
+    std::string answers = run.out;
+    const std::size_t at = run.BlockStart(k);
+    answers[at + (answers[at] == '-' ? 1 : 0)] ^= 3;        // one digit of the block's first cell
+    if (k < 40) answers.resize(run.BlockStart(k + 1) + 5);  // the block after it is cut off
+    const CheckResult result = run.Check(answers);
+    EXPECT_EQ(result.Kind, Verdict::Wrong) << k;
+    EXPECT_EQ(result.Number, k);
+    EXPECT_EQ(result.Message, "Lösung für SUDOKU-Nr. " + std::to_string(k) + " ist nicht korrekt.");
+  }
+}
+
+TEST(CheckIt, SurplusBlocksAreNeverRead) {
+  GeneratedRun run(12);
+  EXPECT_EQ(run.Check(run.out + run.out + "garbage\r\n").Kind, Verdict::AllCorrect);
+}
+
+TEST(CheckIt, UnreadableOrImpossibleAnswersAreWrong) {
+  GeneratedRun run(9);
+  const std::size_t at = run.BlockStart(4);
+  const std::size_t lineEnd = run.out.find("\r\n", at);
+  const std::string firstLine = run.out.substr(at, lineEnd - at);
+  auto withFirstLine = [&](const std::string& line) {
+    return run.out.substr(0, at) + line + run.out.substr(lineEnd);
+  };
+  const std::string lastValue = firstLine.substr(firstLine.rfind(',') + 1);
+  const std::string cases[] = {
+      run.out.substr(0, at + 10),                                          // ends in the block
+      withFirstLine(firstLine.substr(0, firstLine.rfind(','))),            // eight values
+      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "x"),  // not an integer
+      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "10"),
+      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "-10"),
+      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "99999999999"),
+      // 257 keeps the sign and would read as 1 in its low byte.
+      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) +
+                    (lastValue[0] == '-' ? "-" : "") +
+                    std::to_string(256 + std::abs(std::stoi(lastValue)))),
+  };
+  for (const std::string& answers : cases) {
+    const CheckResult result = run.Check(answers);
+    EXPECT_EQ(result.Kind, Verdict::Wrong);
+    EXPECT_EQ(result.Number, 4);
+  }
+}
+
+TEST(CheckIt, KindComesFromTheFirstNumberOfEachLine) {
+  // A puzzle with several solutions, answered with positive digits except the first line's
+  // first number: that alone makes the block declare several solutions.
+  TempFolder folder;
+  kit::StringSink in, out;
+  kit::WritePuzzleBlock(in, Board{}, true);
+  kit::SignedBoard grid{};
+  for (std::size_t i = 0; i < 81; ++i) grid[i] = Solution[i];
+  grid[0] = -grid[0];
+  kit::WriteSolutionBlock(out, grid);
+  PutFile(folder / "IN.TXT", in.Text);
+  PutFile(folder / "OUT.TXT", out.Text);
+  EXPECT_EQ(CheckIt(folder.Path(), [](std::int32_t) { return true; }).Kind, Verdict::AllCorrect);
+
+  grid[9 * 6] = 0;  // the seventh line starting with 0 makes it "no solution": wrong here
+  kit::StringSink zeroLine;
+  kit::WriteSolutionBlock(zeroLine, grid);
+  PutFile(folder / "OUT.TXT", zeroLine.Text);
+  EXPECT_EQ(CheckIt(folder.Path(), [](std::int32_t) { return true; }).Kind, Verdict::Wrong);
+}
+
+TEST(CheckIt, RepeatedGivensAndChainedRepeatsWantZeros) {
+  TempFolder folder;
+  Board repeated{};
+  repeated[10] = repeated[11] = 3;
+  const Board chain =
+      Parse("008000046003460572062005000030600200800531007000020100000047010240800060017956000");
+  kit::StringSink in;
+  kit::WritePuzzleBlock(in, repeated, false);
+  kit::WritePuzzleBlock(in, chain, true);
+  PutFile(folder / "IN.TXT", in.Text);
+  std::ostringstream errors;
+  ASSERT_EQ(quadrin::RunBatch(folder.Path(), errors, false), 0);
+  std::string zeros;
+  for (int r = 0; r < 9; ++r) zeros += "0,0,0,0,0,0,0,0,0\r\n";
+  zeros += "\r\n";
+  EXPECT_EQ(GetFile(folder / "OUT.TXT"), zeros + zeros);
+  EXPECT_EQ(CheckIt(folder.Path(), [](std::int32_t) { return true; }).Kind, Verdict::AllCorrect);
+}
+
+TEST(CheckIt, MissingOrDamagedFilesGiveNoVerdict) {
+  {
+    TempFolder folder;
+    const CheckResult result = CheckIt(folder.Path(), [](std::int32_t) { return true; });
+    EXPECT_EQ(result.Kind, Verdict::CannotJudge);
+    EXPECT_NE(result.Message.find("Die Datei IN.TXT fehlt"), std::string::npos);
+  }
+  GeneratedRun run(6);
+  std::filesystem::rename(run.folder / "OUT.TXT", run.folder / "out.txt");  // any case will do
+  EXPECT_EQ(CheckIt(run.folder.Path(), [](std::int32_t) { return true; }).Kind,
+            Verdict::AllCorrect);
+  std::filesystem::remove(run.folder / "out.txt");
+  CheckResult result = CheckIt(run.folder.Path(), [](std::int32_t) { return true; });
+  EXPECT_EQ(result.Kind, Verdict::CannotJudge);
+  EXPECT_NE(result.Message.find("Die Datei OUT.TXT fehlt"), std::string::npos);
+
+  std::string in = GetFile(run.folder / "IN.TXT");
+  in += "\r\n";  // an empty line after the last puzzle
+  PutFile(run.folder / "IN.TXT", in);
+  result = run.Check(run.out);
+  EXPECT_EQ(result.Kind, Verdict::CannotJudge);
+  EXPECT_EQ(result.Message,
+            "Fehler in IN.TXT, Rätsel 6, Zeile 60: Überzählige Leerzeile nach dem letzten Rätsel.");
+}
+
+TEST(CheckIt, StopsWhenAskedTo) {
+  GeneratedRun run(1500);
+  PutFile(run.folder / "OUT.TXT", run.out);
+  const CheckResult result = CheckIt(run.folder.Path(), [](std::int32_t) { return false; });
+  EXPECT_EQ(result.Kind, Verdict::Stopped);
+  EXPECT_EQ(result.Number, 1000);
+}
+
+}  // namespace
+}  // namespace checker
