@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "PuzzleMix.h"
-#include "Rekursiv.h"
+#include "SolverRekursiv.h"
 #include "Sudoku.h"
 
 namespace {

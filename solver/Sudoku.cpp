@@ -4,7 +4,7 @@
 
 #include "FileError.h"
 #include "PuzzleFile.h"
-#include "Rekursiv.h"
+#include "SolverRekursiv.h"
 #include "SolutionFile.h"
 #include "TextFiles.h"
 

@@ -4,7 +4,7 @@
 
 #include "LiteralRekursiv.h"
 #include "PuzzleMix.h"
-#include "Rekursiv.h"
+#include "SolverRekursiv.h"
 
 namespace quadrin {
 namespace {

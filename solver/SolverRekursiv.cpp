@@ -1,4 +1,4 @@
-#include "Rekursiv.h"
+#include "SolverRekursiv.h"
 
 #include <bit>
 #include <cstring>
@@ -19,7 +19,6 @@ using SearchState = Rekursiv::SearchState;
 
 constexpr std::uint32_t RowBits = 0x1FF;                       // one row of a word
 constexpr std::uint32_t BoxBits = 0x7 | 0x7 << 9 | 0x7 << 18;  // the left box of a word
-constexpr std::uint32_t AllBits = 0x7FFFFFF;                   // the 27 cells of a word
 constexpr unsigned AllDigits = 0x1FF;
 constexpr std::uint8_t NotConfined = 15;
 
@@ -52,8 +51,9 @@ struct Geometry {
       }
     }
     for (unsigned pattern = 0; pattern < 512; ++pattern) {
-      const unsigned rows =
-          ((pattern & 0x7) != 0) | ((pattern & 0x38) != 0) << 1 | ((pattern & 0x1C0) != 0) << 2;
+      const unsigned rows = static_cast<unsigned>((pattern & 0x7) != 0) |
+                            static_cast<unsigned>((pattern & 0x38) != 0) << 1 |
+                            static_cast<unsigned>((pattern & 0x1C0) != 0) << 2;
       const unsigned columns = (pattern | pattern >> 3 | pattern >> 6) & 0x7;
       const int row = std::has_single_bit(rows) ? std::countr_zero(rows) : 3;
       const int column = std::has_single_bit(columns) ? std::countr_zero(columns) : 3;
