@@ -101,8 +101,10 @@ unsigned BoxesWithAtMostOnePlace(const Cells3& candidates) {
   Vector byStack{};  // lane k: bit j when box 3k + j has at most one place
   for (unsigned j = 0; j < 3; ++j) {
     const Vector places = all & (LeftBox << (3 * j));
-    const Vector single = ((places & (places - 1)) == 0) & (1u << j);
-    byStack |= single;
+    const auto isSingle = (places & (places - 1)) == 0;  // all bits set where true
+    Vector single;
+    std::memcpy(&single, &isSingle, sizeof single);
+    byStack |= single & (1u << j);
   }
   return byStack[0] | byStack[1] << 3 | byStack[2] << 6;
 }

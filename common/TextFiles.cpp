@@ -44,7 +44,7 @@ std::string SystemErrorText(int errorNumber) {
 ReplacingFile::ReplacingFile(std::filesystem::path target, std::string shownName)
     : target_(std::move(target)),
       shownName_(std::move(shownName)),
-      buffer_(std::make_unique<char[]>(WriteBufferSize)) {
+      buffer_(std::make_unique_for_overwrite<char[]>(WriteBufferSize)) {
   temporary_ = target_;
   temporary_ += ".tmp";
   descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -117,7 +117,7 @@ void ReplacingFile::Fail(int errorNumber) {
 
 LineReader::LineReader(const std::filesystem::path& path, std::string shownName)
     : shownName_(std::move(shownName)),
-      buffer_(std::make_unique<char[]>(ReadBufferSize)),
+      buffer_(std::make_unique_for_overwrite<char[]>(ReadBufferSize)),
       capacity_(ReadBufferSize) {
   descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor_ < 0) {
@@ -139,7 +139,7 @@ bool LineReader::Refill() {
   }
   if (end_ == capacity_) {
     // A single line longer than the buffer: grow it.
-    auto bigger = std::make_unique<char[]>(capacity_ * 2);
+    auto bigger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
     std::memcpy(bigger.get(), buffer_.get(), end_);
     buffer_ = std::move(bigger);
     capacity_ *= 2;

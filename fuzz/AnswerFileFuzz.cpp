@@ -1,0 +1,74 @@
+// Any bytes as OUT.TXT, judged against a fixed IN.TXT of one puzzle of each outcome. The checker
+// must always come to a verdict, and may call the answers correct only when they are.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "CheckIt.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+void Put(const std::filesystem::path& path, const char* data, std::size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data, static_cast<std::streamsize>(size));
+}
+
+// One puzzle with exactly one solution, one with several (empty), one with repeated givens.
+const char* const Puzzles =
+    "0,0,0,0,0,0,0,1,0\r\n4,0,0,0,0,0,0,0,0\r\n0,2,0,0,0,0,0,0,0\r\n"
+    "0,0,0,0,5,0,4,0,7\r\n0,0,8,0,0,0,3,0,0\r\n0,0,1,0,9,0,0,0,0\r\n"
+    "3,0,0,4,0,0,2,0,0\r\n0,5,0,1,0,0,0,0,0\r\n0,0,0,8,0,6,0,0,0\r\n\r\n"
+    "0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n"
+    "0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n"
+    "0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n\r\n"
+    "5,5,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n"
+    "0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n"
+    "0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n0,0,0,0,0,0,0,0,0\r\n";
+
+const char* const UniqueSolution =
+    "6,9,3,7,8,4,5,1,2\r\n4,8,7,5,1,2,9,3,6\r\n1,2,5,9,6,3,8,7,4\r\n"
+    "9,3,2,6,5,1,4,8,7\r\n5,6,8,2,4,7,3,9,1\r\n7,4,1,3,9,8,6,2,5\r\n"
+    "3,1,9,4,7,5,2,6,8\r\n8,5,6,1,2,9,7,4,3\r\n2,7,4,8,3,6,1,5,9\r\n";
+
+const std::filesystem::path& Folder() {
+  static const std::filesystem::path folder = [] {
+    const auto base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                          : std::filesystem::temp_directory_path();
+    auto path = base / ("kit-answer-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    Put(path / "IN.TXT", Puzzles, std::char_traits<char>::length(Puzzles));
+    return path;
+  }();
+  return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Put(Folder() / "OUT.TXT", reinterpret_cast<const char*>(data), size);
+  const checker::CheckResult result = checker::CheckIt(Folder(), [](std::int32_t) { return true; });
+  Require(result.Kind == checker::Verdict::AllCorrect || result.Kind == checker::Verdict::Wrong);
+  Require(result.Number >= 1 && result.Number <= 3);
+  if (result.Kind == checker::Verdict::AllCorrect) {
+    // The first block can only pass with the unique solution's digits, line by line.
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string digits, expected;
+    for (char c : text.substr(
+             0, text.find("\n\r\n") == std::string::npos ? text.size() : text.find("\n\r\n"))) {
+      if (c >= '1' && c <= '9') digits += c;
+    }
+    for (const char* p = UniqueSolution; *p; ++p) {
+      if (*p >= '1' && *p <= '9') expected += *p;
+    }
+    Require(digits.substr(0, 81) == expected);
+  }
+  return 0;
+}
