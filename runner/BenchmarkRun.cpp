@@ -1,0 +1,349 @@
+#include "BenchmarkRun.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "BuildSudokus.h"
+#include "ElapsedTime.h"
+#include "FileError.h"
+#include "FileNames.h"
+#include "ProgressDisplay.h"
+#include "PuzzleFile.h"
+#include "SolutionFile.h"
+#include "StartFile.h"
+
+extern char** environ;
+
+namespace runner {
+namespace {
+
+constexpr const char* SolverLogName = "solver.log";
+
+// Counts the result blocks a solver has written so far, reading only what is new. A block ends
+// with its last value line and the empty line: two CR LF in a row.
+class BlockCounter {
+ public:
+  explicit BlockCounter(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+  std::int64_t Count() {
+    // Quadrin writes to OUT.TXT.tmp and renames it at the end; other solvers may write OUT.TXT.
+    for (const char* name : {"OUT.TXT.tmp", "OUT.TXT"}) {
+      std::ifstream in(folder_ / name, std::ios::binary);
+      if (!in) continue;
+      if (name != name_) {
+        name_ = name;
+        offset_ = 0;
+        blocks_ = 0;
+        tail_ = 0;
+      }
+      in.seekg(offset_);
+      char buffer[1 << 16];
+      while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        for (std::streamsize i = 0; i < in.gcount(); ++i) {
+          tail_ = (tail_ << 8) | static_cast<unsigned char>(buffer[i]);
+          if (tail_ == 0x0D0A0D0A) ++blocks_;
+        }
+        offset_ += in.gcount();
+      }
+      return blocks_;
+    }
+    return blocks_;
+  }
+
+ private:
+  std::filesystem::path folder_;
+  std::string name_;
+  std::streamoff offset_ = 0;
+  std::int64_t blocks_ = 0;
+  std::uint32_t tail_ = 0;
+};
+
+std::string Tail(const std::filesystem::path& file, std::size_t maxBytes) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string all = text.str();
+  if (all.size() > maxBytes) all = "…" + all.substr(all.size() - maxBytes);
+  while (!all.empty() && (all.back() == '\n' || all.back() == '\r')) all.pop_back();
+  return all;
+}
+
+// Blocks SIGCHLD while it lives, so that the end of the solver can be waited for with a timeout.
+class ChildSignal {
+ public:
+  ChildSignal() {
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &set_, &previous_);
+  }
+  ~ChildSignal() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  // Waits until a child changes state or `milliseconds` pass.
+  void Wait(long milliseconds) const {
+    const timespec timeout{milliseconds / 1000, (milliseconds % 1000) * 1000000};
+    sigtimedwait(&set_, nullptr, &timeout);
+  }
+
+ private:
+  sigset_t set_{}, previous_{};
+};
+
+// Starts the solver in `folder` with its output going to solver.log, and waits for it while
+// showing how many blocks it has written. Returns the monotonic seconds it ran.
+double RunSolver(const RunOptions& options) {
+  const ChildSignal childSignal;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, options.Folder.c_str());
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, SolverLogName, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+
+  const std::string program = options.Solver.string();
+  char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  pid_t child = 0;
+  const auto started = std::chrono::steady_clock::now();
+  const int error = posix_spawn(&child, program.c_str(), &actions, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (error != 0) {
+    throw RunFailed("Der Löser " + program +
+                    " lässt sich nicht starten: " + kit::SystemErrorText(error) + ".");
+  }
+
+  ProgressDisplay progress("Löser   ", options.Count < 1 ? 1 : options.Count);
+  BlockCounter blocks(options.Folder);
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child) break;
+    if (done < 0 && errno != EINTR) throw RunFailed("Der Löser ging verloren.");
+    progress.Update(blocks.Count());
+    childSignal.Wait(250);
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  progress.Finish(blocks.Count());
+
+  const std::filesystem::path log = options.Folder / SolverLogName;
+  if (WIFSIGNALED(status)) {
+    throw RunFailed("Der Löser " + program + " wurde durch das Signal " +
+                    std::to_string(WTERMSIG(status)) + " beendet. Seine Ausgabe (" + log.string() +
+                    "):\n" + Tail(log, 2000));
+  }
+  if (WEXITSTATUS(status) != 0) {
+    throw RunFailed("Der Löser " + program + " endete mit dem Status " +
+                    std::to_string(WEXITSTATUS(status)) + ". Seine Ausgabe (" + log.string() +
+                    "):\n" + Tail(log, 2000));
+  }
+  return seconds;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+Spread SpreadOf(const std::vector<double>& values) {
+  if (values.empty()) return {0, 0, 0};
+  return {*std::min_element(values.begin(), values.end()), Median(values),
+          *std::max_element(values.begin(), values.end())};
+}
+
+std::string Seconds(double value, const std::string& separator) {
+  std::string text = timing::FormatElapsed(value, separator);
+  return text.substr(0, text.size() - std::string(" Sek.").size());
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char code[8];
+          std::snprintf(code, sizeof code, "\\u%04x", c);
+          out += code;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonNumber(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  return text;
+}
+
+}  // namespace
+
+RunReport PerformRun(const RunOptions& options) {
+  RunReport report;
+  report.Options = options;
+  std::error_code error;
+  std::filesystem::create_directories(options.Folder, error);
+  if (error) {
+    throw kit::FileError("Der Ordner " + options.Folder.string() +
+                         " lässt sich nicht anlegen: " + kit::SystemErrorText(error.value()) + ".");
+  }
+
+  {
+    ProgressDisplay progress("Erzeugen", options.Count < 1 ? 1 : options.Count);
+    generator::WritePuzzleFile(options.Folder, options.Seed, options.Count, [&](std::int32_t n) {
+      progress.Update(n);
+      return true;
+    });
+    progress.Finish(options.Count < 1 ? 1 : options.Count);
+  }
+  report.InBytes = std::filesystem::file_size(options.Folder / kit::PuzzleFileName);
+
+  for (int run = 0; run < options.Repeat; ++run) {
+    // An answer file left from before must not be judged in place of one the solver failed to
+    // write.
+    while (const auto stale = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName)) {
+      std::filesystem::remove(*stale);
+    }
+    std::ostringstream startErrors;
+    if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
+      throw RunFailed(startErrors.str());
+    }
+    SolverRun timed;
+    timed.MonotonicSeconds = RunSolver(options);
+    // What Ende shows when it runs right after the solver.
+    const timing::SYSTEMTIME end = timing::GetSystemTime();
+    const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
+    timed.EndeSeconds = timing::ElapsedSeconds(
+        timing::SecondsOfDay(stamp.Values[0], stamp.Values[1], stamp.Values[2], stamp.Values[3]),
+        timing::SecondsOfDay(end));
+    timed.EndeText = timing::FormatElapsed(timed.EndeSeconds, options.DecimalSeparator);
+    report.Runs.push_back(timed);
+
+    const auto answers = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName);
+    if (!answers) {
+      throw RunFailed("Der Löser " + options.Solver.string() + " hat keine OUT.TXT in " +
+                      options.Folder.string() + " geschrieben.");
+    }
+    report.OutBytes = std::filesystem::file_size(*answers);
+
+    ProgressDisplay progress("Prüfen  ", options.Count < 1 ? 1 : options.Count);
+    report.Check = checker::CheckIt(options.Folder, [&](std::int32_t n) {
+      progress.Update(n);
+      return true;
+    });
+    progress.Finish(report.Check.Number);
+    if (report.Check.Kind != checker::Verdict::AllCorrect) break;
+  }
+  return report;
+}
+
+Spread EndeSpread(const RunReport& report) {
+  std::vector<double> values;
+  for (const SolverRun& run : report.Runs) values.push_back(run.EndeSeconds);
+  return SpreadOf(values);
+}
+
+Spread MonotonicSpread(const RunReport& report) {
+  std::vector<double> values;
+  for (const SolverRun& run : report.Runs) values.push_back(run.MonotonicSeconds);
+  return SpreadOf(values);
+}
+
+std::string FormatReport(const RunReport& report) {
+  const RunOptions& o = report.Options;
+  const std::string& sep = o.DecimalSeparator;
+  const auto& outcomes = report.Check.Outcomes;
+  std::ostringstream text;
+  text << "Ordner:      " << timing::ShownPath(o.Folder) << "\n"
+       << "Anzahl:      " << report.Options.Count << "\n"
+       << "Startzahl:   " << o.Seed << "\n"
+       << "Löser:       " << o.Solver.string() << "\n"
+       << "IN.TXT:      " << report.InBytes << " Bytes\n"
+       << "OUT.TXT:     " << report.OutBytes << " Bytes\n"
+       << "Ergebnisse:  " << outcomes[0] << " ohne Lösung, " << outcomes[1] << " eindeutig, "
+       << outcomes[2] << " mehrdeutig\n";
+  if (report.Runs.size() == 1) {
+    text << "Laufzeit:    " << report.Runs[0].EndeText << " (monoton gemessen "
+         << Seconds(report.Runs[0].MonotonicSeconds, sep) << " s)\n";
+  } else {
+    const Spread ende = EndeSpread(report), monotonic = MonotonicSpread(report);
+    text << "Laufzeit:    Minimum " << Seconds(ende.Minimum, sep) << ", Median "
+         << Seconds(ende.Median, sep) << ", Maximum " << Seconds(ende.Maximum, sep) << " Sek. ("
+         << report.Runs.size() << " Läufe)\n"
+         << "   monoton:  Minimum " << Seconds(monotonic.Minimum, sep) << ", Median "
+         << Seconds(monotonic.Median, sep) << ", Maximum " << Seconds(monotonic.Maximum, sep)
+         << " s\n";
+  }
+  text << "Prüfung:     " << report.Check.Message << "\n";
+  return text.str();
+}
+
+std::string FormatJson(const RunReport& report) {
+  const RunOptions& o = report.Options;
+  const auto& outcomes = report.Check.Outcomes;
+  const Spread ende = EndeSpread(report), monotonic = MonotonicSpread(report);
+  std::ostringstream json;
+  json << "{\n"
+       << "  \"folder\": " << JsonString(timing::ShownPath(o.Folder)) << ",\n"
+       << "  \"count\": " << o.Count << ",\n"
+       << "  \"seed\": " << o.Seed << ",\n"
+       << "  \"solver\": " << JsonString(o.Solver.string()) << ",\n"
+       << "  \"in_bytes\": " << report.InBytes << ",\n"
+       << "  \"out_bytes\": " << report.OutBytes << ",\n"
+       << "  \"outcomes\": {\"no_solution\": " << outcomes[0] << ", \"one\": " << outcomes[1]
+       << ", \"several\": " << outcomes[2] << "},\n"
+       << "  \"runs\": [";
+  for (std::size_t i = 0; i < report.Runs.size(); ++i) {
+    json << (i ? ", " : "") << "{\"ende_seconds\": " << JsonNumber(report.Runs[i].EndeSeconds)
+         << ", \"monotonic_seconds\": " << JsonNumber(report.Runs[i].MonotonicSeconds) << "}";
+  }
+  json << "],\n"
+       << "  \"ende_seconds\": {\"min\": " << JsonNumber(ende.Minimum)
+       << ", \"median\": " << JsonNumber(ende.Median) << ", \"max\": " << JsonNumber(ende.Maximum)
+       << "},\n"
+       << "  \"monotonic_seconds\": {\"min\": " << JsonNumber(monotonic.Minimum)
+       << ", \"median\": " << JsonNumber(monotonic.Median)
+       << ", \"max\": " << JsonNumber(monotonic.Maximum) << "},\n"
+       << "  \"verdict\": " << JsonString(report.Check.Message) << ",\n"
+       << "  \"all_correct\": "
+       << (report.Check.Kind == checker::Verdict::AllCorrect ? "true" : "false") << ",\n"
+       << "  \"wrong_puzzle\": "
+       << (report.Check.Kind == checker::Verdict::Wrong ? std::to_string(report.Check.Number)
+                                                        : std::string("null"))
+       << "\n}\n";
+  return json.str();
+}
+
+}  // namespace runner

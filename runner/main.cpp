@@ -1,0 +1,122 @@
+// Messlauf: one complete benchmark run with a report (./kit run).
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <optional>
+
+#include "BenchmarkRun.h"
+#include "FileError.h"
+
+namespace {
+
+// The seed Build proposes: the local time of day in seconds, rounded.
+std::int32_t TimeOfDaySeed() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const double fraction =
+      std::chrono::duration<double>(now.time_since_epoch()).count() - static_cast<double>(seconds);
+  return static_cast<std::int32_t>(
+      std::lround(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction));
+}
+
+// The decimal separator of the user's number settings, as Ende uses it.
+std::string UserDecimalSeparator() {
+  std::setlocale(LC_NUMERIC, "");
+  const std::string separator = std::localeconv()->decimal_point;
+  std::setlocale(LC_NUMERIC, "C");
+  return separator.empty() ? "." : separator;
+}
+
+// The solver next to this program.
+std::filesystem::path DefaultSolver() {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path("Quadrin") : self.parent_path() / "Quadrin";
+}
+
+// CLI11 explains in English; the kit speaks German.
+std::string German(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::ExtrasError*>(&e))
+    return "Unbekannte Angabe: " + what.substr(what.find(':') + 1);
+  if (dynamic_cast<const CLI::ConversionError*>(&e) ||
+      dynamic_cast<const CLI::ValidationError*>(&e)) {
+    return "Ungültiger Wert: " + what;
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return "Es fehlt ein Wert: " + what;
+  return what;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  runner::RunOptions options;
+  std::string folder = "run", solver, json;
+  std::optional<std::int32_t> seed;
+
+  CLI::App app{
+      "Messlauf: erzeugt IN.TXT wie Build, misst den Löser wie Start und Ende und prüft "
+      "OUT.TXT wie Check.",
+      "Messlauf"};
+  app.option_defaults()->always_capture_default();
+  app.add_option("--count", options.Count, "Anzahl der SUDOKUs")->capture_default_str();
+  app.add_option("--seed", seed,
+                 "Startzahl des Zufallsgenerators (Vorgabe: die Tageszeit in Sekunden)");
+  app.add_option("--dir", folder, "Arbeitsordner für IN.TXT, Start.txt und OUT.TXT");
+  app.add_option("--solver", solver,
+                 "Das gemessene Programm: liest IN.TXT und schreibt OUT.TXT in seinem Ordner "
+                 "(Vorgabe: Quadrin neben Messlauf)");
+  app.add_option("--repeat", options.Repeat,
+                 "So oft läuft der Löser; berichtet Minimum, Median, Maximum")
+      ->check(CLI::Range(1, 1000));
+  app.add_option("--json", json, "Schreibt den Bericht zusätzlich als JSON in diese Datei");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "Messlauf: " << German(e) << "\nHilfe: Messlauf --help\n";
+    return 2;
+  }
+
+  options.Seed = seed ? *seed : TimeOfDaySeed();
+  options.Folder = folder;
+  options.Solver = solver.empty() ? DefaultSolver() : std::filesystem::absolute(solver);
+  options.DecimalSeparator = UserDecimalSeparator();
+
+  try {
+    const runner::RunReport report = runner::PerformRun(options);
+    std::cout << runner::FormatReport(report);
+    if (!json.empty()) {
+      std::ofstream out(json, std::ios::binary | std::ios::trunc);
+      out << runner::FormatJson(report);
+      if (!out.flush()) {
+        std::cerr << "Messlauf: Der JSON-Bericht lässt sich nicht nach " << json << " schreiben.\n";
+        return 2;
+      }
+    }
+    switch (report.Check.Kind) {
+      case checker::Verdict::AllCorrect:
+        return 0;
+      case checker::Verdict::Wrong:
+        return 1;
+      default:
+        return 2;
+    }
+  } catch (const runner::RunFailed& e) {
+    std::cerr << "Messlauf: " << e.what() << "\n";
+  } catch (const kit::FileError& e) {
+    std::cerr << "Messlauf: " << e.what() << "\n";
+  } catch (const std::exception& e) {
+    std::cerr << "Messlauf: " << e.what() << "\n";
+  }
+  return 2;
+}
