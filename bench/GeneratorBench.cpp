@@ -27,7 +27,7 @@ std::vector<kit::Board> NineDigitStarts(int count) {
 }
 
 // One search per iteration, on one module that carries its state from start to start as in Build.
-void BM_SolveSudokuNineDigitStarts(benchmark::State& state) {
+void BM_Build_SolveSudokuNineDigitStarts(benchmark::State& state) {
   static const std::vector<kit::Board> starts = NineDigitStarts(20000);
   const auto search = std::make_unique<kit::Rekursiv>();
   search->InitTables();
@@ -41,10 +41,10 @@ void BM_SolveSudokuNineDigitStarts(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_SolveSudokuNineDigitStarts);
+BENCHMARK(BM_Build_SolveSudokuNineDigitStarts);
 
 // The whole generation of 100,000 puzzles per iteration; items are puzzles.
-void BM_BuildSudokus(benchmark::State& state) {
+void BM_Build_Generation(benchmark::State& state) {
   const auto count = static_cast<std::int32_t>(state.range(0));
   for (auto _ : state) {
     NullSink sink;
@@ -52,8 +52,6 @@ void BM_BuildSudokus(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_BuildSudokus)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Build_Generation)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -1,40 +1,31 @@
-// Quadrin's search alone, and its fixed per-puzzle load alone, per puzzle.
+// Quadrin per puzzle: its search alone, and its fixed per-puzzle load alone.
 #include <benchmark/benchmark.h>
 
-#include "PuzzleMix.h"
+#include "KitMix.h"
 #include "SolverRekursiv.h"
 #include "Sudoku.h"
 
 namespace {
 
-constexpr int MixSize = 20000;
-
-const std::vector<kit::Board>& Mix() {
-  static const std::vector<kit::Board> puzzles = kit::testing::PuzzleMix(1234).Mix(MixSize);
-  return puzzles;
-}
-
-// One puzzle per iteration, cycling through the fixed mix (four grid puzzles, one scatter).
-void BM_SolvePuzzle(benchmark::State& state) {
+// One puzzle per iteration, cycling through 20,000 puzzles of Build's mix.
+void BM_Quadrin_SolvePuzzle(benchmark::State& state) {
+  const auto& puzzles = bench::KitPuzzles(20000);
   quadrin::Rekursiv search;
-  const auto& puzzles = Mix();
   std::size_t next = 0;
   for (auto _ : state) {
     const kit::Board& p = puzzles[next];
-    for (std::size_t i = 0; i < 81; ++i) search.SolverInput.Cells[i] = p[i];
+    for (std::size_t i = 0; i < p.size(); ++i) search.SolverInput.Cells[i] = p[i];
     benchmark::DoNotOptimize(search.SolvePuzzle());
     next = next + 1 == puzzles.size() ? 0 : next + 1;
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_SolvePuzzle);
+BENCHMARK(BM_Quadrin_SolvePuzzle);
 
-void BM_BusyLoad(benchmark::State& state) {
+void BM_Quadrin_BusyLoad(benchmark::State& state) {
   for (auto _ : state) quadrin::BusyLoad();
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_BusyLoad);
+BENCHMARK(BM_Quadrin_BusyLoad);
 
 }  // namespace
-
-BENCHMARK_MAIN();
