@@ -1,21 +1,16 @@
-# add_kit_test(<name> SOURCES <files...> LIBS <targets...> [QT])
-# One GoogleTest executable per area; every test case becomes a CTest test.
-# QT marks tests that need a (headless) Qt platform. KIT_BIN_DIR tells tests where the built
-# programs are.
+# add_kit_test(<name> SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable per area; every test case becomes a CTest test. KIT_BIN_DIR tells
+# tests where the built programs are.
 include(GoogleTest)
 
 function(add_kit_test name)
-  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main kit_options)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  set(env "KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
-  if(ARG_QT)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
-  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" LABELS "${name}")
+    PROPERTIES ENVIRONMENT "KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin" LABELS "${name}")
 endfunction()
 
 # add_kit_qt_test(<name> SOURCES <files...> LIBS <targets...>)

@@ -5,6 +5,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Ende"));
   timing::Form1 form;
   form.show();
   // The work waits for the first activation, and without a window manager nothing else would

@@ -5,11 +5,11 @@
 #include <QFont>
 #include <QLabel>
 #include <QLocale>
-#include <QMessageBox>
 #include <iostream>
 
 #include "ElapsedTime.h"
 #include "FileError.h"
+#include "PlainMessage.h"
 
 namespace timing {
 
@@ -37,7 +37,7 @@ Form1::Form1(Clock clock, std::filesystem::path folder, QWidget* parent)
 
   ShowMessage = [this](const QString& message) {
     std::cerr << "Ende: " << message.toStdString() << std::endl;
-    QMessageBox(QMessageBox::NoIcon, "Ende", message, QMessageBox::Ok, this).exec();
+    kit::ShowPlainMessage(this, message);
   };
   EndProgram = [](int status) {
     // Queued, so that it also holds when the window is activated before the event loop runs.

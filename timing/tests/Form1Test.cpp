@@ -124,6 +124,7 @@ class Form1Test : public QObject {
 
   // The real message box and the real end of the program, with a click on OK.
   void missingStampEndsTheEventLoopWithStatus1AfterTheBox() {
+    QCoreApplication::setApplicationName("Ende");  // as the program sets it: the box's caption
     TempFolder folder;
     TestClock clock;
     Form1 form(clock.Get(), folder.Path());
