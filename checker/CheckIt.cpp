@@ -67,6 +67,17 @@ bool Judge::HasRepeatedDigit(const kit::PuzzleRecord& grid) {
   return false;
 }
 
+int ExitStatus(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::AllCorrect:
+      return 0;
+    case Verdict::Wrong:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
 std::string WrongAnswerText(std::int32_t number) {
   return "Lösung für SUDOKU-Nr. " + std::to_string(number) + " ist nicht korrekt.";
 }

@@ -62,6 +62,9 @@ class Judge {
 // The whole run in `folder`: IN.TXT and OUT.TXT, found whatever the case of their names.
 CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress);
 
+// The exit status for a verdict: 0 all answers correct, 1 an answer is wrong, 2 no verdict.
+int ExitStatus(Verdict verdict);
+
 // The verdict texts.
 std::string WrongAnswerText(std::int32_t number);
 inline const char* const AllCorrectText = "Alle Lösungen korrekt";

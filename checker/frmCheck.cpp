@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <iostream>
 
-#include "PlainMessage.h"
+#include "KitWidgets.h"
 
 frmCheck::frmCheck(std::filesystem::path folder, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -33,12 +33,7 @@ frmCheck::frmCheck(std::filesystem::path folder, QWidget* parent)
 
   lblNr = new QLabel(QStringLiteral("0"), this);
   lblNr->setGeometry(232, 264, 217, 33);
-  lblNr->setAlignment(Qt::AlignCenter);
-  lblNr->setFrameStyle(QFrame::Box | QFrame::Plain);
-  lblNr->setLineWidth(1);
-  lblNr->setBackgroundRole(QPalette::Base);  // the colours of a text field, not of the form
-  lblNr->setForegroundRole(QPalette::Text);
-  lblNr->setAutoFillBackground(true);
+  kit::ShowAsCounter(lblNr);
 
   lblDiesesTool->setObjectName(QStringLiteral("lblDiesesTool"));
   cmdStart->setObjectName(QStringLiteral("cmdStart"));
@@ -48,22 +43,11 @@ frmCheck::frmCheck(std::filesystem::path folder, QWidget* parent)
   ShowMessage = [this](const QString& text) { kit::ShowPlainMessage(this, text); };
   EndProgram = [](int status) { QCoreApplication::exit(status); };
   Announce = [](const checker::CheckResult& result) {
-    std::ostream& out = ExitStatus(result.Kind) < 2 ? std::cout : std::cerr;
+    std::ostream& out = checker::ExitStatus(result.Kind) < 2 ? std::cout : std::cerr;
     out << result.Message << std::endl;
   };
 
   connect(cmdStart, &QPushButton::clicked, this, &frmCheck::cmdStart_Click);
-}
-
-int frmCheck::ExitStatus(checker::Verdict verdict) {
-  switch (verdict) {
-    case checker::Verdict::AllCorrect:
-      return 0;
-    case checker::Verdict::Wrong:
-      return 1;
-    default:
-      return 2;
-  }
 }
 
 void frmCheck::cmdStart_Click() {
@@ -77,7 +61,7 @@ void frmCheck::cmdStart_Click() {
   });
   Announce(result);
   if (result.Kind != checker::Verdict::Stopped) ShowMessage(QString::fromStdString(result.Message));
-  EndProgram(ExitStatus(result.Kind));
+  EndProgram(checker::ExitStatus(result.Kind));
 }
 
 void frmCheck::closeEvent(QCloseEvent* event) {

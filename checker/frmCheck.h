@@ -24,9 +24,6 @@ class frmCheck : public QWidget {
   std::function<void(int status)> EndProgram;
   std::function<void(const checker::CheckResult& result)> Announce;
 
-  // Exit status: 0 all answers correct, 1 an answer is wrong, 2 no verdict could be given.
-  static int ExitStatus(checker::Verdict verdict);
-
  protected:
   void closeEvent(QCloseEvent* event) override;
 

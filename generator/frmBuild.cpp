@@ -12,7 +12,7 @@
 #include "BuildInput.h"
 #include "BuildSudokus.h"
 #include "FileError.h"
-#include "PlainMessage.h"
+#include "KitWidgets.h"
 
 namespace {
 
@@ -62,12 +62,7 @@ frmBuild::frmBuild(std::filesystem::path folder, QWidget* parent)
   lblCount = new QLabel(this);
   lblCount->setGeometry(Twips(1560, 2640, 8415, 615));
   lblCount->setFont(Face("Arial", 20.25, true));
-  lblCount->setAlignment(Qt::AlignCenter);
-  lblCount->setFrameStyle(QFrame::Box | QFrame::Plain);
-  lblCount->setLineWidth(1);
-  lblCount->setBackgroundRole(QPalette::Base);  // the colours of a text field, not of the form
-  lblCount->setForegroundRole(QPalette::Text);
-  lblCount->setAutoFillBackground(true);
+  kit::ShowAsCounter(lblCount);
 
   btnOK = new QPushButton(QStringLiteral("OK"), this);
   btnOK->setGeometry(Twips(4920, 5880, 1815, 495));
@@ -103,22 +98,22 @@ void frmBuild::Form_Load() {
 
 void frmBuild::btnOK_Click() {
   if (running_) return;
+  // A field that holds no acceptable number is named, and gets the focus for the correction.
+  auto rejected = [this](QLineEdit* field, const QString& message) {
+    ShowMessage(message.arg(field->text()));
+    field->setFocus();
+    field->selectAll();
+  };
   const auto count = generator::ParseWholeNumber(txtAnzahl->text().toStdString());
   if (!count || *count == std::numeric_limits<std::int32_t>::min()) {
-    ShowMessage(QStringLiteral("Die Anzahl SUDOKUs „%1“ ist keine ganze Zahl von -2147483647 bis "
-                               "2147483647. Bitte korrigieren.")
-                    .arg(txtAnzahl->text()));
-    txtAnzahl->setFocus();
-    txtAnzahl->selectAll();
+    rejected(txtAnzahl, QStringLiteral("Die Anzahl SUDOKUs „%1“ ist keine ganze Zahl von "
+                                       "-2147483647 bis 2147483647. Bitte korrigieren."));
     return;
   }
   const auto seed = generator::ParseWholeNumber(txtTimer->text().toStdString());
   if (!seed) {
-    ShowMessage(QStringLiteral("Die Nummer des SUDOKU-Satzes „%1“ ist keine ganze Zahl von "
-                               "-2147483648 bis 2147483647. Bitte korrigieren.")
-                    .arg(txtTimer->text()));
-    txtTimer->setFocus();
-    txtTimer->selectAll();
+    rejected(txtTimer, QStringLiteral("Die Nummer des SUDOKU-Satzes „%1“ ist keine ganze Zahl "
+                                      "von -2147483648 bis 2147483647. Bitte korrigieren."));
     return;
   }
   PuzzleCount = *count;

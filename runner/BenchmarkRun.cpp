@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,11 +37,15 @@ class BlockCounter {
 
   std::int64_t Count() {
     // Quadrin writes to OUT.TXT.tmp and renames it at the end; other solvers may write OUT.TXT.
+    // A renamed file is the same file: counting goes on where it stopped.
     for (const char* name : {"OUT.TXT.tmp", "OUT.TXT"}) {
-      std::ifstream in(folder_ / name, std::ios::binary);
+      const auto path = folder_ / name;
+      struct stat info {};
+      if (::stat(path.c_str(), &info) != 0) continue;
+      std::ifstream in(path, std::ios::binary);
       if (!in) continue;
-      if (name != name_) {
-        name_ = name;
+      if (info.st_ino != inode_) {
+        inode_ = info.st_ino;
         offset_ = 0;
         blocks_ = 0;
         tail_ = 0;
@@ -61,7 +66,7 @@ class BlockCounter {
 
  private:
   std::filesystem::path folder_;
-  std::string name_;
+  ino_t inode_ = 0;
   std::streamoff offset_ = 0;
   std::int64_t blocks_ = 0;
   std::uint32_t tail_ = 0;
@@ -96,9 +101,14 @@ class ChildSignal {
   sigset_t set_{}, previous_{};
 };
 
+struct SolverEnd {
+  double MonotonicSeconds;  // from just before the start to the end
+  timing::SYSTEMTIME Clock;  // the clock as Ende, started right after, would read it
+};
+
 // Starts the solver in `folder` with its output going to solver.log, and waits for it while
-// showing how many blocks it has written. Returns the monotonic seconds it ran.
-double RunSolver(const RunOptions& options) {
+// showing how many blocks it has written.
+SolverEnd RunSolver(const RunOptions& options) {
   const ChildSignal childSignal;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -135,8 +145,9 @@ double RunSolver(const RunOptions& options) {
     progress.Update(blocks.Count());
     childSignal.Wait(250);
   }
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const SolverEnd end{
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+      timing::GetSystemTime()};
   progress.Finish(blocks.Count());
 
   const std::filesystem::path log = options.Folder / SolverLogName;
@@ -150,7 +161,7 @@ double RunSolver(const RunOptions& options) {
                     std::to_string(WEXITSTATUS(status)) + ". Seine Ausgabe (" + log.string() +
                     "):\n" + Tail(log, 2000));
   }
-  return seconds;
+  return end;
 }
 
 double Median(std::vector<double> values) {
@@ -236,18 +247,19 @@ RunReport PerformRun(const RunOptions& options) {
     while (const auto stale = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName)) {
       std::filesystem::remove(*stale);
     }
+    std::filesystem::remove(options.Folder / "OUT.TXT.tmp");  // left by a solver that was killed
     std::ostringstream startErrors;
     if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
       throw RunFailed(startErrors.str());
     }
+    const SolverEnd end = RunSolver(options);
     SolverRun timed;
-    timed.MonotonicSeconds = RunSolver(options);
+    timed.MonotonicSeconds = end.MonotonicSeconds;
     // What Ende shows when it runs right after the solver.
-    const timing::SYSTEMTIME end = timing::GetSystemTime();
     const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
     timed.EndeSeconds = timing::ElapsedSeconds(
         timing::SecondsOfDay(stamp.Values[0], stamp.Values[1], stamp.Values[2], stamp.Values[3]),
-        timing::SecondsOfDay(end));
+        timing::SecondsOfDay(end.Clock));
     timed.EndeText = timing::FormatElapsed(timed.EndeSeconds, options.DecimalSeparator);
     report.Runs.push_back(timed);
 

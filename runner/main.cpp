@@ -2,8 +2,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <QLocale>
 #include <chrono>
-#include <clocale>
 #include <cmath>
 #include <ctime>
 #include <fstream>
@@ -27,12 +27,9 @@ std::int32_t TimeOfDaySeed() {
       std::lround(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction));
 }
 
-// The decimal separator of the user's number settings, as Ende uses it.
+// The decimal separator of the user's number settings, taken the way Ende takes it.
 std::string UserDecimalSeparator() {
-  std::setlocale(LC_NUMERIC, "");
-  const std::string separator = std::localeconv()->decimal_point;
-  std::setlocale(LC_NUMERIC, "C");
-  return separator.empty() ? "." : separator;
+  return QLocale::system().decimalPoint().toStdString();
 }
 
 // The solver next to this program.

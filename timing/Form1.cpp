@@ -9,7 +9,7 @@
 
 #include "ElapsedTime.h"
 #include "FileError.h"
-#include "PlainMessage.h"
+#include "KitWidgets.h"
 
 namespace timing {
 

@@ -1,6 +1,7 @@
-#include "PlainMessage.h"
+#include "KitWidgets.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,6 +12,15 @@ void ShowPlainMessage(QWidget* parent, const QString& text) {
                   parent);
   box.button(QMessageBox::Ok)->setIcon(QIcon());  // some desktop themes put one on the button
   box.exec();
+}
+
+void ShowAsCounter(QLabel* label) {
+  label->setAlignment(Qt::AlignCenter);
+  label->setFrameStyle(QFrame::Box | QFrame::Plain);
+  label->setLineWidth(1);
+  label->setBackgroundRole(QPalette::Base);
+  label->setForegroundRole(QPalette::Text);
+  label->setAutoFillBackground(true);
 }
 
 }  // namespace kit
