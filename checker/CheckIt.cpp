@@ -91,8 +91,7 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
     const auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
     if (!answers) {
       throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
-                           std::filesystem::absolute(folder).lexically_normal().string() +
-                           ". Quadrin schreibt sie.");
+                           kit::ShownPath(folder) + ". Quadrin schreibt sie.");
     }
     kit::LineReader in(*answers, answers->filename().string());
     Judge judge(search->BoxStart);

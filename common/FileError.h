@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kit {
 
@@ -19,5 +20,9 @@ class FileError : public std::runtime_error {
 
 // German text for an errno value, for messages about files that cannot be opened or written.
 std::string SystemErrorText(int errorNumber);
+
+// Bytes of a file as a message can quote them: printable ASCII as it is, every other byte as
+// "[0xNN]", so that nothing is invisible and no NUL cuts the message short.
+std::string VisibleBytes(std::string_view bytes);
 
 }  // namespace kit

@@ -39,4 +39,15 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
   return folder / *best;
 }
 
+std::string ShownPath(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::path shown = std::filesystem::absolute(path, error);
+  if (error) shown = path;
+  shown = shown.lexically_normal();
+  if (!shown.has_filename() && shown.has_parent_path() && shown != shown.root_path()) {
+    shown = shown.parent_path();
+  }
+  return shown.string();
+}
+
 }  // namespace kit

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kit {
@@ -13,5 +14,8 @@ namespace kit {
 // the first entry (in byte order) whose name equals `name` ignoring ASCII case. Empty if none.
 std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
                                                           std::string_view name);
+
+// A path as messages show it: absolute, without "." parts or a trailing separator.
+std::string ShownPath(const std::filesystem::path& path);
 
 }  // namespace kit

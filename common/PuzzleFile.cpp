@@ -42,7 +42,7 @@ PuzzleText LoadPuzzleText(const std::filesystem::path& folder) {
   const auto path = FindFileIgnoringCase(folder, PuzzleFileQuery);
   if (!path) {
     throw FileError("Die Datei " + std::string(PuzzleFileName) + " fehlt im Ordner " +
-                    std::filesystem::absolute(folder).lexically_normal().string() + ".");
+                    ShownPath(folder) + ".");
   }
   PuzzleText result;
   result.FileName = path->filename().string();

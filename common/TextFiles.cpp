@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "FileError.h"
+#include "FileNames.h"
 
 namespace kit {
 namespace {
@@ -16,31 +17,6 @@ constexpr std::size_t ReadBufferSize = 1 << 20;
 
 }  // namespace
 
-std::string SystemErrorText(int errorNumber) {
-  switch (errorNumber) {
-    case ENOENT:
-      return "Datei oder Ordner nicht vorhanden";
-    case EACCES:
-    case EPERM:
-      return "keine Berechtigung";
-    case ENOSPC:
-      return "kein Platz mehr auf dem Datenträger";
-    case EDQUOT:
-      return "Speicherkontingent erschöpft";
-    case EROFS:
-      return "das Dateisystem ist schreibgeschützt";
-    case EISDIR:
-      return "ist ein Ordner";
-    case ENOTDIR:
-      return "ein Teil des Pfades ist kein Ordner";
-    case EIO:
-      return "Ein-/Ausgabefehler";
-    default:
-      return std::string("Systemfehler ") + std::to_string(errorNumber) + " (" +
-             std::strerror(errorNumber) + ")";
-  }
-}
-
 ReplacingFile::ReplacingFile(std::filesystem::path target, std::string shownName)
     : target_(std::move(target)),
       shownName_(std::move(shownName)),
@@ -49,8 +25,9 @@ ReplacingFile::ReplacingFile(std::filesystem::path target, std::string shownName
   temporary_ += ".tmp";
   descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (descriptor_ < 0) {
+    const int error = errno;
     throw FileError("Die Datei " + shownName_ + " kann nicht angelegt werden (" +
-                    temporary_.string() + "): " + SystemErrorText(errno) + ".");
+                    ShownPath(temporary_) + "): " + SystemErrorText(error) + ".");
   }
 }
 

@@ -38,23 +38,24 @@ const char* const UniqueSolution =
     "9,3,2,6,5,1,4,8,7\r\n5,6,8,2,4,7,3,9,1\r\n7,4,1,3,9,8,6,2,5\r\n"
     "3,1,9,4,7,5,2,6,8\r\n8,5,6,1,2,9,7,4,3\r\n2,7,4,8,3,6,1,5,9\r\n";
 
-const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
-    const auto base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                          : std::filesystem::temp_directory_path();
-    auto path = base / ("kit-answer-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    Put(path / "IN.TXT", Puzzles, std::char_traits<char>::length(Puzzles));
-    return path;
-  }();
-  return folder;
+// A folder of this process's own, made for each input and removed after it: the fuzzer ends the
+// process without running destructors, so nothing may be left for later.
+std::filesystem::path MakeFolder() {
+  const auto base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                        : std::filesystem::temp_directory_path();
+  auto path = base / ("kit-answer-fuzz-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(path);
+  Put(path / "IN.TXT", Puzzles, std::char_traits<char>::length(Puzzles));
+  return path;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Put(Folder() / "OUT.TXT", reinterpret_cast<const char*>(data), size);
-  const checker::CheckResult result = checker::CheckIt(Folder(), [](std::int32_t) { return true; });
+  const std::filesystem::path folder = MakeFolder();
+  Put(folder / "OUT.TXT", reinterpret_cast<const char*>(data), size);
+  const checker::CheckResult result = checker::CheckIt(folder, [](std::int32_t) { return true; });
+  std::filesystem::remove_all(folder);
   Require(result.Kind == checker::Verdict::AllCorrect || result.Kind == checker::Verdict::Wrong);
   Require(result.Number >= 1 && result.Number <= 3);
   if (result.Kind == checker::Verdict::AllCorrect) {

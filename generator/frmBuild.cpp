@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTime>
 #include <cmath>
+#include <iostream>
 #include <limits>
 
 #include "BuildInput.h"
@@ -80,7 +81,10 @@ frmBuild::frmBuild(std::filesystem::path folder, QWidget* parent)
   setTabOrder(txtTimer, txtAnzahl);
   btnOK->setFocus();
 
-  ShowMessage = [this](const QString& text) { kit::ShowPlainMessage(this, text); };
+  ShowMessage = [this](const QString& text) {
+    std::cerr << "Build: " << text.toStdString() << std::endl;  // for scripts and logs as well
+    kit::ShowPlainMessage(this, text);
+  };
   EndProgram = [](int status) { QCoreApplication::exit(status); };
 
   connect(btnOK, &QPushButton::clicked, this, &frmBuild::btnOK_Click);

@@ -102,7 +102,7 @@ class ChildSignal {
 };
 
 struct SolverEnd {
-  double MonotonicSeconds;  // from just before the start to the end
+  double MonotonicSeconds;   // from just before the start to the end
   timing::SYSTEMTIME Clock;  // the clock as Ende, started right after, would read it
 };
 
@@ -298,7 +298,7 @@ std::string FormatReport(const RunReport& report) {
   const std::string& sep = o.DecimalSeparator;
   const auto& outcomes = report.Check.Outcomes;
   std::ostringstream text;
-  text << "Ordner:      " << timing::ShownPath(o.Folder) << "\n"
+  text << "Ordner:      " << kit::ShownPath(o.Folder) << "\n"
        << "Anzahl:      " << report.Options.Count << "\n"
        << "Startzahl:   " << o.Seed << "\n"
        << "Löser:       " << o.Solver.string() << "\n"
@@ -328,7 +328,7 @@ std::string FormatJson(const RunReport& report) {
   const Spread ende = EndeSpread(report), monotonic = MonotonicSpread(report);
   std::ostringstream json;
   json << "{\n"
-       << "  \"folder\": " << JsonString(timing::ShownPath(o.Folder)) << ",\n"
+       << "  \"folder\": " << JsonString(kit::ShownPath(o.Folder)) << ",\n"
        << "  \"count\": " << o.Count << ",\n"
        << "  \"seed\": " << o.Seed << ",\n"
        << "  \"solver\": " << JsonString(o.Solver.string()) << ",\n"

@@ -76,8 +76,8 @@ Start   st-is-folder            1 err      Start: Die Datei @DIR@/Start.txt kann
 Start   st-tmp-is-folder        1 err      Start: Die Datei @DIR@/Start.txt kann nicht angelegt werden (*Start.txt.tmp): ist ein Ordner. Es wurde keine neue Startzeit festgehalten.
 
 Build   in-missing              0 file     IN.TXT 517
-Build   in-tmp-is-folder        1 box      -
-Build   in-is-folder            1 box      -
+Build   in-tmp-is-folder        1 box+err  Build: Die Datei IN.TXT kann nicht angelegt werden (@DIR@/IN.TXT.tmp): ist ein Ordner.
+Build   in-is-folder            1 box+err  Build: Die Datei IN.TXT kann nicht ersetzt werden: ist ein Ordner.
 '
 
 # As the programs see it (getcwd), without symbolic links.

@@ -56,10 +56,12 @@ Parsed ParseDecimal(std::string_view text, std::string_view separator, double& v
 }
 
 // A line as a message quotes it: long lines are cut.
+// A line as a message quotes it: bytes that could not be seen or would end the message early
+// (a NUL) are named by their value.
 std::string Quoted(std::string_view line) {
   constexpr std::size_t Longest = 40;
-  if (line.size() <= Longest) return "„" + std::string(line) + "“";
-  return "„" + std::string(line.substr(0, Longest)) + "…“";
+  if (line.size() <= Longest) return "„" + kit::VisibleBytes(line) + "“";
+  return "„" + kit::VisibleBytes(line.substr(0, Longest)) + "…“";
 }
 
 [[noreturn]] void Fail(const std::string& what, long long line = 0) {
@@ -67,16 +69,6 @@ std::string Quoted(std::string_view line) {
 }
 
 }  // namespace
-
-std::string ShownPath(const std::filesystem::path& path) {
-  std::error_code error;
-  std::filesystem::path shown = std::filesystem::absolute(path, error);
-  if (error) shown = path;
-  shown = shown.lexically_normal();
-  if (!shown.has_filename() && shown.has_parent_path() && shown != shown.root_path())
-    shown = shown.parent_path();
-  return shown.string();
-}
 
 void WriteStartStamp(kit::TextSink& out, const SYSTEMTIME& time) {
   WriteNumberLine(out, time.wHour);
@@ -89,7 +81,7 @@ int RunStart(const std::filesystem::path& folder, const Clock& clock, std::ostre
   const std::filesystem::path target = folder / StartFileName;
   try {
     // The file exists before the clock is read, so its creation is not part of the measured run.
-    kit::ReplacingFile file(target, ShownPath(target));
+    kit::ReplacingFile file(target, kit::ShownPath(target));
     WriteStartStamp(file, clock());
     file.Commit();
     return 0;
@@ -103,9 +95,10 @@ StartStamp ReadStartStamp(const std::filesystem::path& folder, std::string_view 
   const std::optional<std::filesystem::path> path =
       kit::FindFileIgnoringCase(folder, StartFileName);
   if (!path) {
-    Fail("Die Datei " + std::string(StartFileName) + " fehlt im Ordner " + ShownPath(folder) + ".");
+    Fail("Die Datei " + std::string(StartFileName) + " fehlt im Ordner " + kit::ShownPath(folder) +
+         ".");
   }
-  const std::string shown = ShownPath(*path);
+  const std::string shown = kit::ShownPath(*path);
   // Errors of the file system itself (no permission, a read error) get the same hint.
   auto reading = [](auto read) {
     try {

@@ -38,9 +38,6 @@ struct StartStamp {
 // has to run first; its Line is the 1-based line at fault, or 0.
 StartStamp ReadStartStamp(const std::filesystem::path& folder, std::string_view decimalSeparator);
 
-// The path as messages show it: absolute, without "." parts or a trailing separator.
-std::string ShownPath(const std::filesystem::path& path);
-
 // What every message about a missing or damaged Start.txt ends with.
 inline constexpr std::string_view RunStartFirst =
     "Zuerst muss Start laufen und die Startzeit in Start.txt schreiben.";

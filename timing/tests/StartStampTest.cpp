@@ -122,6 +122,8 @@ TEST(ReadStartStamp, DamagedOrMissingFileSaysWhatIsWrongAndThatStartMustRunFirst
       {" 10 \r\n 0 \r\n 0 \r\n " + std::string(45, '7') + "x \r\n", 4,
        "In der Datei " + file + " ist Zeile 4 (Millisekunde) keine Zahl: „" + std::string(40, '7') +
            "…“."},
+      {std::string(" 12 \r\n 3\0 \r\n 4 \r\n 5 \r\n", 22), 2,  // a NUL must not cut the message
+       "In der Datei " + file + " ist Zeile 2 (Minute) keine Zahl: „3[0x00]“."},
       {"1" + std::string(400, '0') + "\r\n0\r\n0\r\n0\r\n", 1,
        "In der Datei " + file +
            " ist Zeile 1 (Stunde) eine Zahl außerhalb des darstellbaren Bereichs."},

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "ElapsedTime.h"
@@ -85,7 +86,14 @@ ProgramRun RunIn(const TempFolder& folder, const std::vector<std::string>& argv,
     ::waitpid(pid, &status, 0);
   }
   run.Out = GetFile(out);
-  run.Err = GetFile(err);
+  // Qt's platform plugins sometimes add notes of their own; they are not the program's.
+  std::istringstream lines(GetFile(err));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("This plugin does not support") == std::string::npos &&
+        !line.starts_with("QStandardPaths:")) {
+      run.Err += line + "\n";
+    }
+  }
   return run;
 }
 
