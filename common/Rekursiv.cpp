@@ -1,5 +1,7 @@
 #include "Rekursiv.h"
 
+#include "CellBits.h"
+
 #include <bit>
 #include <cstring>
 
@@ -9,12 +11,10 @@ namespace {
 constexpr std::uint32_t AllBits = 0x7FFFFFF;  // the 27 cells of a word
 
 using Cells3 = std::array<std::uint32_t, 4>;  // word 3 stays zero
-using Vector = std::uint32_t __attribute__((vector_size(16)));
+using Vector = CellVector;
 
 Vector Load(const Cells3& set) {
-  Vector v;
-  std::memcpy(&v, set.data(), sizeof v);
-  return v;
+  return LoadCells(set);
 }
 
 Cells3 Store(Vector v) {
@@ -277,17 +277,7 @@ bool Rekursiv::FillAllSingles(SolverState& s) {
 // exclusions, else the first with the most; a cell without exclusions never beats the start,
 // cell 0.
 int Rekursiv::ChooseCell(const SolverState& s) const {
-  Vector plane0{}, plane1{}, plane2{}, plane3{};  // each cell's candidate count in bit planes
-  for (const Cells3& set : s.Candidates) {
-    const Vector a = Load(set);
-    const Vector c0 = plane0 & a;
-    plane0 ^= a;
-    const Vector c1 = plane1 & c0;
-    plane1 ^= c0;
-    const Vector c2 = plane2 & c1;
-    plane2 ^= c1;
-    plane3 |= c2;
-  }
+  const CellCounts counts(s.Candidates);
   // The scan starts behind LastCell and wraps around to cell 0.
   const int from = LastCell + 1;
   auto firstInScanOrder = [from](Vector cells) {
@@ -297,11 +287,8 @@ int Rekursiv::ChooseCell(const SolverState& s) const {
     return cell >= 0 ? cell : FirstFrom(set, 0);
   };
   const Vector empty = Load(s.Empty);
-  int cell = firstInScanOrder(empty & ~plane3 & ~plane2 & ~(plane1 & plane0));
-  for (int n = 3; cell < 0 && n <= 8; ++n) {
-    cell = firstInScanOrder(empty & ((n & 1) ? plane0 : ~plane0) & ((n & 2) ? plane1 : ~plane1) &
-                            ((n & 4) ? plane2 : ~plane2) & ((n & 8) ? plane3 : ~plane3));
-  }
+  int cell = firstInScanOrder(empty & counts.FewerThanThree());
+  for (int n = 3; cell < 0 && n <= 8; ++n) cell = firstInScanOrder(empty & counts.Exactly(n));
   return cell < 0 ? 0 : cell;
 }
 

@@ -1,5 +1,7 @@
 #include "SolverRekursiv.h"
 
+#include "CellBits.h"
+
 #include <bit>
 #include <cstring>
 
@@ -240,12 +242,10 @@ bool Propagate(SearchState& s, unsigned dirty) {
   }
 }
 
-using Vector = std::uint32_t __attribute__((vector_size(16)));
+using Vector = kit::CellVector;
 
 Vector Load(const std::uint32_t (&set)[4]) {
-  Vector v;
-  std::memcpy(&v, set, sizeof v);
-  return v;
+  return kit::LoadCells(set);
 }
 
 // The lowest cell of a set, or −1.
@@ -259,23 +259,12 @@ int FirstCell(Vector set) {
 // The first empty cell with fewer than 3 candidates, else the first with the fewest, or −1 when
 // no cell is empty. Candidates are counted from the placed digits only.
 int ChooseBranchCell(const SearchState& s) {
-  Vector b0{}, b1{}, b2{}, b3{};  // each cell's count in four bit planes
-  for (const auto& candidates : s.Candidates) {
-    const Vector a = Load(candidates);
-    const Vector c0 = b0 & a;
-    b0 ^= a;
-    const Vector c1 = b1 & c0;
-    b1 ^= c0;
-    const Vector c2 = b2 & c1;
-    b2 ^= c1;
-    b3 |= c2;
-  }
+  const kit::CellCounts counts(s.Candidates);
   const Vector empty = Load(s.Empty);
-  const int urgent = FirstCell(empty & ~b3 & ~b2 & ~(b1 & b0));
+  const int urgent = FirstCell(empty & counts.FewerThanThree());
   if (urgent >= 0) return urgent;
   for (int count = 3; count <= 9; ++count) {
-    const int cell = FirstCell(empty & ((count & 1) ? b0 : ~b0) & ((count & 2) ? b1 : ~b1) &
-                               ((count & 4) ? b2 : ~b2) & ((count & 8) ? b3 : ~b3));
+    const int cell = FirstCell(empty & counts.Exactly(count));
     if (cell >= 0) return cell;
   }
   return -1;
