@@ -44,4 +44,14 @@ std::string VisibleBytes(std::string_view bytes) {
   return shown;
 }
 
+std::string ShownByte(char c) {
+  if (c == '\r') return "CR";
+  if (c == '\n') return "LF";
+  if (c == ' ') return "ein Leerzeichen";
+  const auto byte = static_cast<unsigned char>(c);
+  if (byte >= 0x21 && byte < 0x7F) return std::string("„") + c + "“";
+  static const char* const hex = "0123456789ABCDEF";
+  return std::string("das Byte 0x") + hex[byte >> 4] + hex[byte & 15];
+}
+
 }  // namespace kit

@@ -25,4 +25,8 @@ std::string SystemErrorText(int errorNumber);
 // "[0xNN]", so that nothing is invisible and no NUL cuts the message short.
 std::string VisibleBytes(std::string_view bytes);
 
+// One byte of a file as a message names it: "CR", "LF", "ein Leerzeichen", a printable character
+// in quotes („x“), or "das Byte 0xNN".
+std::string ShownByte(char c);
+
 }  // namespace kit

@@ -1,11 +1,5 @@
 #include "PuzzleFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "FileError.h"
 #include "FileNames.h"
 
@@ -13,17 +7,6 @@ namespace kit {
 namespace {
 
 constexpr int RowLength = 19;  // 17 characters and CR LF
-
-// How a byte of the file is named in a message.
-std::string ShowByte(char c) {
-  if (c == '\r') return "CR";
-  if (c == '\n') return "LF";
-  if (c == ' ') return "ein Leerzeichen";
-  const auto byte = static_cast<unsigned char>(c);
-  if (byte >= 0x21 && byte < 0x7F) return std::string("„") + c + "“";
-  static const char* hex = "0123456789ABCDEF";
-  return std::string("das Byte 0x") + hex[byte >> 4] + hex[byte & 15];
-}
 
 // Readers walk a file that was checked block by block, so the block at offset `start` is puzzle
 // start / 173 + 1, and its row r stands on line 10 × (puzzle − 1) + r + 1.
@@ -46,32 +29,7 @@ PuzzleText LoadPuzzleText(const std::filesystem::path& folder) {
   }
   PuzzleText result;
   result.FileName = path->filename().string();
-
-  const int descriptor = ::open(path->c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat info {};
-  if (descriptor < 0 || ::fstat(descriptor, &info) != 0) {
-    const int error = errno;
-    if (descriptor >= 0) ::close(descriptor);
-    throw FileError("Die Datei " + result.FileName +
-                    " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
-  }
-  // One read of the whole file; the loop only continues reads the system cut short.
-  result.Text.resize(static_cast<std::size_t>(info.st_size));
-  std::size_t got = 0;
-  while (got < result.Text.size()) {
-    const ssize_t n = ::read(descriptor, result.Text.data() + got, result.Text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(descriptor);
-      throw FileError("Die Datei " + result.FileName +
-                      " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
-    }
-    if (n == 0) break;  // the file shrank while being read
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(descriptor);
-  result.Text.resize(got);
+  result.Text = ReadWholeFile(*path, result.FileName);
   return result;
 }
 
@@ -92,7 +50,7 @@ Board ReadNextPuzzle(const PuzzleText& text, ReadPos& pos) {
       const char ch = t[static_cast<std::size_t>(at)];
       if (ch < '0' || ch > '9') {
         FailAt(text, start, r,
-               "An Spalte " + std::to_string(2 * c + 1) + " steht " + ShowByte(ch) +
+               "An Spalte " + std::to_string(2 * c + 1) + " steht " + ShownByte(ch) +
                    " statt einer Ziffer 0 bis 9.");
       }
       cells[static_cast<std::size_t>(9 * r + c)] = static_cast<std::uint8_t>(ch - '0');
@@ -109,7 +67,7 @@ Board ReadNextPuzzle(const PuzzleText& text, ReadPos& pos) {
              found == '\n' ? std::string("Die Zeile endet mit LF ohne CR; die Datei braucht "
                                          "CR LF als Zeilenende.")
                            : "Nach 17 Zeichen wird das Zeilenende CR LF erwartet, dort steht " +
-                                 ShowByte(found) + ".");
+                                 ShownByte(found) + ".");
     }
   }
 
@@ -122,7 +80,7 @@ Board ReadNextPuzzle(const PuzzleText& text, ReadPos& pos) {
       t[static_cast<std::size_t>(after + 1)] != '\n') {
     FailAt(text, start, 9,
            "Nach dem Rätsel wird eine Leerzeile erwartet, dort steht " +
-               ShowByte(t[static_cast<std::size_t>(after)]) + ".");
+               ShownByte(t[static_cast<std::size_t>(after)]) + ".");
   }
   if (after + 2 == size) {
     FailAt(text, start, 9, "Überzählige Leerzeile nach dem letzten Rätsel.");
@@ -132,6 +90,14 @@ Board ReadNextPuzzle(const PuzzleText& text, ReadPos& pos) {
   }
   pos = after + 3;
   return cells;
+}
+
+std::vector<Board> ReadAllPuzzles(const PuzzleText& text) {
+  std::vector<Board> puzzles;
+  ReadPos pos = 1;
+  do puzzles.push_back(ReadNextPuzzle(text, pos));
+  while (pos >= 3);
+  return puzzles;
 }
 
 void WritePuzzleBlock(TextSink& out, const Board& cells, bool isLastPuzzle) {

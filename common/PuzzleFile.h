@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "Board.h"
 #include "TextFiles.h"
@@ -38,6 +39,9 @@ PuzzleText LoadPuzzleText(const std::filesystem::path& folder = ".");
 // separated by exactly one empty line. Anything else throws FileError naming the puzzle number
 // and the line, so that a damaged file is never read as other puzzles.
 Board ReadNextPuzzle(const PuzzleText& text, ReadPos& pos);
+
+// Every puzzle of the text, read with ReadNextPuzzle from the first to the last.
+std::vector<Board> ReadAllPuzzles(const PuzzleText& text);
 
 // Writes the nine row lines of `cells` and, unless it is the last puzzle, the empty line.
 void WritePuzzleBlock(TextSink& out, const Board& cells, bool isLastPuzzle);

@@ -1,6 +1,7 @@
 #include "TextFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +17,35 @@ constexpr std::size_t WriteBufferSize = 1 << 20;
 constexpr std::size_t ReadBufferSize = 1 << 20;
 
 }  // namespace
+
+std::string ReadWholeFile(const std::filesystem::path& path, const std::string& shownName) {
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (descriptor < 0 || ::fstat(descriptor, &info) != 0) {
+    const int error = errno;
+    if (descriptor >= 0) ::close(descriptor);
+    throw FileError("Die Datei " + shownName +
+                    " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
+  }
+  // One read of the whole file; the loop only continues reads the system cut short.
+  std::string text(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = ::read(descriptor, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(descriptor);
+      throw FileError("Die Datei " + shownName +
+                      " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
+    }
+    if (n == 0) break;  // the file shrank while being read
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(descriptor);
+  text.resize(got);
+  return text;
+}
 
 ReplacingFile::ReplacingFile(std::filesystem::path target, std::string shownName)
     : target_(std::move(target)),

@@ -9,6 +9,9 @@
 
 namespace kit {
 
+// The whole file in one read. Throws FileError naming `shownName` when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path, const std::string& shownName);
+
 // Where formatted bytes go: a file being written, or a string in tests.
 class TextSink {
  public:

@@ -32,12 +32,7 @@ std::string Generate(std::int32_t seed, std::int32_t count,
 }
 
 std::vector<Board> Puzzles(const std::string& file) {
-  const kit::PuzzleText text{file, "IN.TXT"};
-  std::vector<Board> puzzles;
-  kit::ReadPos pos = 1;
-  do puzzles.push_back(kit::ReadNextPuzzle(text, pos));
-  while (pos >= 3);
-  return puzzles;
+  return kit::ReadAllPuzzles(kit::PuzzleText{file, "IN.TXT"});
 }
 
 int Digits(const Board& b) {
