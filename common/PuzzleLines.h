@@ -1,0 +1,31 @@
+// Puzzle collections in the line format that people who write solvers trade them in: one puzzle
+// a line, its first 81 characters row by row, "1"–"9" for a given and "." or "0" for an empty
+// cell. After the 81st character anything may follow (a count, a solution, a rating) once it is
+// set off by a blank, a tab, ":", ";" or ",". Empty lines and lines that start with "#" are
+// skipped; lines end in LF or CR LF; a UTF-8 byte-order mark at the start of the file is skipped.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Board.h"
+
+namespace kit {
+
+inline constexpr std::size_t AllPuzzles = std::numeric_limits<std::size_t>::max();
+
+// The first `limit` puzzles of `text` (all of them by default; lines after the last one taken are
+// not looked at). Any other line, and a text without a puzzle, throws FileError with a German
+// message that names `shownName` and the line (FileError::Line, 1-based, counting every line).
+std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& shownName,
+                                    std::size_t limit = AllPuzzles);
+
+// The same for a file, read in one piece; the message names the file as `path` gives it.
+std::vector<Board> ReadPuzzleLines(const std::filesystem::path& path,
+                                   std::size_t limit = AllPuzzles);
+
+}  // namespace kit
