@@ -163,6 +163,8 @@ int Rekursiv::MissingDigit(std::int16_t mask) {
 }
 
 void Rekursiv::SolveSudoku(PuzzleRecord& record) {
+  Steps = 0;
+  abandoned_ = false;
   State = EmptyState;
   State.Record = record;
   if (!LoadGivens(State)) return;
@@ -179,7 +181,9 @@ void Rekursiv::SolveSudoku(PuzzleRecord& record) {
   }
   SolutionCount = 0;
   Depth = 0;
-  record = SearchSolutions(&State)->Record;
+  const SolverState* const end = SearchSolutions(&State);
+  if (abandoned_) return;  // unfinished: the record stays as it was
+  record = end->Record;
 }
 
 // Enters the givens in cell order; false at the first digit repeated in a row, column or box
@@ -294,6 +298,15 @@ int Rekursiv::ChooseCell(const SolverState& s) const {
 
 // One level of the search on the state `s`; returns the state it leaves as the current one.
 SolverState* Rekursiv::SearchSolutions(SolverState* s) {
+  // Giving up here cannot change what a finished search would say. The Status, and with Status 1
+  // the Cells, depend only on the givens, since the search counts solutions exhaustively up to
+  // the second. What an abandoned search leaves behind (LastCell, the per-depth result slots)
+  // decides only which board a later search returns with Status 0 or 2, and Check's verdict never
+  // reads those boards.
+  if (++Steps > StepBudget && StepBudget != 0) {
+    abandoned_ = true;
+    return s;
+  }
   const int c = ChooseCell(*s);
   LastCell = c;
   const int k = ExclusionCount(*s, c);
@@ -344,7 +357,7 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
 
     ++Depth;
     SolverState* const found = SearchSolutions(trial);
-    if (SolutionCount > 1) return found;  // it holds the second solution
+    if (SolutionCount > 1 || abandoned_) return found;  // the second solution, or given up
     --Depth;
     if (found->Record.Status > 0) {
       if (t == 9) return found;

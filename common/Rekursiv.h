@@ -14,6 +14,10 @@
 // solution may be a solution kept from an earlier one. The same sequence of calls on a fresh
 // instance always gives the same results. The instance owns all of this storage (about 60 KiB);
 // nothing is allocated during a search.
+//
+// A step budget (Check sets one, Build does not) bounds the cost of one SolveSudoku: a search that
+// would need more levels than the budget is abandoned, and the caller must decide that puzzle by
+// other means.
 #pragma once
 
 #include <array>
@@ -63,7 +67,15 @@ class Rekursiv {
   // placements from them would repeat one, which proves there is no solution); otherwise it holds
   // the Status, Cells and Filled of the search's end: the solution for Status 1, the second
   // solution found for Status 2.
+  // With a StepBudget, a search that runs out of it is abandoned: the record is left as it was
+  // and Abandoned() is true until the next call.
   void SolveSudoku(PuzzleRecord& record);
+
+  // Levels of the search (SearchSolutions) one SolveSudoku may go through; 0 = no limit.
+  std::int64_t StepBudget = 0;
+  // Levels the latest SolveSudoku went through, and whether it ran out of its budget.
+  std::int64_t Steps = 0;
+  bool Abandoned() const { return abandoned_; }
 
   Rekursiv();
 
@@ -105,6 +117,7 @@ class Rekursiv {
   std::array<SolverState, CellCount> TrialStates{};
   std::array<SolverState, CellCount> ResultStates{};  // per depth, a solution kept from before
   bool chainRepeated_ = false;  // the chained placements put a digit twice into a unit
+  bool abandoned_ = false;      // the latest search ran out of its step budget
 
   // Bit sets of the board's shapes, in the layout of SolverState::Candidates.
   std::array<std::array<std::uint32_t, 4>, CellCount> PeerBits{};  // row, column, box of a cell

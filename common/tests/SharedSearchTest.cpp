@@ -137,6 +137,42 @@ TEST(SolveSudoku, ChainedSinglesThatRepeatADigitMeanNoSolution) {
   EXPECT_EQ(r.Filled, 0);
 }
 
+TEST(SolveSudoku, AStepBudgetAbandonsTheSearchAndLeavesTheRecord) {
+  const auto search = NewSearch();
+  const Board givens = Parse(Unique17);
+  Solve(*search, givens);
+  const std::int64_t needed = search->Steps;
+  ASSERT_GT(needed, 100);
+  EXPECT_FALSE(search->Abandoned());  // no budget: never
+
+  search->StepBudget = 100;
+  PuzzleRecord r;
+  r.Cells = givens;
+  r.Filled = 7;  // whatever the caller had stays
+  search->SolveSudoku(r);
+  EXPECT_TRUE(search->Abandoned());
+  EXPECT_EQ(search->Steps, 101);
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Cells, givens);
+  EXPECT_EQ(r.Filled, 7);
+
+  // The next search within the budget is finished and right, whatever was left behind.
+  const Board grid = Parse(Unique17Solution);
+  Board easy = grid;
+  for (std::size_t i = 0; i < 81; i += 3) easy[i] = 0;
+  r = Solve(*search, easy);
+  EXPECT_FALSE(search->Abandoned());
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Cells, grid);
+
+  for (const std::int64_t budget : {needed, needed - 1}) {  // as the first search of a module
+    const auto fresh = NewSearch();
+    fresh->StepBudget = budget;
+    Solve(*fresh, givens);
+    EXPECT_EQ(fresh->Abandoned(), budget < needed) << budget;
+  }
+}
+
 TEST(SolveSudoku, ScanWrapsFromTheLastCell) {
   // With LastCell 80 the first part of the scan is empty and the second covers everything.
   const auto a = NewSearch();
