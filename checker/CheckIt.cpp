@@ -67,6 +67,20 @@ bool Judge::HasRepeatedDigit(const kit::PuzzleRecord& grid) {
   return false;
 }
 
+OwnSearch::OwnSearch(std::int64_t stepBudget) {
+  shared_.InitTables();
+  shared_.StepBudget = stepBudget;
+}
+
+void OwnSearch::SolveSudoku(kit::PuzzleRecord& ownResult) {
+  shared_.SolveSudoku(ownResult);
+  if (!shared_.Abandoned()) return;
+  ++Counted;
+  const CountResult counted = counter_.Count(ownResult.Cells);
+  ownResult.Status = static_cast<std::int16_t>(counted.Solutions);
+  if (counted.Solutions == 1) ownResult.Cells = counted.Solution;
+}
+
 int ExitStatus(Verdict verdict) {
   switch (verdict) {
     case Verdict::AllCorrect:
@@ -86,15 +100,14 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
   CheckResult result;
   try {
     const kit::PuzzleText text = kit::LoadPuzzleText(folder);
-    const auto search = std::make_unique<kit::Rekursiv>();
-    search->InitTables();
+    const auto search = std::make_unique<OwnSearch>();
     const auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
     if (!answers) {
       throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
                            kit::ShownPath(folder) + ". Quadrin schreibt sie.");
     }
     kit::LineReader in(*answers, answers->filename().string());
-    Judge judge(search->BoxStart);
+    Judge judge(search->BoxStart());
     kit::PuzzleRecord puzzle, ownResult, answer;
     kit::ReadPos pos = 1;
     std::int32_t n = 0;

@@ -12,6 +12,7 @@
 
 #include "PuzzleFile.h"
 #include "Rekursiv.h"
+#include "SolutionCounter.h"
 #include "SolutionFile.h"
 
 namespace checker {
@@ -29,6 +30,31 @@ struct CheckResult {
   std::string Message;      // the text to show: the verdict, or what went wrong
   // How many of the judged puzzles had no solution, exactly one, several (by the own search).
   std::array<std::int64_t, 3> Outcomes{};
+};
+
+// Levels of the shared search that Check grants one puzzle. Puzzles of Build's mix need fewer
+// almost always (about 1 in 4,000 needs more); hard puzzles from the public collections need
+// thousands, and the exact counter decides them in a fraction of that time.
+inline constexpr std::int64_t CheckStepBudget = 80;
+
+// Check's own result for a puzzle: the shared search within its step budget, and for a puzzle on
+// which it runs out, the exact solution counter. One instance per comparison run.
+class OwnSearch {
+ public:
+  explicit OwnSearch(std::int64_t stepBudget = CheckStepBudget);
+
+  // As kit::Rekursiv::SolveSudoku: Cells hold the givens, Status and Filled are 0 on entry. On
+  // return Status is 0, 1 or 2, and with 1 the Cells hold the solution.
+  void SolveSudoku(kit::PuzzleRecord& ownResult);
+
+  // The shared search's table of the boxes' top-left cells, for the verdict's duplicate test.
+  const std::array<std::int32_t, 9>& BoxStart() const { return shared_.BoxStart; }
+
+  std::int64_t Counted = 0;  // puzzles the counter decided
+
+ private:
+  kit::Rekursiv shared_;
+  SolutionCounter counter_;
 };
 
 // Called with the puzzle number every 1000 puzzles, before that puzzle is judged; false stops.

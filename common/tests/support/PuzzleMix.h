@@ -90,8 +90,9 @@ class PuzzleMix {
 };
 
 // Counts the solutions of a puzzle up to `limit` by plain backtracking on the emptiest cell.
-// Returns 0 for givens that repeat a digit.
-inline int CountSolutions(const Board& puzzle, int limit = 2) {
+// Returns 0 for givens that repeat a digit, and −1 when the search would take more than
+// `maxNodes` tries, so that a sparse board cannot stall a test.
+inline int CountSolutions(const Board& puzzle, int limit = 2, long maxNodes = 1L << 40) {
   std::array<int, 81> cell{};
   std::array<unsigned, 9> rows{}, columns{}, boxes{};
   for (int x = 0; x < 81; ++x) {
@@ -106,6 +107,7 @@ inline int CountSolutions(const Board& puzzle, int limit = 2) {
     cell[static_cast<std::size_t>(x)] = v;
   }
   int found = 0;
+  long nodes = 0;
   auto search = [&](auto&& self) -> void {
     int best = -1, bestCount = 10;
     unsigned bestFree = 0;
@@ -122,9 +124,10 @@ inline int CountSolutions(const Board& puzzle, int limit = 2) {
       ++found;
       return;
     }
-    for (int v = 1; v <= 9 && found < limit; ++v) {
+    for (int v = 1; v <= 9 && found < limit && nodes <= maxNodes; ++v) {
       const unsigned bit = 1u << v;
       if (!(bestFree & bit)) continue;
+      ++nodes;
       auto& r = rows[static_cast<std::size_t>(best / 9)];
       auto& c = columns[static_cast<std::size_t>(best % 9)];
       auto& b = boxes[static_cast<std::size_t>(best / 27 * 3 + best % 9 / 3)];
@@ -136,7 +139,7 @@ inline int CountSolutions(const Board& puzzle, int limit = 2) {
     }
   };
   search(search);
-  return found;
+  return nodes > maxNodes ? -1 : found;
 }
 
 }  // namespace kit::testing
