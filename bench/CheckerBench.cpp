@@ -1,4 +1,5 @@
-// Check's whole comparison per puzzle: reading both files, solving again, judging.
+// Check's whole comparison per puzzle: reading both files, solving again, judging. On Build's mix
+// and on each sample of the public collections.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,30 +13,53 @@
 
 namespace {
 
-// 100,000 puzzles of Build's mix and Quadrin's answers in a folder of their own.
-const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
-    const auto path =
-        std::filesystem::temp_directory_path() / ("kit-check-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    std::ofstream(path / "IN.TXT", std::ios::binary) << bench::KitPuzzleFile(100000);
+// A folder of its own with the puzzles as IN.TXT and Quadrin's answers as OUT.TXT; removed when
+// the benchmark ends.
+class AnsweredFolder {
+ public:
+  AnsweredFolder(const std::string& name, const std::string& puzzleFile)
+      : path_(std::filesystem::temp_directory_path() /
+              ("kit-check-bench-" + name + "-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path_);
+    std::ofstream(path_ / "IN.TXT", std::ios::binary) << puzzleFile;
     std::ostringstream errors;
-    quadrin::RunBatch(path, errors, /*withBusyLoad=*/false);
-    return path;
-  }();
-  return folder;
-}
+    quadrin::RunBatch(path_, errors, /*withBusyLoad=*/false);
+  }
+  ~AnsweredFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& Path() const { return path_; }
 
-void BM_Check_Comparison(benchmark::State& state) {
-  const auto& folder = Folder();
+ private:
+  std::filesystem::path path_;
+};
+
+void CheckFolder(benchmark::State& state, const std::filesystem::path& folder, int puzzles) {
   for (auto _ : state) {
     const checker::CheckResult result = checker::CheckIt(folder, [](std::int32_t) { return true; });
     if (result.Kind != checker::Verdict::AllCorrect) state.SkipWithError(result.Message.c_str());
   }
-  state.SetItemsProcessed(state.iterations() * 100000);
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
+  state.SetItemsProcessed(state.iterations() * puzzles);
+}
+
+void BM_Check_Comparison(benchmark::State& state) {
+  const AnsweredFolder folder("mix", bench::KitPuzzleFile(100000));
+  CheckFolder(state, folder.Path(), 100000);
 }
 BENCHMARK(BM_Check_Comparison)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// BM_Check_Sample/<name>: the whole comparison over one sample's puzzles.
+const bool registered = [] {
+  for (const char* name : bench::SampleNames) {
+    benchmark::RegisterBenchmark(
+        (std::string("BM_Check_Sample/") + name).c_str(), [name](benchmark::State& state) {
+          const AnsweredFolder folder(name, bench::SamplePuzzleFile(name));
+          CheckFolder(state, folder.Path(), static_cast<int>(bench::SamplePuzzles(name).size()));
+        })
+        ->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "BuildSudokus.h"
 #include "PuzzleFile.h"
+#include "PuzzleLines.h"
 
 namespace bench {
 
@@ -21,13 +22,24 @@ const std::string& KitPuzzleFile(int count) {
 const std::vector<kit::Board>& KitPuzzles(int count) {
   static std::map<int, std::vector<kit::Board>> boards;
   auto [entry, added] = boards.try_emplace(count);
-  if (added) {
-    const kit::PuzzleText text{KitPuzzleFile(count), kit::PuzzleFileName};
-    kit::ReadPos pos = 1;
-    do entry->second.push_back(kit::ReadNextPuzzle(text, pos));
-    while (pos >= 3);
-  }
+  if (added) entry->second = kit::ReadAllPuzzles({KitPuzzleFile(count), kit::PuzzleFileName});
   return entry->second;
+}
+
+const std::vector<kit::Board>& SamplePuzzles(const std::string& name) {
+  static std::map<std::string, std::vector<kit::Board>> samples;
+  auto [entry, added] = samples.try_emplace(name);
+  if (added) entry->second = kit::ReadPuzzleLines(std::string(KIT_DATA_DIR) + "/" + name + ".txt");
+  return entry->second;
+}
+
+std::string SamplePuzzleFile(const std::string& name) {
+  const std::vector<kit::Board>& puzzles = SamplePuzzles(name);
+  kit::StringSink sink;
+  for (std::size_t i = 0; i < puzzles.size(); ++i) {
+    kit::WritePuzzleBlock(sink, puzzles[i], i + 1 == puzzles.size());
+  }
+  return sink.Text;
 }
 
 }  // namespace bench

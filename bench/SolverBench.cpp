@@ -1,4 +1,5 @@
-// Quadrin per puzzle: its search alone, and its fixed per-puzzle load alone.
+// Quadrin per puzzle: its search alone, on Build's mix and on each sample of the public
+// collections, and its fixed per-puzzle load alone.
 #include <benchmark/benchmark.h>
 
 #include "KitMix.h"
@@ -7,9 +8,8 @@
 
 namespace {
 
-// One puzzle per iteration, cycling through 20,000 puzzles of Build's mix.
-void BM_Quadrin_SolvePuzzle(benchmark::State& state) {
-  const auto& puzzles = bench::KitPuzzles(20000);
+// One puzzle per iteration, cycling through the puzzles.
+void SolveEach(benchmark::State& state, const std::vector<kit::Board>& puzzles) {
   quadrin::Rekursiv search;
   std::size_t next = 0;
   for (auto _ : state) {
@@ -20,7 +20,23 @@ void BM_Quadrin_SolvePuzzle(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
+
+// 20,000 puzzles of Build's mix.
+void BM_Quadrin_SolvePuzzle(benchmark::State& state) {
+  SolveEach(state, bench::KitPuzzles(20000));
+}
 BENCHMARK(BM_Quadrin_SolvePuzzle);
+
+// BM_Quadrin_Sample/<name>.
+const bool registered = [] {
+  for (const char* name : bench::SampleNames) {
+    benchmark::RegisterBenchmark(
+        (std::string("BM_Quadrin_Sample/") + name).c_str(),
+        [name](benchmark::State& state) { SolveEach(state, bench::SamplePuzzles(name)); })
+        ->Unit(benchmark::kMicrosecond);
+  }
+  return true;
+}();
 
 void BM_Quadrin_BusyLoad(benchmark::State& state) {
   for (auto _ : state) quadrin::BusyLoad();
