@@ -44,35 +44,33 @@ struct Pass {
   std::int64_t Counted = 0;
 };
 
-// Check's own result, as CheckIt computes it, for every puzzle in a row.
-Pass Budgeted(const std::vector<kit::Board>& puzzles) {
+// Every puzzle in a row through one module, as CheckIt goes through them.
+template <class Solve>
+Pass Run(const std::vector<kit::Board>& puzzles, Solve solve) {
   Pass pass;
-  const auto own = std::make_unique<checker::OwnSearch>();
   for (const kit::Board& p : puzzles) {
     kit::PuzzleRecord r;
     r.Cells = p;
     const auto start = Clock::now();
-    own->SolveSudoku(r);
+    solve(r);
     pass.Milliseconds.push_back(Since(start));
     pass.Results.push_back(r);
   }
+  return pass;
+}
+
+// Check's own result, as CheckIt computes it.
+Pass Budgeted(const std::vector<kit::Board>& puzzles) {
+  const auto own = std::make_unique<checker::OwnSearch>();
+  Pass pass = Run(puzzles, [&](kit::PuzzleRecord& r) { own->SolveSudoku(r); });
   pass.Counted = own->Counted;
   return pass;
 }
 
 Pass Unbudgeted(const std::vector<kit::Board>& puzzles) {
-  Pass pass;
   const auto search = std::make_unique<kit::Rekursiv>();
   search->InitTables();
-  for (const kit::Board& p : puzzles) {
-    kit::PuzzleRecord r;
-    r.Cells = p;
-    const auto start = Clock::now();
-    search->SolveSudoku(r);
-    pass.Milliseconds.push_back(Since(start));
-    pass.Results.push_back(r);
-  }
-  return pass;
+  return Run(puzzles, [&](kit::PuzzleRecord& r) { search->SolveSudoku(r); });
 }
 
 // The puzzles of a file in IN.TXT's format up to the first damaged one (the fuzz corpus holds
