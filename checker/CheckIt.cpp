@@ -8,45 +8,103 @@ namespace {
 
 constexpr std::int16_t True = -1;  // flags have all bits set when true
 
+// "Zeile R, Spalte C" of a cell, counted from 1.
+std::string Place(std::size_t cell) {
+  return "Zeile " + std::to_string(cell / 9 + 1) + ", Spalte " + std::to_string(cell % 9 + 1);
+}
+
+Judgement Wrong(std::string reason) {
+  return {false, std::move(reason)};
+}
+
+// What the block declares, as a reason states it.
+std::string Declared(std::int16_t kind) {
+  switch (kind) {
+    case 0:
+      return "keine Lösung (eine Zeile beginnt mit 0)";
+    case 1:
+      return "genau eine Lösung (positive Zahlen)";
+    default:
+      return "mehrere Lösungen (negative Zahlen)";
+  }
+}
+
 }  // namespace
 
-bool Judge::AnswerIsCorrect(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& ownResult,
-                            const kit::PuzzleRecord& answer) {
+Judgement Judge::AnswerIsCorrect(const kit::PuzzleRecord& puzzle,
+                                 const kit::PuzzleRecord& ownResult,
+                                 const kit::PuzzleRecord& answer) {
   switch (ownResult.Status) {
     case 0:
       return IsEmptyAnswer(answer);
     case 1:
-      return MatchesUniqueSolution(ownResult, answer);
+      return MatchesUniqueSolution(puzzle, ownResult, answer);
     case 2:
       return FitsSeveralSolutions(puzzle, answer);
     default:
-      return false;
+      return Wrong("Check hat für dieses Rätsel kein eigenes Ergebnis.");
   }
 }
 
-bool Judge::IsEmptyAnswer(const kit::PuzzleRecord& answer) const {
-  if (answer.Status != 0) return false;
-  for (std::uint8_t v : answer.Cells) {
-    if (v != 0) return false;
+Judgement Judge::IsEmptyAnswer(const kit::PuzzleRecord& answer) const {
+  for (std::size_t i = 0; i < answer.Cells.size(); ++i) {
+    if (answer.Cells[i] != 0) {
+      return Wrong("Das Rätsel hat keine Lösung, die Antwort enthält aber Ziffern, zuerst " +
+                   Place(i) + ": " + std::to_string(answer.Cells[i]) + ".");
+    }
   }
-  return true;
+  // Nine zeros always declare "none"; the test stays, as the rule states it.
+  if (answer.Status != 0) return Wrong("Das Rätsel hat keine Lösung, die Antwort gibt aber " +
+                                       Declared(answer.Status) + " an.");
+  return {};
 }
 
-bool Judge::MatchesUniqueSolution(const kit::PuzzleRecord& ownResult,
-                                  const kit::PuzzleRecord& answer) const {
-  return answer.Status == 1 && answer.Cells == ownResult.Cells;
+Judgement Judge::MatchesUniqueSolution(const kit::PuzzleRecord& puzzle,
+                                       const kit::PuzzleRecord& ownResult,
+                                       const kit::PuzzleRecord& answer) const {
+  if (answer.Status != 1) {
+    return Wrong("Das Rätsel hat genau eine Lösung, die Antwort gibt aber " +
+                 Declared(answer.Status) + " an.");
+  }
+  for (std::size_t i = 0; i < answer.Cells.size(); ++i) {
+    if (answer.Cells[i] != ownResult.Cells[i]) {
+      return Wrong(Place(i) + ": erwartet " + std::to_string(ownResult.Cells[i]) + ", gefunden " +
+                   std::to_string(answer.Cells[i]) +
+                   (puzzle.Cells[i] != 0 ? " (ein vorgegebenes Feld)." : " (kein vorgegebenes Feld)."));
+    }
+  }
+  return {};
 }
 
-bool Judge::FitsSeveralSolutions(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& answer) {
-  if (answer.Status != 2) return false;
+Judgement Judge::FitsSeveralSolutions(const kit::PuzzleRecord& puzzle,
+                                      const kit::PuzzleRecord& answer) {
+  if (answer.Status != 2) {
+    return Wrong("Das Rätsel hat mehrere Lösungen, die Antwort gibt aber " +
+                 Declared(answer.Status) + " an.");
+  }
   // Any grid that keeps the givens and repeats no digit passes, empty cells included.
   for (std::size_t i = 0; i < puzzle.Cells.size(); ++i) {
-    if (puzzle.Cells[i] != 0 && answer.Cells[i] != puzzle.Cells[i]) return false;
+    if (puzzle.Cells[i] != 0 && answer.Cells[i] != puzzle.Cells[i]) {
+      return Wrong(Place(i) + " ist mit " + std::to_string(puzzle.Cells[i]) +
+                   " vorgegeben, die Antwort hat dort " + std::to_string(answer.Cells[i]) + ".");
+    }
   }
-  return !HasRepeatedDigit(answer);
+  Repetition repeated;
+  if (HasRepeatedDigit(answer, &repeated)) {
+    static const char* const units[] = {"Zeile", "Spalte", "Block"};
+    std::string unit = std::string(units[repeated.Unit]) + " " + std::to_string(repeated.Index + 1);
+    if (repeated.Unit == 2) {  // which rows and columns, since blocks have no common numbering
+      const int r = repeated.Index / 3 * 3 + 1, c = repeated.Index % 3 * 3 + 1;
+      unit += " (Zeilen " + std::to_string(r) + "–" + std::to_string(r + 2) + ", Spalten " +
+              std::to_string(c) + "–" + std::to_string(c + 2) + ")";
+    }
+    return Wrong("Die Ziffer " + std::to_string(repeated.Digit) + " steht mehrmals in " + unit +
+                 ".");
+  }
+  return {};
 }
 
-bool Judge::HasRepeatedDigit(const kit::PuzzleRecord& grid) {
+bool Judge::HasRepeatedDigit(const kit::PuzzleRecord& grid, Repetition* where) {
   auto seenBefore = [&grid](Seen& seen, int cell) {
     const std::uint8_t v = grid.Cells[static_cast<std::size_t>(cell)];
     if (v == 0) return false;
@@ -54,17 +112,43 @@ bool Judge::HasRepeatedDigit(const kit::PuzzleRecord& grid) {
     seen[v] = True;
     return false;
   };
+  auto found = [&](int cell, int unit, int index) {
+    if (where) *where = {grid.Cells[static_cast<std::size_t>(cell)], unit, index};
+    return true;
+  };
   for (int j = 0; j < 9; ++j) {
     RowSeen = ColumnSeen = BoxSeen = NoneSeen;
     for (int l = 0; l < 9; ++l) {
-      if (seenBefore(RowSeen, 9 * j + l) || seenBefore(ColumnSeen, j + 9 * l)) return true;
+      if (seenBefore(RowSeen, 9 * j + l)) return found(9 * j + l, 0, j);
+      if (seenBefore(ColumnSeen, j + 9 * l)) return found(j + 9 * l, 1, j);
     }
     const int start = BoxStart[static_cast<std::size_t>(j)];
     for (int offset : {0, 1, 2, 9, 10, 11, 18, 19, 20}) {
-      if (seenBefore(BoxSeen, start + offset)) return true;
+      if (seenBefore(BoxSeen, start + offset)) return found(start + offset, 2, j);
     }
   }
   return false;
+}
+
+std::string UnreadableReason(const kit::SolutionBlock& block, const std::string& fileName) {
+  const std::string line = "Zeile " + std::to_string(block.Line) + " von " + fileName;
+  switch (block.Status) {
+    case kit::BlockStatus::Missing:
+      return "Die Antwort fehlt: " + fileName + " endet vor Zeile " + std::to_string(block.Line) +
+             ".";
+    case kit::BlockStatus::Malformed:
+      if (block.ShortLine && block.ValuesRead == 0) return line + " ist leer statt 9 Werte zu halten.";
+      if (block.ShortLine) {
+        return line + " hat nur " + std::to_string(block.ValuesRead) + " Werte statt 9.";
+      }
+      return line + ": Wert " + std::to_string(block.ValuesRead + 1) + " ist „" +
+             kit::VisibleBytes(block.Found) + "“, keine ganze Zahl.";
+    case kit::BlockStatus::OutOfRange:
+      return line + " enthält den Wert " + block.Found + "; eine Antwort hat nur Werte von -9 bis 9.";
+    case kit::BlockStatus::Read:
+      break;
+  }
+  return {};
 }
 
 OwnSearch::OwnSearch(std::int64_t stepBudget) {
@@ -94,6 +178,12 @@ int ExitStatus(Verdict verdict) {
 
 std::string WrongAnswerText(std::int32_t number) {
   return "Lösung für SUDOKU-Nr. " + std::to_string(number) + " ist nicht korrekt.";
+}
+
+std::string Announcement(const CheckResult& result) {
+  std::string text = result.Message + "\n";
+  if (!result.Reason.empty()) text += "Grund: " + result.Reason + "\n";
+  return text;
 }
 
 CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
@@ -130,10 +220,13 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
       answer.Status = block.Kind;
       answer.Cells = block.Cells;
       // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
-      if (block.Status != kit::BlockStatus::Read ||
-          !judge.AnswerIsCorrect(puzzle, ownResult, answer)) {
+      Judgement judgement = block.Status != kit::BlockStatus::Read
+                                ? Wrong(UnreadableReason(block, answers->filename().string()))
+                                : judge.AnswerIsCorrect(puzzle, ownResult, answer);
+      if (!judgement.Correct) {
         result.Kind = Verdict::Wrong;
         result.Message = WrongAnswerText(n);
+        result.Reason = std::move(judgement.Reason);
         return result;
       }
     } while (pos >= 3);

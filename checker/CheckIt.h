@@ -28,6 +28,7 @@ struct CheckResult {
   Verdict Kind = Verdict::CannotJudge;
   std::int32_t Number = 0;  // the puzzle judged last (the wrong one for Verdict::Wrong)
   std::string Message;      // the text to show: the verdict, or what went wrong
+  std::string Reason;       // for Verdict::Wrong: why the answer is wrong (German, one line)
   // How many of the judged puzzles had no solution, exactly one, several (by the own search).
   std::array<std::int64_t, 3> Outcomes{};
 };
@@ -60,7 +61,22 @@ class OwnSearch {
 // Called with the puzzle number every 1000 puzzles, before that puzzle is judged; false stops.
 using Progress = std::function<bool(std::int32_t number)>;
 
-// The verdict rules, by the outcome of the own search. Cells hold digits 0–9.
+// The verdict on one answer, and when it is wrong, why: one line of German with rows and columns
+// counted from 1.
+struct Judgement {
+  bool Correct = true;
+  std::string Reason;
+};
+
+// Where a digit repeats: the unit (0 row, 1 column, 2 box) and its index 0–8.
+struct Repetition {
+  int Digit = 0;
+  int Unit = 0;
+  int Index = 0;
+};
+
+// The verdict rules, by the outcome of the own search. Cells hold digits 0–9. Every rule that
+// decides also says why an answer fails, in the order in which it judges.
 class Judge {
  public:
   // `boxStart` is the search module's table of the boxes' top-left cells.
@@ -68,15 +84,17 @@ class Judge {
 
   // Whether `answer` (Status = the block's kind, Cells = its absolute values) is right for the
   // puzzle `puzzle`, whose own result is `ownResult`.
-  bool AnswerIsCorrect(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& ownResult,
-                       const kit::PuzzleRecord& answer);
+  Judgement AnswerIsCorrect(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& ownResult,
+                            const kit::PuzzleRecord& answer);
 
-  bool IsEmptyAnswer(const kit::PuzzleRecord& answer) const;
-  bool MatchesUniqueSolution(const kit::PuzzleRecord& ownResult,
-                             const kit::PuzzleRecord& answer) const;
-  bool FitsSeveralSolutions(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& answer);
-  // True when a digit repeats in a row, column or box; zeros are skipped.
-  bool HasRepeatedDigit(const kit::PuzzleRecord& grid);
+  Judgement IsEmptyAnswer(const kit::PuzzleRecord& answer) const;
+  Judgement MatchesUniqueSolution(const kit::PuzzleRecord& puzzle,
+                                  const kit::PuzzleRecord& ownResult,
+                                  const kit::PuzzleRecord& answer) const;
+  Judgement FitsSeveralSolutions(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& answer);
+  // True when a digit repeats in a row, column or box; zeros are skipped. The units are looked
+  // at as row j, column j, box j for j = 0 to 8; `where`, if given, gets the first repetition.
+  bool HasRepeatedDigit(const kit::PuzzleRecord& grid, Repetition* where = nullptr);
 
  private:
   using Seen = std::array<std::int16_t, 10>;  // by digit: 0, or all bits set once seen
@@ -84,6 +102,9 @@ class Judge {
   Seen RowSeen{}, ColumnSeen{}, BoxSeen{};
   const Seen NoneSeen{};
 };
+
+// Why a block that could not be read is wrong.
+std::string UnreadableReason(const kit::SolutionBlock& block, const std::string& fileName);
 
 // The whole run in `folder`: IN.TXT and OUT.TXT, found whatever the case of their names.
 CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress);
@@ -93,6 +114,8 @@ int ExitStatus(Verdict verdict);
 
 // The verdict texts.
 std::string WrongAnswerText(std::int32_t number);
+// The lines for standard output: the verdict, and for a wrong answer "Grund: " and why.
+std::string Announcement(const CheckResult& result);
 inline const char* const AllCorrectText = "Alle Lösungen korrekt";
 
 }  // namespace checker

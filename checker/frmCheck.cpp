@@ -44,7 +44,7 @@ frmCheck::frmCheck(std::filesystem::path folder, QWidget* parent)
   EndProgram = [](int status) { QCoreApplication::exit(status); };
   Announce = [](const checker::CheckResult& result) {
     std::ostream& out = checker::ExitStatus(result.Kind) < 2 ? std::cout : std::cerr;
-    out << result.Message << std::endl;
+    out << checker::Announcement(result) << std::flush;
   };
 
   connect(cmdStart, &QPushButton::clicked, this, &frmCheck::cmdStart_Click);

@@ -19,7 +19,8 @@ class frmCheck : public QWidget {
   explicit frmCheck(std::filesystem::path folder = ".", QWidget* parent = nullptr);
 
   // Replaceable by tests: the modal box without icon, the program's end (QCoreApplication::exit),
-  // and the line for scripts (the verdict on standard output, a failure on standard error).
+  // and the lines for scripts (the verdict and why on standard output, a failure on standard
+  // error).
   std::function<void(const QString& text)> ShowMessage;
   std::function<void(int status)> EndProgram;
   std::function<void(const checker::CheckResult& result)> Announce;

@@ -58,12 +58,23 @@ SolutionBlock ReadSolutionBlock(LineReader& in) {
     std::size_t at = 0;
     for (int c = 0; c < 9; ++c) {
       std::int32_t value = 0;
+      const std::size_t start = at;
+      const bool wasOutOfRange = outOfRange;
+      const bool read = NextValue(line, at, value, outOfRange);
       // A value is missing when the line ends early, or ends in a comma before the ninth.
-      if (!NextValue(line, at, value, outOfRange) ||
-          (c < 8 && at == line.size() && line.back() != ',')) {
+      if (!read || (c < 8 && at == line.size() && line.back() != ',')) {
         block.Status = BlockStatus::Malformed;
         block.Line = in.LinesRead();
+        block.ValuesRead = read ? c + 1 : c;
+        block.ShortLine = read || start == line.size();
+        if (!block.ShortLine) block.Found = line.substr(start, line.find(',', start) - start);
         return block;
+      }
+      if (outOfRange && !wasOutOfRange) {  // the first value out of range is named
+        std::string_view text = line.substr(start, at - start);
+        if (text.ends_with(',')) text.remove_suffix(1);
+        block.Line = in.LinesRead();
+        block.Found = text;
       }
       if (c == 0) {
         if (value < 0) block.Kind = 2;
@@ -72,7 +83,6 @@ SolutionBlock ReadSolutionBlock(LineReader& in) {
       block.Cells[static_cast<std::size_t>(9 * r + c)] =
           static_cast<std::uint8_t>(value < 0 ? -value : value);
     }
-    if (outOfRange && block.Line == 0) block.Line = in.LinesRead();
   }
   std::string_view emptyLine;
   in.ReadLine(emptyLine);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "Board.h"
 #include "TextFiles.h"
@@ -35,6 +36,11 @@ struct SolutionBlock {
       0;               // decided by the sign of each line's first value; the last non-positive wins
   Board Cells{};       // absolute values of the first nine values of each line
   long long Line = 0;  // 1-based line of the file where a block that was not read went wrong
+  // Where a block was not read, what stood there: for OutOfRange the value; for Malformed the
+  // text where the next value was expected, or ShortLine when the line ended before it.
+  std::string Found;
+  bool ShortLine = false;
+  int ValuesRead = 0;  // for Malformed: the values of the line read before it went wrong
 };
 
 // Reads the next block (nine lines and the empty line after it) from an opened OUT.TXT.

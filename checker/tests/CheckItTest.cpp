@@ -43,22 +43,22 @@ const Board Givens =
 TEST(Judge, NoSolutionPassesOnlyAnEmptyAnswer) {
   Judge judge(Boxes);
   const PuzzleRecord own = Record(0, Givens);
-  EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(0, Board{})));
+  EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(0, Board{})).Correct);
   Board one{};
   one[40] = 5;
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(0, one)));
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Board{})));
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(0, one)).Correct);
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Board{})).Correct);
 }
 
 TEST(Judge, OneSolutionPassesOnlyThatSolutionDeclaredUnique) {
   Judge judge(Boxes);
   const PuzzleRecord own = Record(1, Solution);
-  EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Solution)));
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(2, Solution)));  // negated
+  EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Solution)).Correct);
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(2, Solution)).Correct);  // negated
   Board swapped = Solution;
   std::swap(swapped[0], swapped[1]);
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, swapped)));
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), Record(3, Solution), Record(1, Solution)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, swapped)).Correct);
+  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), Record(3, Solution), Record(1, Solution)).Correct);
 }
 
 TEST(Judge, SeveralSolutionsPassAnyGridKeepingTheGivensWithoutRepeats) {
@@ -67,16 +67,73 @@ TEST(Judge, SeveralSolutionsPassAnyGridKeepingTheGivensWithoutRepeats) {
   givens[0] = 6;
   givens[80] = 9;
   const PuzzleRecord puzzle = Record(0, givens), own = Record(2, Solution);
-  EXPECT_TRUE(judge.AnswerIsCorrect(puzzle, own, Record(2, Solution)));
+  EXPECT_TRUE(judge.AnswerIsCorrect(puzzle, own, Record(2, Solution)).Correct);
   Board holes = Solution;
   for (std::size_t i = 1; i < 80; i += 2) holes[i] = 0;  // empty cells pass
-  EXPECT_TRUE(judge.AnswerIsCorrect(puzzle, own, Record(2, holes)));
+  EXPECT_TRUE(judge.AnswerIsCorrect(puzzle, own, Record(2, holes)).Correct);
   holes[0] = 0;  // a given may not go missing
-  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(2, holes)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(2, holes)).Correct);
   Board repeat = Solution;
   repeat[1] = repeat[2];  // a digit twice in row 0
-  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(2, repeat)));
-  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(1, Solution)));
+  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(2, repeat)).Correct);
+  EXPECT_FALSE(judge.AnswerIsCorrect(puzzle, own, Record(1, Solution)).Correct);
+}
+
+TEST(Judge, SaysWhyAnAnswerIsWrong) {
+  Judge judge(Boxes);
+  Board wrongCell = Solution;
+  wrongCell[3 * 9 + 1] = 7;  // row 4, column 2, not a given: the solution has 3 there
+  Board wrongGiven = Solution;
+  wrongGiven[7] = 2;  // row 1, column 8, given as 1
+  Board several{};  // the givens of a puzzle with several solutions: 6 and 9
+  several[0] = 6;
+  several[80] = 9;
+  Board changed = Solution;
+  changed[80] = 3;
+  Board rowRepeat{}, columnRepeat{}, boxRepeat{};
+  rowRepeat[9 * 2 + 1] = rowRepeat[9 * 2 + 7] = 4;        // row 3
+  columnRepeat[9 * 1 + 5] = columnRepeat[9 * 8 + 5] = 7;  // column 6
+  boxRepeat[9 * 6 + 7] = boxRepeat[9 * 8 + 6] = 2;        // rows 7–9, columns 7–9
+  Board digits{};
+  digits[9 * 5 + 2] = 8;
+  const struct {
+    PuzzleRecord puzzle, own, answer;
+    const char* reason;
+  } cases[] = {
+      {Record(0, Givens), Record(0, Givens), Record(1, digits),
+       "Das Rätsel hat keine Lösung, die Antwort enthält aber Ziffern, zuerst Zeile 6, Spalte 3: 8."},
+      {Record(0, Givens), Record(1, Solution), Record(2, Solution),
+       "Das Rätsel hat genau eine Lösung, die Antwort gibt aber mehrere Lösungen (negative Zahlen) "
+       "an."},
+      {Record(0, Givens), Record(1, Solution), Record(0, Board{}),
+       "Das Rätsel hat genau eine Lösung, die Antwort gibt aber keine Lösung (eine Zeile beginnt "
+       "mit 0) an."},
+      {Record(0, Givens), Record(1, Solution), Record(1, wrongCell),
+       "Zeile 4, Spalte 2: erwartet 3, gefunden 7 (kein vorgegebenes Feld)."},
+      {Record(0, Givens), Record(1, Solution), Record(1, wrongGiven),
+       "Zeile 1, Spalte 8: erwartet 1, gefunden 2 (ein vorgegebenes Feld)."},
+      {Record(0, several), Record(2, Solution), Record(1, Solution),
+       "Das Rätsel hat mehrere Lösungen, die Antwort gibt aber genau eine Lösung (positive Zahlen) "
+       "an."},
+      {Record(0, several), Record(2, Solution), Record(0, Board{}),
+       "Das Rätsel hat mehrere Lösungen, die Antwort gibt aber keine Lösung (eine Zeile beginnt mit "
+       "0) an."},
+      {Record(0, several), Record(2, Solution), Record(2, changed),
+       "Zeile 9, Spalte 9 ist mit 9 vorgegeben, die Antwort hat dort 3."},
+      {Record(0, Board{}), Record(2, Solution), Record(2, rowRepeat),
+       "Die Ziffer 4 steht mehrmals in Zeile 3."},
+      {Record(0, Board{}), Record(2, Solution), Record(2, columnRepeat),
+       "Die Ziffer 7 steht mehrmals in Spalte 6."},
+      {Record(0, Board{}), Record(2, Solution), Record(2, boxRepeat),
+       "Die Ziffer 2 steht mehrmals in Block 9 (Zeilen 7–9, Spalten 7–9)."},
+  };
+  for (const auto& c : cases) {
+    const Judgement j = judge.AnswerIsCorrect(c.puzzle, c.own, c.answer);
+    EXPECT_FALSE(j.Correct) << c.reason;
+    EXPECT_EQ(j.Reason, c.reason);
+  }
+  EXPECT_EQ(judge.AnswerIsCorrect(Record(0, Givens), Record(1, Solution), Record(1, Solution)).Reason,
+            "");
 }
 
 TEST(Judge, HasRepeatedDigitLooksAtRowsColumnsAndBoxes) {
@@ -159,23 +216,32 @@ TEST(CheckIt, UnreadableOrImpossibleAnswersAreWrong) {
     return run.out.substr(0, at) + line + run.out.substr(lineEnd);
   };
   const std::string lastValue = firstLine.substr(firstLine.rfind(',') + 1);
-  const std::string cases[] = {
-      run.out.substr(0, at + 10),                                          // ends in the block
-      withFirstLine(firstLine.substr(0, firstLine.rfind(','))),            // eight values
-      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "x"),  // not an integer
-      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "10"),
-      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "-10"),
-      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) + "99999999999"),
-      // 257 keeps the sign and would read as 1 in its low byte.
-      withFirstLine(firstLine.substr(0, firstLine.rfind(',') + 1) +
-                    (lastValue[0] == '-' ? "-" : "") +
-                    std::to_string(256 + std::abs(std::stoi(lastValue)))),
+  const std::string upToLast = firstLine.substr(0, firstLine.rfind(',') + 1);
+  const std::string line31 = "Zeile 31 von OUT.TXT";
+  const std::string range = "; eine Antwort hat nur Werte von -9 bis 9.";
+  // 257 keeps the sign and would read as 1 in its low byte.
+  const std::string big = (lastValue[0] == '-' ? "-" : "") +
+                          std::to_string(256 + std::abs(std::stoi(lastValue)));
+  const std::pair<std::string, std::string> cases[] = {
+      {run.out.substr(0, at), "Die Antwort fehlt: OUT.TXT endet vor Zeile 31."},
+      {run.out.substr(0, at + 10), line31},  // ends within the first line of the block
+      {withFirstLine(firstLine.substr(0, firstLine.rfind(','))), line31 + " hat nur 8 Werte statt 9."},
+      {withFirstLine(upToLast + "x"), line31 + ": Wert 9 ist „x“, keine ganze Zahl."},
+      {withFirstLine(upToLast + "10"), line31 + " enthält den Wert 10" + range},
+      {withFirstLine(upToLast + "-10"), line31 + " enthält den Wert -10" + range},
+      {withFirstLine(upToLast + "99999999999"), line31 + " enthält den Wert 99999999999" + range},
+      {withFirstLine(upToLast + big), line31 + " enthält den Wert " + big + range},
   };
-  for (const std::string& answers : cases) {
+  for (const auto& [answers, reason] : cases) {
     const CheckResult result = run.Check(answers);
     EXPECT_EQ(result.Kind, Verdict::Wrong);
     EXPECT_EQ(result.Number, 4);
+    EXPECT_EQ(result.Reason.substr(0, reason.size()), reason);
   }
+  EXPECT_EQ(Announcement(run.Check(withFirstLine(upToLast + "x"))),
+            "Lösung für SUDOKU-Nr. 4 ist nicht korrekt.\nGrund: " + line31 +
+                ": Wert 9 ist „x“, keine ganze Zahl.\n");
+  EXPECT_EQ(Announcement(run.Check(run.out)), "Alle Lösungen korrekt\n");
 }
 
 TEST(CheckIt, KindComesFromTheFirstNumberOfEachLine) {
