@@ -34,11 +34,8 @@ const std::vector<kit::Board>& SamplePuzzles(const std::string& name) {
 }
 
 std::string SamplePuzzleFile(const std::string& name) {
-  const std::vector<kit::Board>& puzzles = SamplePuzzles(name);
   kit::StringSink sink;
-  for (std::size_t i = 0; i < puzzles.size(); ++i) {
-    kit::WritePuzzleBlock(sink, puzzles[i], i + 1 == puzzles.size());
-  }
+  kit::WritePuzzleBlocks(sink, SamplePuzzles(name));
   return sink.Text;
 }
 

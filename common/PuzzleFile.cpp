@@ -112,4 +112,10 @@ void WritePuzzleBlock(TextSink& out, const Board& cells, bool isLastPuzzle) {
   if (!isLastPuzzle) out.WriteLine("");
 }
 
+void WritePuzzleBlocks(TextSink& out, const std::vector<Board>& puzzles) {
+  for (std::size_t i = 0; i < puzzles.size(); ++i) {
+    WritePuzzleBlock(out, puzzles[i], i + 1 == puzzles.size());
+  }
+}
+
 }  // namespace kit

@@ -46,4 +46,7 @@ std::vector<Board> ReadAllPuzzles(const PuzzleText& text);
 // Writes the nine row lines of `cells` and, unless it is the last puzzle, the empty line.
 void WritePuzzleBlock(TextSink& out, const Board& cells, bool isLastPuzzle);
 
+// Writes every puzzle with WritePuzzleBlock, the last one as the last puzzle of the file.
+void WritePuzzleBlocks(TextSink& out, const std::vector<Board>& puzzles);
+
 }  // namespace kit

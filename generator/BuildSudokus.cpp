@@ -71,4 +71,10 @@ BuildResult WritePuzzleFile(const std::filesystem::path& folder, std::int32_t se
   return BuildResult::Written;
 }
 
+void WritePuzzleFile(const std::filesystem::path& folder, const std::vector<kit::Board>& puzzles) {
+  kit::ReplacingFile file(folder / kit::PuzzleFileName, kit::PuzzleFileName);
+  kit::WritePuzzleBlocks(file, puzzles);
+  file.Commit();
+}
+
 }  // namespace generator

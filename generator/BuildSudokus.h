@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "Rekursiv.h"
 #include "TextFiles.h"
@@ -37,5 +38,9 @@ enum class BuildResult { Written, Stopped };
 // stopped or fails (FileError) leaves the earlier file as it was.
 BuildResult WritePuzzleFile(const std::filesystem::path& folder, std::int32_t seed,
                             std::int32_t count, const Progress& progress);
+
+// Writes given puzzles as IN.TXT in `folder`, in the same bytes and the same way: replacing an
+// earlier file only when complete. Throws FileError.
+void WritePuzzleFile(const std::filesystem::path& folder, const std::vector<kit::Board>& puzzles);
 
 }  // namespace generator

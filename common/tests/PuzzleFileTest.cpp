@@ -22,8 +22,7 @@ Board PatternBoard(int shift = 0) {
 
 std::string FileOf(const std::vector<Board>& boards) {
   StringSink sink;
-  for (std::size_t i = 0; i < boards.size(); ++i)
-    WritePuzzleBlock(sink, boards[i], i + 1 == boards.size());
+  WritePuzzleBlocks(sink, boards);
   return sink.Text;
 }
 

@@ -19,8 +19,7 @@ using kit::testing::TempFolder;
 
 std::string PuzzleFile(const std::vector<Board>& puzzles) {
   kit::StringSink sink;
-  for (std::size_t i = 0; i < puzzles.size(); ++i)
-    kit::WritePuzzleBlock(sink, puzzles[i], i + 1 == puzzles.size());
+  kit::WritePuzzleBlocks(sink, puzzles);
   return sink.Text;
 }
 
