@@ -13,7 +13,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "BuildSudokus.h"
 #include "ElapsedTime.h"
 #include "FileError.h"
 #include "FileNames.h"
@@ -108,7 +107,7 @@ struct SolverEnd {
 
 // Starts the solver in `folder` with its output going to solver.log, and waits for it while
 // showing how many blocks it has written.
-SolverEnd RunSolver(const RunOptions& options) {
+SolverEnd RunSolver(const RunOptions& options, std::int64_t puzzles) {
   const ChildSignal childSignal;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -135,7 +134,7 @@ SolverEnd RunSolver(const RunOptions& options) {
                     " lässt sich nicht starten: " + kit::SystemErrorText(error) + ".");
   }
 
-  ProgressDisplay progress("Löser   ", options.Count < 1 ? 1 : options.Count);
+  ProgressDisplay progress("Löser   ", puzzles);
   BlockCounter blocks(options.Folder);
   int status = 0;
   for (;;) {
@@ -164,82 +163,12 @@ SolverEnd RunSolver(const RunOptions& options) {
   return end;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-Spread SpreadOf(const std::vector<double>& values) {
-  if (values.empty()) return {0, 0, 0};
-  return {*std::min_element(values.begin(), values.end()), Median(values),
-          *std::max_element(values.begin(), values.end())};
-}
-
-std::string Seconds(double value, const std::string& separator) {
-  std::string text = timing::FormatElapsed(value, separator);
-  return text.substr(0, text.size() - std::string(" Sek.").size());
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char code[8];
-          std::snprintf(code, sizeof code, "\\u%04x", c);
-          out += code;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
-std::string JsonNumber(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", value);
-  return text;
-}
-
 }  // namespace
 
-RunReport PerformRun(const RunOptions& options) {
+RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles) {
   RunReport report;
   report.Options = options;
-  std::error_code error;
-  std::filesystem::create_directories(options.Folder, error);
-  if (error) {
-    throw kit::FileError("Der Ordner " + options.Folder.string() +
-                         " lässt sich nicht anlegen: " + kit::SystemErrorText(error.value()) + ".");
-  }
-
-  {
-    ProgressDisplay progress("Erzeugen", options.Count < 1 ? 1 : options.Count);
-    generator::WritePuzzleFile(options.Folder, options.Seed, options.Count, [&](std::int32_t n) {
-      progress.Update(n);
-      return true;
-    });
-    progress.Finish(options.Count < 1 ? 1 : options.Count);
-  }
-  report.InBytes = std::filesystem::file_size(options.Folder / kit::PuzzleFileName);
+  report.Puzzles = puzzles;
 
   for (int run = 0; run < options.Repeat; ++run) {
     // An answer file left from before must not be judged in place of one the solver failed to
@@ -252,7 +181,7 @@ RunReport PerformRun(const RunOptions& options) {
     if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
       throw RunFailed(startErrors.str());
     }
-    const SolverEnd end = RunSolver(options);
+    const SolverEnd end = RunSolver(options, puzzles.Count);
     SolverRun timed;
     timed.MonotonicSeconds = end.MonotonicSeconds;
     // What Ende shows when it runs right after the solver.
@@ -270,7 +199,7 @@ RunReport PerformRun(const RunOptions& options) {
     }
     report.OutBytes = std::filesystem::file_size(*answers);
 
-    ProgressDisplay progress("Prüfen  ", options.Count < 1 ? 1 : options.Count);
+    ProgressDisplay progress("Prüfen  ", puzzles.Count);
     report.Check = checker::CheckIt(options.Folder, [&](std::int32_t n) {
       progress.Update(n);
       return true;
@@ -279,83 +208,6 @@ RunReport PerformRun(const RunOptions& options) {
     if (report.Check.Kind != checker::Verdict::AllCorrect) break;
   }
   return report;
-}
-
-Spread EndeSpread(const RunReport& report) {
-  std::vector<double> values;
-  for (const SolverRun& run : report.Runs) values.push_back(run.EndeSeconds);
-  return SpreadOf(values);
-}
-
-Spread MonotonicSpread(const RunReport& report) {
-  std::vector<double> values;
-  for (const SolverRun& run : report.Runs) values.push_back(run.MonotonicSeconds);
-  return SpreadOf(values);
-}
-
-std::string FormatReport(const RunReport& report) {
-  const RunOptions& o = report.Options;
-  const std::string& sep = o.DecimalSeparator;
-  const auto& outcomes = report.Check.Outcomes;
-  std::ostringstream text;
-  text << "Ordner:      " << kit::ShownPath(o.Folder) << "\n"
-       << "Anzahl:      " << report.Options.Count << "\n"
-       << "Startzahl:   " << o.Seed << "\n"
-       << "Löser:       " << o.Solver.string() << "\n"
-       << "IN.TXT:      " << report.InBytes << " Bytes\n"
-       << "OUT.TXT:     " << report.OutBytes << " Bytes\n"
-       << "Ergebnisse:  " << outcomes[0] << " ohne Lösung, " << outcomes[1] << " eindeutig, "
-       << outcomes[2] << " mehrdeutig\n";
-  if (report.Runs.size() == 1) {
-    text << "Laufzeit:    " << report.Runs[0].EndeText << " (monoton gemessen "
-         << Seconds(report.Runs[0].MonotonicSeconds, sep) << " s)\n";
-  } else {
-    const Spread ende = EndeSpread(report), monotonic = MonotonicSpread(report);
-    text << "Laufzeit:    Minimum " << Seconds(ende.Minimum, sep) << ", Median "
-         << Seconds(ende.Median, sep) << ", Maximum " << Seconds(ende.Maximum, sep) << " Sek. ("
-         << report.Runs.size() << " Läufe)\n"
-         << "   monoton:  Minimum " << Seconds(monotonic.Minimum, sep) << ", Median "
-         << Seconds(monotonic.Median, sep) << ", Maximum " << Seconds(monotonic.Maximum, sep)
-         << " s\n";
-  }
-  text << "Prüfung:     " << report.Check.Message << "\n";
-  return text.str();
-}
-
-std::string FormatJson(const RunReport& report) {
-  const RunOptions& o = report.Options;
-  const auto& outcomes = report.Check.Outcomes;
-  const Spread ende = EndeSpread(report), monotonic = MonotonicSpread(report);
-  std::ostringstream json;
-  json << "{\n"
-       << "  \"folder\": " << JsonString(kit::ShownPath(o.Folder)) << ",\n"
-       << "  \"count\": " << o.Count << ",\n"
-       << "  \"seed\": " << o.Seed << ",\n"
-       << "  \"solver\": " << JsonString(o.Solver.string()) << ",\n"
-       << "  \"in_bytes\": " << report.InBytes << ",\n"
-       << "  \"out_bytes\": " << report.OutBytes << ",\n"
-       << "  \"outcomes\": {\"no_solution\": " << outcomes[0] << ", \"one\": " << outcomes[1]
-       << ", \"several\": " << outcomes[2] << "},\n"
-       << "  \"runs\": [";
-  for (std::size_t i = 0; i < report.Runs.size(); ++i) {
-    json << (i ? ", " : "") << "{\"ende_seconds\": " << JsonNumber(report.Runs[i].EndeSeconds)
-         << ", \"monotonic_seconds\": " << JsonNumber(report.Runs[i].MonotonicSeconds) << "}";
-  }
-  json << "],\n"
-       << "  \"ende_seconds\": {\"min\": " << JsonNumber(ende.Minimum)
-       << ", \"median\": " << JsonNumber(ende.Median) << ", \"max\": " << JsonNumber(ende.Maximum)
-       << "},\n"
-       << "  \"monotonic_seconds\": {\"min\": " << JsonNumber(monotonic.Minimum)
-       << ", \"median\": " << JsonNumber(monotonic.Median)
-       << ", \"max\": " << JsonNumber(monotonic.Maximum) << "},\n"
-       << "  \"verdict\": " << JsonString(report.Check.Message) << ",\n"
-       << "  \"all_correct\": "
-       << (report.Check.Kind == checker::Verdict::AllCorrect ? "true" : "false") << ",\n"
-       << "  \"wrong_puzzle\": "
-       << (report.Check.Kind == checker::Verdict::Wrong ? std::to_string(report.Check.Number)
-                                                        : std::string("null"))
-       << "\n}\n";
-  return json.str();
 }
 
 }  // namespace runner

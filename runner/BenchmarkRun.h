@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "CheckIt.h"
+#include "PuzzleSource.h"
 
 namespace runner {
 
 struct RunOptions {
-  std::int32_t Count = 500000;         // puzzles to generate
-  std::int32_t Seed = 0;               // the generator's seed
+  PuzzleSource Source;                 // the generator and its seed, or a collection
   std::filesystem::path Folder;        // where IN.TXT, Start.txt and OUT.TXT go
   std::filesystem::path Solver;        // the program timed: reads IN.TXT, writes OUT.TXT
   int Repeat = 1;                      // solver runs, each timed and checked
@@ -30,7 +30,7 @@ struct SolverRun {
 
 struct RunReport {
   RunOptions Options;
-  std::uintmax_t InBytes = 0;
+  PreparedPuzzles Puzzles;
   std::uintmax_t OutBytes = 0;
   std::vector<SolverRun> Runs;
   checker::CheckResult Check;  // of the last run's OUT.TXT, or of the first one that failed
@@ -42,18 +42,8 @@ class RunFailed : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The whole run. Progress goes to standard error. Throws RunFailed or kit::FileError.
-RunReport PerformRun(const RunOptions& options);
-
-// The report for people (German, one item a line) and for scripts (JSON).
-std::string FormatReport(const RunReport& report);
-std::string FormatJson(const RunReport& report);
-
-// Minimum, median and maximum of the runs' times (Ende's, then monotonic).
-struct Spread {
-  double Minimum, Median, Maximum;
-};
-Spread EndeSpread(const RunReport& report);
-Spread MonotonicSpread(const RunReport& report);
+// Times and checks the solver on the IN.TXT that PreparePuzzles wrote into the work folder.
+// Progress goes to standard error. Throws RunFailed or kit::FileError.
+RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles);
 
 }  // namespace runner

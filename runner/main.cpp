@@ -12,6 +12,8 @@
 
 #include "BenchmarkRun.h"
 #include "FileError.h"
+#include "JsonReport.h"
+#include "TextReport.h"
 
 namespace {
 
@@ -52,21 +54,42 @@ std::string German(const CLI::ParseError& e) {
   return what;
 }
 
+// A combination of options that makes no sense, in German.
+std::optional<std::string> Conflict(const CLI::App& app) {
+  if (app.count("--puzzles") && app.count("--seed")) {
+    return "--seed passt nicht zu --puzzles: die Rätsel kommen dann aus der Datei, nicht vom "
+           "Generator.";
+  }
+  if (app.count("--prepare")) {
+    for (const char* option : {"--solver", "--repeat", "--json"}) {
+      if (app.count(option)) {
+        return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   runner::RunOptions options;
-  std::string folder = "run", solver, json;
-  std::optional<std::int32_t> seed;
+  std::string folder = "run", solver, json, puzzles;
+  std::optional<std::int32_t> seed, count;
+  bool prepareOnly = false;
 
   CLI::App app{
-      "Messlauf: erzeugt IN.TXT wie Build, misst den Löser wie Start und Ende und prüft "
-      "OUT.TXT wie Check.",
+      "Messlauf: erzeugt IN.TXT wie Build (oder nimmt die Rätsel aus einer Sammlung), misst den "
+      "Löser wie Start und Ende und prüft OUT.TXT wie Check.",
       "Messlauf"};
   app.option_defaults()->always_capture_default();
-  app.add_option("--count", options.Count, "Anzahl der SUDOKUs")->capture_default_str();
+  app.add_option("--count", count,
+                 "Anzahl der SUDOKUs (Vorgabe: 500000; mit --puzzles alle der Datei)");
   app.add_option("--seed", seed,
                  "Startzahl des Zufallsgenerators (Vorgabe: die Tageszeit in Sekunden)");
+  app.add_option("--puzzles", puzzles,
+                 "Nimmt die Rätsel aus dieser Sammlung (ein Rätsel je Zeile, 81 Zeichen, . oder 0 "
+                 "für leere Felder) statt sie zu erzeugen");
   app.add_option("--dir", folder, "Arbeitsordner für IN.TXT, Start.txt und OUT.TXT");
   app.add_option("--solver", solver,
                  "Das gemessene Programm: liest IN.TXT und schreibt OUT.TXT in seinem Ordner "
@@ -75,6 +98,9 @@ int main(int argc, char* argv[]) {
                  "So oft läuft der Löser; berichtet Minimum, Median, Maximum")
       ->check(CLI::Range(1, 1000));
   app.add_option("--json", json, "Schreibt den Bericht zusätzlich als JSON in diese Datei");
+  app.add_flag("--prepare", prepareOnly,
+               "Schreibt nur IN.TXT in den Arbeitsordner, für Start, Quadrin, Ende und Check von "
+               "Hand");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -83,14 +109,30 @@ int main(int argc, char* argv[]) {
     std::cerr << "Messlauf: " << German(e) << "\nHilfe: Messlauf --help\n";
     return 2;
   }
+  if (const auto conflict = Conflict(app)) {
+    std::cerr << "Messlauf: " << *conflict << "\nHilfe: Messlauf --help\n";
+    return 2;
+  }
+  if (!puzzles.empty() && count && *count < 1) {
+    std::cerr << "Messlauf: Mit --puzzles braucht --count eine Zahl ab 1.\nHilfe: Messlauf --help\n";
+    return 2;
+  }
 
-  options.Seed = seed ? *seed : TimeOfDaySeed();
+  options.Source.Collection = puzzles;
+  options.Source.Seed = seed ? *seed : TimeOfDaySeed();
+  options.Source.Count = count ? *count : puzzles.empty() ? 500000 : 0;
   options.Folder = folder;
   options.Solver = solver.empty() ? DefaultSolver() : std::filesystem::absolute(solver);
   options.DecimalSeparator = UserDecimalSeparator();
 
   try {
-    const runner::RunReport report = runner::PerformRun(options);
+    const runner::PreparedPuzzles prepared = runner::PreparePuzzles(options.Source, options.Folder);
+    if (!prepared.Warning.empty()) std::cerr << "Messlauf: Warnung: " << prepared.Warning << "\n";
+    if (prepareOnly) {
+      std::cout << runner::FormatPrepared(options, prepared);
+      return 0;
+    }
+    const runner::RunReport report = runner::PerformRun(options, prepared);
     std::cout << runner::FormatReport(report);
     if (!json.empty()) {
       std::ofstream out(json, std::ios::binary | std::ios::trunc);

@@ -4,9 +4,13 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <map>
+#include <nlohmann/json.hpp>
 
 #include "BuildSudokus.h"
 #include "ProgressDisplay.h"
+#include "PuzzleFile.h"
+#include "SampleData.h"
 #include "TempFolder.h"
 
 namespace runner {
@@ -46,6 +50,19 @@ bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+nlohmann::json Json(const std::filesystem::path& file) {
+  return nlohmann::json::parse(GetFile(file));
+}
+
+// Every file of a folder and its bytes.
+std::map<std::string, std::string> Contents(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = GetFile(entry.path());
+  }
+  return files;
+}
+
 TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
   TempFolder folder;
   const Result r = Messlauf(folder, "--count 60 --seed 5 --dir work --json report.json");
@@ -59,10 +76,19 @@ TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
   generator::BuildSudokus(5, 60, expected, [](std::int32_t) { return true; });
   EXPECT_EQ(GetFile(folder / "work" / "IN.TXT"), expected.Text);  // the same file as Build's
   EXPECT_EQ(GetFile(folder / "work" / "Start.txt").size() >= 20, true);
-  const std::string json = GetFile(folder / "report.json");
-  EXPECT_TRUE(Has(json, "\"all_correct\": true")) << json;
-  EXPECT_TRUE(Has(json, "\"count\": 60"));
-  EXPECT_TRUE(Has(json, "\"wrong_puzzle\": null"));
+  const nlohmann::json json = Json(folder / "report.json");
+  EXPECT_EQ(json["all_correct"], true);
+  EXPECT_EQ(json["count"], 60);
+  EXPECT_EQ(json["seed"], 5);
+  EXPECT_TRUE(json["puzzles_file"].is_null());
+  EXPECT_EQ(json["folder"], "work");
+  EXPECT_EQ(json["in_bytes"], 10378);
+  EXPECT_EQ(json["outcomes"]["no_solution"].get<int>() + json["outcomes"]["one"].get<int>() +
+                json["outcomes"]["several"].get<int>(),
+            60);
+  EXPECT_TRUE(json["wrong_puzzle"].is_null());
+  EXPECT_TRUE(json["reason"].is_null());
+  EXPECT_EQ(json["runs"].size(), 1u);
 }
 
 TEST(Messlauf, RepeatsTheSolverAndReportsTheSpread) {
@@ -71,13 +97,11 @@ TEST(Messlauf, RepeatsTheSolverAndReportsTheSpread) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Has(r.out, "Minimum ")) << r.out;
   EXPECT_TRUE(Has(r.out, "(3 Läufe)"));
-  const std::string json = GetFile(folder / "j.json");
-  std::size_t runs = 0;
-  for (std::size_t at = json.find("\"monotonic_seconds\": "); at != std::string::npos;
-       at = json.find("\"monotonic_seconds\": ", at + 1)) {
-    ++runs;
-  }
-  EXPECT_EQ(runs, 4u);  // three runs and the summary
+  const nlohmann::json json = Json(folder / "j.json");
+  ASSERT_EQ(json["runs"].size(), 3u);
+  double fastest = 1e9;
+  for (const auto& run : json["runs"]) fastest = std::min(fastest, run["monotonic_seconds"].get<double>());
+  EXPECT_EQ(json["monotonic_seconds"]["min"], fastest);
 }
 
 TEST(Messlauf, ASpoiledAnswerNamesThePuzzle) {
@@ -91,8 +115,80 @@ TEST(Messlauf, ASpoiledAnswerNamesThePuzzle) {
                  "OUT.TXT > spoiled && mv spoiled OUT.TXT");
   const Result r = Messlauf(folder, "--count 5 --seed 3 --dir w --json j.json --solver " + solver);
   EXPECT_EQ(r.status, 1) << r.out << r.err;
-  EXPECT_TRUE(Has(r.out, "Prüfung:     Lösung für SUDOKU-Nr. 3 ist nicht korrekt.\n")) << r.out;
-  EXPECT_TRUE(Has(GetFile(folder / "j.json"), "\"wrong_puzzle\": 3"));
+  EXPECT_TRUE(Has(r.out, "Prüfung:     Lösung für SUDOKU-Nr. 3 ist nicht korrekt.\nGrund:       "))
+      << r.out;
+  const nlohmann::json json = Json(folder / "j.json");
+  EXPECT_EQ(json["wrong_puzzle"], 3);
+  EXPECT_EQ(json["all_correct"], false);
+  const std::string reason = json["reason"];
+  EXPECT_TRUE(Has(r.out, "Grund:       " + reason + "\n")) << reason;
+  EXPECT_TRUE(Has(reason, "gefunden 0") || Has(reason, "Das Rätsel hat")) << reason;
+}
+
+TEST(Messlauf, TakesThePuzzlesFromACollection) {
+  TempFolder folder;
+  const std::string top = std::string(KIT_DATA_DIR) + "/top1465.txt";
+  Result r = Messlauf(folder, "--puzzles " + top + " --count 40 --dir w --json j.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "Anzahl:      40\nRätsel aus:  " + top + "\n")) << r.out;
+  EXPECT_FALSE(Has(r.out, "Startzahl"));
+  EXPECT_TRUE(Has(r.out, "Ergebnisse:  0 ohne Lösung, 40 eindeutig, 0 mehrdeutig\n"));
+  // Exactly the bytes Build's writer gives for these boards.
+  kit::StringSink expected;
+  kit::WritePuzzleBlocks(expected, kit::testing::SamplePuzzles("top1465", 40));
+  EXPECT_EQ(GetFile(folder / "w" / "IN.TXT"), expected.Text);
+  const nlohmann::json json = Json(folder / "j.json");
+  EXPECT_EQ(json["puzzles_file"], top);
+  EXPECT_TRUE(json["seed"].is_null());
+  EXPECT_EQ(json["count"], 40);
+  EXPECT_EQ(json["outcomes"]["one"], 40);
+  EXPECT_EQ(json["verdict"], "Alle Lösungen korrekt");
+
+  // Fewer puzzles than asked for: all of them, and a warning.
+  PutFile(folder / "drei.txt", GetFile(top).substr(0, 3 * 82));
+  r = Messlauf(folder, "--puzzles drei.txt --count 10 --dir w");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "Anzahl:      3\n")) << r.out;
+  EXPECT_TRUE(Has(r.err, "Messlauf: Warnung: Die Datei drei.txt enthält nur 3 Rätsel, nicht 10; "
+                         "der Lauf nimmt alle 3.\n"))
+      << r.err;
+  r = Messlauf(folder, "--puzzles drei.txt --dir w");  // all, without a warning
+  EXPECT_TRUE(Has(r.out, "Anzahl:      3\n")) << r.out;
+  EXPECT_FALSE(Has(r.err, "Warnung"));
+}
+
+TEST(Messlauf, ARefusedCollectionLineChangesNothing) {
+  TempFolder folder;
+  const std::string top = std::string(KIT_DATA_DIR) + "/top1465.txt";
+  ASSERT_EQ(Messlauf(folder, "--puzzles " + top + " --count 3 --dir w").status, 0);
+  const auto before = Contents(folder / "w");
+  std::string lines = GetFile(top).substr(0, 4 * 82);
+  lines[2 * 82 + 30] = 'x';  // line 3
+  PutFile(folder / "kaputt.txt", lines);
+  const Result r = Messlauf(folder, "--puzzles kaputt.txt --dir w");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "Messlauf: Fehler in kaputt.txt, Zeile 3: Zeichen 31 ist „x“; ein Feld ist eine "
+                   "Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Contents(folder / "w"), before);
+  EXPECT_FALSE(std::filesystem::exists(folder / "neu"));
+  EXPECT_EQ(Messlauf(folder, "--puzzles kaputt.txt --dir neu").status, 2);
+  EXPECT_FALSE(std::filesystem::exists(folder / "neu"));  // not even the folder
+}
+
+TEST(Messlauf, PrepareWritesOnlyThePuzzleFile) {
+  TempFolder folder;
+  Result r = Messlauf(folder, "--count 12 --seed 9 --dir w --prepare");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "Startzahl:   9\nIN.TXT:      2074 Bytes, bereit für")) << r.out;
+  kit::StringSink expected;
+  generator::BuildSudokus(9, 12, expected, [](std::int32_t) { return true; });
+  EXPECT_EQ(Contents(folder / "w"), (std::map<std::string, std::string>{{"IN.TXT", expected.Text}}));
+
+  r = Messlauf(folder, "--dir w --prepare --puzzles " + std::string(KIT_DATA_DIR) + "/serg.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "Anzahl:      300\n")) << r.out;
+  EXPECT_EQ(GetFile(folder / "w" / "IN.TXT").size(), 173u * 300 - 2);
 }
 
 TEST(Messlauf, ASolverThatFailsOrWritesNothingIsReported) {
@@ -124,9 +220,19 @@ TEST(Messlauf, BadOptionsAreExplained) {
   EXPECT_TRUE(Has(r.err, "abc"));
   r = Messlauf(folder, "--repeat 0");
   EXPECT_EQ(r.status, 2);
+  r = Messlauf(folder, "--puzzles x.txt --seed 4");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.err, "--seed passt nicht zu --puzzles")) << r.err;
+  r = Messlauf(folder, "--prepare --repeat 3");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.err, "--repeat passt nicht zu --prepare")) << r.err;
+  r = Messlauf(folder, "--puzzles x.txt --count 0");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.err, "braucht --count eine Zahl ab 1")) << r.err;
   r = Messlauf(folder, "--help");
   EXPECT_EQ(r.status, 0);
-  for (const char* option : {"--count", "--seed", "--dir", "--solver", "--repeat", "--json"}) {
+  for (const char* option : {"--count", "--seed", "--dir", "--solver", "--repeat", "--json",
+                             "--puzzles", "--prepare"}) {
     EXPECT_TRUE(Has(r.out, option)) << option;
   }
   EXPECT_FALSE(std::filesystem::exists(folder / "run"));  // nothing was run

@@ -1,0 +1,29 @@
+// Where a run's IN.TXT comes from: Build's generator with a seed, or a puzzle collection in the
+// line format. Either way IN.TXT is written by Build's writer, byte for byte as Build writes it.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace runner {
+
+struct PuzzleSource {
+  std::filesystem::path Collection;  // a collection in the line format; empty: generate
+  std::int32_t Seed = 0;             // the generator's seed
+  std::int32_t Count = 500000;       // puzzles to generate, or to take from the collection's
+                                     // beginning (0: all of it)
+};
+
+struct PreparedPuzzles {
+  std::int64_t Count = 0;    // puzzles in IN.TXT
+  std::uintmax_t Bytes = 0;  // the size of IN.TXT
+  std::string Warning;       // what the user should know, e.g. fewer puzzles than asked for
+};
+
+// Writes IN.TXT into `folder` (created if need be), replacing an earlier one only when complete.
+// A collection is read whole before anything is written, so a line it refuses (FileError naming
+// the file and the line) leaves the folder as it was. Progress goes to standard error.
+PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem::path& folder);
+
+}  // namespace runner
