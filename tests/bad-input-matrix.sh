@@ -18,17 +18,18 @@ for tool in Xvfb xdotool; do
     exit 77
   fi
 done
-for program in Quadrin Check Start Ende Build; do
+for program in Quadrin Check Start Ende Build Messlauf; do
   [[ -x $bin/$program ]] || { echo "FAIL: $bin/$program is missing" >&2; exit 1; }
 done
 
-# The cases. Damage names say which file is hurt: in- IN.TXT, out- OUT.TXT, st- Start.txt.
+# The cases. Damage names say which file is hurt: in- IN.TXT, out- OUT.TXT, st- Start.txt, col- the
+# puzzle collection that Messlauf is given.
 # what: err / out      the message on standard error / the verdict on standard output, the other
 #                      stream empty; box+ in front: shown in a message box as well
 #       box            a message box, nothing on the standard streams
 #       time           Ende's window stays open and shows a time (standard output)
 #       file           Build wrote the file named with its size in bytes
-# expected: a shell pattern for the whole stream; @DIR@ is the case's folder.
+# expected: a shell pattern for the whole stream; @DIR@ is the case's folder, | a line break.
 # Unless it writes a file, a run must leave the folder exactly as it found it.
 matrix='
 Quadrin in-missing              1 err      Quadrin: Die Datei IN.TXT fehlt im Ordner @DIR@*.
@@ -49,17 +50,21 @@ Check   in-lf                   2 box+err  Fehler in IN.TXT, Rätsel 1, Zeile 1:
 Check   in-extra-empty-between  2 box+err  Fehler in IN.TXT, Rätsel 1, Zeile 11: Mehr als eine Leerzeile zwischen zwei Rätseln.
 Check   in-extra-empty-after    2 box+err  Fehler in IN.TXT, Rätsel 3, Zeile 30: Überzählige Leerzeile nach dem letzten Rätsel.
 Check   out-missing             2 box+err  Die Datei OUT.TXT fehlt im Ordner @DIR@*. Quadrin schreibt sie.
-Check   out-empty               1 box+out  Lösung für SUDOKU-Nr. 1 ist nicht korrekt.
-Check   out-truncated           1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.
-Check   out-letter              1 box+out  Lösung für SUDOKU-Nr. 3 ist nicht korrekt.
+Check   out-empty               1 box+out  Lösung für SUDOKU-Nr. 1 ist nicht korrekt.|Grund: Die Antwort fehlt: OUT.TXT endet vor Zeile 1.
+Check   out-truncated           1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.|Grund: Zeile 15 von OUT.TXT: Wert 4 ist „-“, keine ganze Zahl.
+Check   out-letter              1 box+out  Lösung für SUDOKU-Nr. 3 ist nicht korrekt.|Grund: Zeile 23 von OUT.TXT: Wert 5 ist „x“, keine ganze Zahl.
 Check   out-lf                  0 box+out  Alle Lösungen korrekt
-Check   out-extra-empty-between 1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.
+Check   out-extra-empty-between 1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.|Grund: Zeile 11 von OUT.TXT ist leer statt 9 Werte zu halten.
 Check   out-extra-empty-after   0 box+out  Alle Lösungen korrekt
-Check   out-10                  1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.
-Check   out-minus-10            1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.
-Check   out-257                 1 box+out  Lösung für SUDOKU-Nr. 1 ist nicht korrekt.
-Check   out-99999999999         1 box+out  Lösung für SUDOKU-Nr. 3 ist nicht korrekt.
-Check   out-8-values            1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.
+Check   out-10                  1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.|Grund: Zeile 11 von OUT.TXT enthält den Wert 10; eine Antwort hat nur Werte von -9 bis 9.
+Check   out-minus-10            1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.|Grund: Zeile 12 von OUT.TXT enthält den Wert -10; eine Antwort hat nur Werte von -9 bis 9.
+Check   out-257                 1 box+out  Lösung für SUDOKU-Nr. 1 ist nicht korrekt.|Grund: Zeile 1 von OUT.TXT enthält den Wert 257; eine Antwort hat nur Werte von -9 bis 9.
+Check   out-99999999999         1 box+out  Lösung für SUDOKU-Nr. 3 ist nicht korrekt.|Grund: Zeile 23 von OUT.TXT enthält den Wert 99999999999; eine Antwort hat nur Werte von -9 bis 9.
+Check   out-8-values            1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.|Grund: Zeile 14 von OUT.TXT hat nur 8 Werte statt 9.
+Check   out-wrong-digit         1 box+out  Lösung für SUDOKU-Nr. 1 ist nicht korrekt.|Grund: Zeile 1, Spalte 1: erwartet 6, gefunden 5 (kein vorgegebenes Feld).
+Check   out-negated             1 box+out  Lösung für SUDOKU-Nr. 1 ist nicht korrekt.|Grund: Das Rätsel hat genau eine Lösung, die Antwort gibt aber mehrere Lösungen (negative Zahlen) an.
+Check   out-repeated-digit      1 box+out  Lösung für SUDOKU-Nr. 2 ist nicht korrekt.|Grund: Die Ziffer 1 steht mehrmals in Zeile 1.
+Check   out-digits-for-none     1 box+out  Lösung für SUDOKU-Nr. 3 ist nicht korrekt.|Grund: Das Rätsel hat keine Lösung, die Antwort enthält aber Ziffern, zuerst Zeile 1, Spalte 3: 7.
 
 Ende    none                    open time  -
 Ende    st-missing              1 box+err  Ende: Die Datei Start.txt fehlt im Ordner @DIR@. Zuerst muss Start laufen und die Startzeit in Start.txt schreiben.
@@ -74,6 +79,14 @@ Ende    st-extra-empty-after    open time  -
 
 Start   st-is-folder            1 err      Start: Die Datei @DIR@/Start.txt kann nicht ersetzt werden: ist ein Ordner. Es wurde keine neue Startzeit festgehalten.
 Start   st-tmp-is-folder        1 err      Start: Die Datei @DIR@/Start.txt kann nicht angelegt werden (*Start.txt.tmp): ist ein Ordner. Es wurde keine neue Startzeit festgehalten.
+
+Messlauf col-short              2 err      Messlauf: Fehler in sammlung.txt, Zeile 2: Die Zeile hat nur 80 Zeichen; ein Rätsel braucht 81.
+Messlauf col-letter             2 err      Messlauf: Fehler in sammlung.txt, Zeile 3: Zeichen 5 ist „x“; ein Feld ist eine Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.
+Messlauf col-glued              2 err      Messlauf: Fehler in sammlung.txt, Zeile 1: Zeichen 82 ist „7“; nach den 81 Feldern darf nur nach einem Leerzeichen, Tabulator, „:“, „;“ oder „,“ noch etwas folgen.
+Messlauf col-lone-cr            2 err      Messlauf: Fehler in sammlung.txt, Zeile 2: Zeichen 10 ist CR; ein Feld ist eine Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.
+Messlauf col-only-comments      2 err      Messlauf: Die Datei sammlung.txt enthält kein Rätsel.
+Messlauf col-missing            2 err      Messlauf: Die Datei sammlung.txt kann nicht gelesen werden: Datei oder Ordner nicht vorhanden.
+Messlauf in-is-folder           2 err      Messlauf: Die Datei IN.TXT kann nicht ersetzt werden: ist ein Ordner.
 
 Build   in-missing              0 file     IN.TXT 517
 Build   in-tmp-is-folder        1 box+err  Build: Die Datei IN.TXT kann nicht angelegt werden (@DIR@/IN.TXT.tmp): ist ein Ordner.
@@ -122,6 +135,12 @@ zeros=0,0,0,0,0,0,0,0,0
 } >"$fixture/IN.TXT"
 (cd "$fixture" && timeout 30 "$bin/Quadrin" && timeout 30 "$bin/Start") ||
   { echo "FAIL: Quadrin or Start could not make the fixtures" >&2; exit 1; }
+# Three puzzles in the line format of the public collections.
+printf '%s\n' \
+  '.......1.4.........2...........5.4.7..8...3....1.9....3..4..2...5.1........8.6...' \
+  '8..........36......7..9.2...5...7.......457.....1...3...1....68..85...1..9....4..' \
+  '..............3.85..1.2.......5.7.....4...1...9.......5......73..2.1........4...9' \
+  >"$fixture/sammlung.txt"
 
 # ---- Damage, applied in the case's folder.
 # Sets value `col` (1-based) of line `line` to `value`; with `old`, that value must be there.
@@ -168,6 +187,16 @@ damage() {  # name
     out-257) set_value OUT.TXT 1 8 257 1 ;;
     out-99999999999) set_value OUT.TXT 23 4 99999999999 0 ;;
     out-8-values) sed -i '14s/,[^,]*\r$/\r/' OUT.TXT ;;
+    out-wrong-digit) set_value OUT.TXT 1 1 5 6 ;;
+    out-negated) set_value OUT.TXT 1 1 -6 6 ;;
+    out-repeated-digit) set_value OUT.TXT 11 2 -1 -2 ;;  # the empty puzzle: -1 twice in row 1
+    out-digits-for-none) set_value OUT.TXT 21 3 7 0 ;;
+    col-short) sed -i '2s/.$//' sammlung.txt ;;
+    col-letter) sed -i '3s/^\(....\)./\1x/' sammlung.txt ;;
+    col-glued) sed -i '1s/$/7/' sammlung.txt ;;
+    col-lone-cr) sed -i '2s/^\(.........\)./\1\r/' sammlung.txt ;;
+    col-only-comments) printf '# nichts\n\n' >sammlung.txt ;;
+    col-missing) rm sammlung.txt ;;
     out-is-folder) rm OUT.TXT && mkdir OUT.TXT ;;
     st-missing) rm Start.txt ;;
     st-empty) : >Start.txt ;;
@@ -194,10 +223,10 @@ lsan_options=suppressions=$work/leaks-outside-the-kit:print_suppressions=0
 env_for_programs=(env -u QT_QPA_PLATFORM "XDG_RUNTIME_DIR=$work/runtime" LC_ALL=C.UTF-8
   "LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}$lsan_options")
 
-launch() {  # program
+launch() {  # program [arguments...]
   : >"$run/out"
   : >"$run/err"
-  (cd "$dir" && exec timeout 30 "${env_for_programs[@]}" "$bin/$1" >"$run/out" 2>"$run/err") &
+  (cd "$dir" && exec timeout 30 "${env_for_programs[@]}" "$bin/$1" "${@:2}" >"$run/out" 2>"$run/err") &
   pid=$!
   BOX=no
 }
@@ -252,6 +281,11 @@ run_Check() {
   finish
 }
 
+run_Messlauf() {
+  launch Messlauf --puzzles sammlung.txt --dir . --solver "$bin/Quadrin"
+  finish
+}
+
 run_Build() {
   launch Build
   local window
@@ -302,6 +336,7 @@ while read -r program name status what expected; do
 
   problems=()
   pattern=${expected//@DIR@/$dir}
+  pattern=${pattern//|/$'\n'}
   out=$(cat "$run/out")
   err=$(cat "$run/err")
   [[ $STATUS == "$status" ]] || problems+=("exit status $STATUS, expected $status")
