@@ -1,6 +1,6 @@
-// One complete benchmark run in a work folder: generate IN.TXT as Build does, time the solver as
-// Start and Ende do (and with a monotonic clock), and judge OUT.TXT as Check does. The programs'
-// own core code does each step; only the solver runs as a separate program.
+// The timed part of a benchmark run in a work folder that holds IN.TXT (PuzzleSource.h): time the
+// solver as Start and Ende do (and with a monotonic clock), and judge OUT.TXT as Check does. The
+// programs' own core code does each step; only the solver runs as a separate program.
 #pragma once
 
 #include <cstdint>
