@@ -20,6 +20,7 @@
 #include "PuzzleFile.h"
 #include "SolutionFile.h"
 #include "StartFile.h"
+#include "Statistics.h"
 
 extern char** environ;
 
@@ -107,11 +108,12 @@ struct SolverEnd {
 
 // Starts the solver in `folder` with its output going to solver.log, and waits for it while
 // showing how many blocks it has written.
-SolverEnd RunSolver(const RunOptions& options, std::int64_t puzzles) {
+SolverEnd RunSolver(const std::filesystem::path& folder, const std::filesystem::path& solver,
+                    const std::string& phase, std::int64_t puzzles) {
   const ChildSignal childSignal;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, options.Folder.c_str());
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, SolverLogName, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
@@ -122,7 +124,7 @@ SolverEnd RunSolver(const RunOptions& options, std::int64_t puzzles) {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
 
-  const std::string program = options.Solver.string();
+  const std::string program = solver.string();
   char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
   pid_t child = 0;
   const auto started = std::chrono::steady_clock::now();
@@ -134,8 +136,8 @@ SolverEnd RunSolver(const RunOptions& options, std::int64_t puzzles) {
                     " lässt sich nicht starten: " + kit::SystemErrorText(error) + ".");
   }
 
-  ProgressDisplay progress("Löser   ", puzzles);
-  BlockCounter blocks(options.Folder);
+  ProgressDisplay progress(phase, puzzles);
+  BlockCounter blocks(folder);
   int status = 0;
   for (;;) {
     const pid_t done = waitpid(child, &status, WNOHANG);
@@ -149,7 +151,7 @@ SolverEnd RunSolver(const RunOptions& options, std::int64_t puzzles) {
       timing::GetSystemTime()};
   progress.Finish(blocks.Count());
 
-  const std::filesystem::path log = options.Folder / SolverLogName;
+  const std::filesystem::path log = folder / SolverLogName;
   if (WIFSIGNALED(status)) {
     throw RunFailed("Der Löser " + program + " wurde durch das Signal " +
                     std::to_string(WTERMSIG(status)) + " beendet. Seine Ausgabe (" + log.string() +
@@ -163,49 +165,134 @@ SolverEnd RunSolver(const RunOptions& options, std::int64_t puzzles) {
   return end;
 }
 
+// One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict. A failure
+// throws RunFailed.
+SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, SolverReport& solver,
+                  int round) {
+  // An answer file left from before must not be judged in place of one the solver failed to
+  // write.
+  while (const auto stale = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName)) {
+    std::filesystem::remove(*stale);
+  }
+  std::filesystem::remove(options.Folder / "OUT.TXT.tmp");  // left by a solver that was killed
+  std::ostringstream startErrors;
+  if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
+    throw kit::FileError(startErrors.str());
+  }
+  const int rounds = options.Warmup + options.Repeat;
+  const std::string phase = solver.Solver.Name + (round <= options.Warmup ? ", Aufwärmen " : ", Runde ") +
+                            std::to_string(round) + "/" + std::to_string(rounds);
+  const SolverEnd end = RunSolver(options.Folder, solver.Solver.Program, phase, puzzles.Count);
+  SolverRun run;
+  run.Round = round;
+  run.Warmup = round <= options.Warmup;
+  run.MonotonicSeconds = end.MonotonicSeconds;
+  // What Ende shows when it runs right after the solver.
+  const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
+  run.EndeSeconds = timing::ElapsedSeconds(
+      timing::SecondsOfDay(stamp.Values[0], stamp.Values[1], stamp.Values[2], stamp.Values[3]),
+      timing::SecondsOfDay(end.Clock));
+  run.EndeText = timing::FormatElapsed(run.EndeSeconds, options.DecimalSeparator);
+
+  const auto answers = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName);
+  if (!answers) {
+    throw RunFailed("Der Löser " + solver.Solver.Program.string() + " hat keine OUT.TXT in " +
+                    options.Folder.string() + " geschrieben.");
+  }
+  solver.OutBytes = std::filesystem::file_size(*answers);
+
+  ProgressDisplay progress("Prüfen  ", puzzles.Count);
+  solver.Check = checker::CheckIt(options.Folder, [&](std::int32_t n) {
+    progress.Update(n);
+    return true;
+  });
+  progress.Finish(solver.Check.Number);
+  return run;
+}
+
+std::vector<double> Times(const std::vector<SolverRun>& runs, double SolverRun::*time) {
+  std::vector<double> times;
+  for (const SolverRun& run : runs) {
+    if (!run.Warmup) times.push_back(run.*time);
+  }
+  return times;
+}
+
 }  // namespace
+
+std::vector<double> SolverReport::MonotonicTimes() const {
+  return Times(Runs, &SolverRun::MonotonicSeconds);
+}
+
+std::vector<double> SolverReport::EndeTimes() const {
+  return Times(Runs, &SolverRun::EndeSeconds);
+}
+
+std::vector<SolverSpec> NameSolvers(const std::vector<std::pair<std::string, std::string>>& given) {
+  std::vector<SolverSpec> solvers;
+  auto taken = [&solvers](const std::string& name) {
+    return std::any_of(solvers.begin(), solvers.end(),
+                       [&name](const SolverSpec& s) { return s.Name == name; });
+  };
+  for (const auto& [name, path] : given) {
+    const std::string base = name.empty() ? std::filesystem::path(path).filename().string() : name;
+    std::string unique = base;
+    for (int n = 2; taken(unique); ++n) unique = base + " (" + std::to_string(n) + ")";
+    solvers.push_back({unique, path});
+  }
+  return solvers;
+}
+
+int ExitStatus(const RunReport& report) {
+  int status = 0;
+  for (const SolverReport& solver : report.Solvers) {
+    if (solver.State == SolverState::Failed) return 2;
+    if (solver.State == SolverState::Wrong) status = 1;
+  }
+  return status;
+}
+
+std::optional<std::size_t> Fastest(const RunReport& report) {
+  std::optional<std::size_t> fastest;
+  double best = 0;
+  int compared = 0;
+  for (std::size_t i = 0; i < report.Solvers.size(); ++i) {
+    const SolverReport& s = report.Solvers[i];
+    if (s.State != SolverState::Correct || s.MonotonicTimes().empty()) continue;
+    ++compared;
+    const double mean = Summarize(s.MonotonicTimes()).Mean;
+    if (!fastest || mean < best) fastest = i, best = mean;
+  }
+  return compared >= 2 ? fastest : std::nullopt;
+}
 
 RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles) {
   RunReport report;
   report.Options = options;
   report.Puzzles = puzzles;
+  for (const SolverSpec& spec : options.Solvers) {
+    SolverReport solver;
+    solver.Solver = spec;
+    report.Solvers.push_back(solver);
+  }
 
-  for (int run = 0; run < options.Repeat; ++run) {
-    // An answer file left from before must not be judged in place of one the solver failed to
-    // write.
-    while (const auto stale = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName)) {
-      std::filesystem::remove(*stale);
+  for (int round = 1; round <= options.Warmup + options.Repeat; ++round) {
+    for (SolverReport& solver : report.Solvers) {
+      if (solver.State != SolverState::Correct) continue;  // it has left the comparison
+      solver.LastRound = round;
+      try {
+        solver.Runs.push_back(RunOnce(options, puzzles, solver, round));
+      } catch (const RunFailed& e) {
+        solver.State = SolverState::Failed;
+        solver.Failure = e.what();
+        continue;
+      }
+      if (solver.Check.Kind == checker::Verdict::Wrong) solver.State = SolverState::Wrong;
+      if (solver.Check.Kind == checker::Verdict::CannotJudge) {
+        solver.State = SolverState::Failed;
+        solver.Failure = solver.Check.Message;
+      }
     }
-    std::filesystem::remove(options.Folder / "OUT.TXT.tmp");  // left by a solver that was killed
-    std::ostringstream startErrors;
-    if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
-      throw RunFailed(startErrors.str());
-    }
-    const SolverEnd end = RunSolver(options, puzzles.Count);
-    SolverRun timed;
-    timed.MonotonicSeconds = end.MonotonicSeconds;
-    // What Ende shows when it runs right after the solver.
-    const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
-    timed.EndeSeconds = timing::ElapsedSeconds(
-        timing::SecondsOfDay(stamp.Values[0], stamp.Values[1], stamp.Values[2], stamp.Values[3]),
-        timing::SecondsOfDay(end.Clock));
-    timed.EndeText = timing::FormatElapsed(timed.EndeSeconds, options.DecimalSeparator);
-    report.Runs.push_back(timed);
-
-    const auto answers = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName);
-    if (!answers) {
-      throw RunFailed("Der Löser " + options.Solver.string() + " hat keine OUT.TXT in " +
-                      options.Folder.string() + " geschrieben.");
-    }
-    report.OutBytes = std::filesystem::file_size(*answers);
-
-    ProgressDisplay progress("Prüfen  ", puzzles.Count);
-    report.Check = checker::CheckIt(options.Folder, [&](std::int32_t n) {
-      progress.Update(n);
-      return true;
-    });
-    progress.Finish(report.Check.Number);
-    if (report.Check.Kind != checker::Verdict::AllCorrect) break;
   }
   return report;
 }

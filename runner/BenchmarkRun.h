@@ -1,10 +1,12 @@
-// The timed part of a benchmark run in a work folder that holds IN.TXT (PuzzleSource.h): time the
-// solver as Start and Ende do (and with a monotonic clock), and judge OUT.TXT as Check does. The
-// programs' own core code does each step; only the solver runs as a separate program.
+// The timed part of a benchmark run in a work folder that holds IN.TXT (PuzzleSource.h): time one
+// solver or several side by side, in rounds, as Start and Ende do (and with a monotonic clock),
+// and judge every OUT.TXT as Check does. The programs' own core code does each step; only the
+// solvers run as separate programs.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,27 +16,66 @@
 
 namespace runner {
 
+// A program to time: it reads IN.TXT and writes OUT.TXT in its working folder.
+struct SolverSpec {
+  std::string Name;               // as reports show it
+  std::filesystem::path Program;
+};
+
 struct RunOptions {
   PuzzleSource Source;                 // the generator and its seed, or a collection
   std::filesystem::path Folder;        // where IN.TXT, Start.txt and OUT.TXT go
-  std::filesystem::path Solver;        // the program timed: reads IN.TXT, writes OUT.TXT
-  int Repeat = 1;                      // solver runs, each timed and checked
+  std::vector<SolverSpec> Solvers;     // run in this order in every round
+  int Repeat = 1;                      // timed rounds
+  int Warmup = 0;                      // untimed rounds before them, judged all the same
   std::string DecimalSeparator = ",";  // for the times as Ende shows them
 };
 
+// One run of one solver.
 struct SolverRun {
+  int Round = 0;                // 1-based, warm-up rounds first
+  bool Warmup = false;
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   std::string EndeText;         // as Ende shows it, e.g. "56,034 Sek."
   double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
 };
 
+enum class SolverState {
+  Correct,  // every run's answers were correct
+  Wrong,    // a run answered wrongly: Check says which puzzle and why
+  Failed,   // a run failed: Failure says how
+};
+
+struct SolverReport {
+  SolverSpec Solver;
+  SolverState State = SolverState::Correct;
+  std::vector<SolverRun> Runs;  // every run that ended, warm-up runs included
+  std::uintmax_t OutBytes = 0;  // the size of its last OUT.TXT
+  checker::CheckResult Check;   // of its last judged run: the wrong one for SolverState::Wrong
+  int LastRound = 0;            // the round of its last run: the one that failed or was wrong
+  std::string Failure;          // for SolverState::Failed, the German message
+
+  // The timed runs' monotonic and Ende times.
+  std::vector<double> MonotonicTimes() const;
+  std::vector<double> EndeTimes() const;
+};
+
 struct RunReport {
   RunOptions Options;
   PreparedPuzzles Puzzles;
-  std::uintmax_t OutBytes = 0;
-  std::vector<SolverRun> Runs;
-  checker::CheckResult Check;  // of the last run's OUT.TXT, or of the first one that failed
+  std::vector<SolverReport> Solvers;  // in the order of the options
 };
+
+// The name a solver gets from its path: the file name, unless `given` names it; names that would
+// be the same for two solvers get " (2)", " (3)", ... in order.
+std::vector<SolverSpec> NameSolvers(const std::vector<std::pair<std::string, std::string>>& given);
+
+// The exit status of a run: 2 when any run failed, else 1 when any answer was wrong, else 0.
+int ExitStatus(const RunReport& report);
+
+// The fastest of the solvers that stayed correct, by mean monotonic time of the timed runs; none
+// unless at least two of them are compared.
+std::optional<std::size_t> Fastest(const RunReport& report);
 
 // A step of the run that failed: the solver could not be started, failed, or wrote nothing.
 class RunFailed : public std::runtime_error {
@@ -42,8 +83,9 @@ class RunFailed : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Times and checks the solver on the IN.TXT that PreparePuzzles wrote into the work folder.
-// Progress goes to standard error. Throws RunFailed or kit::FileError.
+// Times and judges every solver, round by round, on the IN.TXT that PreparePuzzles wrote into the
+// work folder. A solver that fails or answers wrongly leaves the comparison; the others go on.
+// Progress goes to standard error. Throws kit::FileError when the work folder fails the run.
 RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles);
 
 }  // namespace runner

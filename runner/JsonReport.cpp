@@ -9,24 +9,39 @@
 namespace runner {
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 // Seconds to the millisecond, the clocks' resolution.
 double Milliseconds(double seconds) {
   return std::round(seconds * 1000) / 1000;
 }
 
-nlohmann::ordered_json SpreadJson(const std::vector<double>& values) {
-  const Spread s = SpreadOf(values);
-  return {{"min", Milliseconds(s.Minimum)},
+Json SummaryJson(const std::vector<double>& values) {
+  if (values.empty()) return nullptr;
+  const Summary s = Summarize(values);
+  return {{"mean", Milliseconds(s.Mean)},
+          {"sd", s.Deviation ? Json(Milliseconds(*s.Deviation)) : Json(nullptr)},
+          {"min", Milliseconds(s.Minimum)},
           {"median", Milliseconds(s.Median)},
           {"max", Milliseconds(s.Maximum)}};
+}
+
+const char* StateName(SolverState state) {
+  switch (state) {
+    case SolverState::Correct:
+      return "correct";
+    case SolverState::Wrong:
+      return "wrong";
+    default:
+      return "failed";
+  }
 }
 
 }  // namespace
 
 std::string FormatJson(const RunReport& report) {
   const RunOptions& o = report.Options;
-  const checker::CheckResult& check = report.Check;
-  nlohmann::ordered_json json;
+  Json json;
   json["folder"] = ReportPath(o.Folder);
   json["count"] = report.Puzzles.Count;
   if (o.Source.Collection.empty()) {
@@ -36,31 +51,51 @@ std::string FormatJson(const RunReport& report) {
     json["seed"] = nullptr;
     json["puzzles_file"] = ReportPath(o.Source.Collection);
   }
-  json["solver"] = ReportPath(o.Solver);
   json["in_bytes"] = report.Puzzles.Bytes;
-  json["out_bytes"] = report.OutBytes;
-  json["outcomes"] = {{"no_solution", check.Outcomes[0]},
-                      {"one", check.Outcomes[1]},
-                      {"several", check.Outcomes[2]}};
-  std::vector<double> ende, monotonic;
-  json["runs"] = nlohmann::ordered_json::array();
-  for (const SolverRun& run : report.Runs) {
-    json["runs"].push_back({{"ende_seconds", Milliseconds(run.EndeSeconds)},
-                            {"monotonic_seconds", Milliseconds(run.MonotonicSeconds)}});
-    ende.push_back(run.EndeSeconds);
-    monotonic.push_back(run.MonotonicSeconds);
+  json["rounds"] = o.Repeat;
+  json["warmup_rounds"] = o.Warmup;
+
+  const std::optional<std::size_t> fastest = Fastest(report);
+  json["solvers"] = Json::array();
+  for (std::size_t i = 0; i < report.Solvers.size(); ++i) {
+    const SolverReport& s = report.Solvers[i];
+    const checker::CheckResult& check = s.Check;
+    Json solver;
+    solver["name"] = s.Solver.Name;
+    solver["program"] = ReportPath(s.Solver.Program);
+    solver["state"] = StateName(s.State);
+    solver["runs"] = Json::array();
+    for (const SolverRun& run : s.Runs) {
+      solver["runs"].push_back({{"round", run.Round},
+                                {"warmup", run.Warmup},
+                                {"ende_seconds", Milliseconds(run.EndeSeconds)},
+                                {"monotonic_seconds", Milliseconds(run.MonotonicSeconds)}});
+    }
+    solver["monotonic_seconds"] = SummaryJson(s.MonotonicTimes());
+    solver["ende_seconds"] = SummaryJson(s.EndeTimes());
+    solver["out_bytes"] = s.OutBytes;
+    solver["outcomes"] = {{"no_solution", check.Outcomes[0]},
+                          {"one", check.Outcomes[1]},
+                          {"several", check.Outcomes[2]}};
+    const bool judged = s.State != SolverState::Failed;
+    solver["verdict"] = judged ? Json(check.Message) : Json(nullptr);
+    solver["all_correct"] = s.State == SolverState::Correct;
+    solver["last_round"] = s.LastRound;
+    solver["wrong_puzzle"] = s.State == SolverState::Wrong ? Json(check.Number) : Json(nullptr);
+    solver["reason"] = s.State == SolverState::Wrong ? Json(check.Reason) : Json(nullptr);
+    solver["failure"] = s.State == SolverState::Failed ? Json(s.Failure) : Json(nullptr);
+    Json relative = nullptr;
+    if (fastest && s.State == SolverState::Correct) {
+      const Ratio r = Slower(Summarize(report.Solvers[*fastest].MonotonicTimes()),
+                             Summarize(s.MonotonicTimes()));
+      relative = {{"factor", std::round(r.Factor * 1000) / 1000},
+                  {"sd", r.Deviation ? Json(std::round(*r.Deviation * 1000) / 1000) : Json(nullptr)}};
+    }
+    solver["relative_to_fastest"] = relative;
+    json["solvers"].push_back(solver);
   }
-  json["ende_seconds"] = SpreadJson(ende);
-  json["monotonic_seconds"] = SpreadJson(monotonic);
-  json["verdict"] = check.Message;
-  json["all_correct"] = check.Kind == checker::Verdict::AllCorrect;
-  if (check.Kind == checker::Verdict::Wrong) {
-    json["wrong_puzzle"] = check.Number;
-    json["reason"] = check.Reason;
-  } else {
-    json["wrong_puzzle"] = nullptr;
-    json["reason"] = nullptr;
-  }
+  json["fastest"] = fastest ? Json(report.Solvers[*fastest].Solver.Name) : Json(nullptr);
+  json["exit_status"] = ExitStatus(report);
   return json.dump(2) + "\n";
 }
 

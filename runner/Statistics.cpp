@@ -1,16 +1,41 @@
 #include "Statistics.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 
 namespace runner {
 
-Spread SpreadOf(const std::vector<double>& values) {
-  if (values.empty()) return {};
+Summary Summarize(const std::vector<double>& values) {
+  Summary s;
+  if (values.empty()) return s;
   std::vector<double> sorted = values;
   std::sort(sorted.begin(), sorted.end());
   const std::size_t n = sorted.size();
-  const double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
-  return {sorted.front(), median, sorted.back()};
+  s.Count = static_cast<int>(n);
+  s.Mean = std::accumulate(sorted.begin(), sorted.end(), 0.0) / static_cast<double>(n);
+  if (n > 1) {
+    double squares = 0;
+    for (double v : sorted) squares += (v - s.Mean) * (v - s.Mean);
+    s.Deviation = std::sqrt(squares / static_cast<double>(n - 1));
+  }
+  s.Minimum = sorted.front();
+  s.Median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+  s.Maximum = sorted.back();
+  return s;
+}
+
+Ratio Slower(const Summary& a, const Summary& b) {
+  Ratio r;
+  r.Factor = b.Mean / a.Mean;
+  if (a.Deviation && b.Deviation) {
+    r.Deviation = r.Factor * std::hypot(*a.Deviation / a.Mean, *b.Deviation / b.Mean);
+  }
+  return r;
+}
+
+bool Scattered(const Summary& s) {
+  return s.Count > 0 && s.Maximum > 1.5 * s.Median;
 }
 
 }  // namespace runner

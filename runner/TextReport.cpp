@@ -1,5 +1,6 @@
 #include "TextReport.h"
 
+#include <charconv>
 #include <sstream>
 
 #include "ElapsedTime.h"
@@ -8,6 +9,7 @@
 namespace runner {
 namespace {
 
+// Seconds with three decimals and the user's separator.
 std::string Seconds(double value, const std::string& separator) {
   std::string text = timing::FormatElapsed(value, separator);
   return text.substr(0, text.size() - std::string(" Sek.").size());
@@ -24,7 +26,84 @@ void Source(std::ostringstream& text, const RunOptions& o, const PreparedPuzzles
   }
 }
 
+// Which run of a solver, as the report names it.
+std::string RunName(const RunOptions& o, int round) {
+  if (round <= o.Warmup) return "Aufwärmrunde " + std::to_string(round);
+  return "Runde " + std::to_string(round - o.Warmup);
+}
+
+void Times(std::ostringstream& text, const RunOptions& o, const SolverReport& solver) {
+  const std::string& sep = o.DecimalSeparator;
+  const std::vector<double> monotonic = solver.MonotonicTimes();
+  if (monotonic.empty()) return;
+  if (monotonic.size() == 1) {
+    for (const SolverRun& run : solver.Runs) {
+      if (run.Warmup) continue;
+      text << "Laufzeit:    " << run.EndeText << " (monoton gemessen "
+           << Seconds(run.MonotonicSeconds, sep) << " s)\n";
+    }
+    return;
+  }
+  const Summary m = Summarize(monotonic), e = Summarize(solver.EndeTimes());
+  text << "Laufzeit:    " << Seconds(m.Mean, sep) << " ± " << Seconds(*m.Deviation, sep)
+       << " s monoton (Minimum " << Seconds(m.Minimum, sep) << ", Median " << Seconds(m.Median, sep)
+       << ", Maximum " << Seconds(m.Maximum, sep) << "; " << m.Count << " Läufe)\n"
+       << "   wie Ende: Minimum " << Seconds(e.Minimum, sep) << ", Median " << Seconds(e.Median, sep)
+       << ", Maximum " << Seconds(e.Maximum, sep) << " Sek.\n";
+  if (Scattered(m)) text << "Warnung:     " << BusyMachineWarning << "\n";
+}
+
+void Solver(std::ostringstream& text, const RunOptions& o, const SolverReport& solver) {
+  text << "Löser:       " << solver.Solver.Name << " (" << ReportPath(solver.Solver.Program) << ")\n";
+  const std::string where = RunName(o, solver.LastRound) + ": ";
+  if (solver.State == SolverState::Failed) {
+    // The solver's own output may follow on further lines: indented under the item.
+    std::string failure = solver.Failure;
+    for (std::size_t at = failure.find('\n'); at != std::string::npos; at = failure.find('\n', at + 1)) {
+      failure.insert(at + 1, "             ");
+    }
+    text << "Fehler:      " << where << failure << "\n";
+    return;
+  }
+  const auto& outcomes = solver.Check.Outcomes;
+  text << "OUT.TXT:     " << solver.OutBytes << " Bytes\n"
+       << "Ergebnisse:  " << outcomes[0] << " ohne Lösung, " << outcomes[1] << " eindeutig, "
+       << outcomes[2] << " mehrdeutig\n";
+  Times(text, o, solver);
+  const bool oneRun = o.Warmup + o.Repeat == 1;
+  text << "Prüfung:     " << (solver.State == SolverState::Wrong && !oneRun ? where : "")
+       << solver.Check.Message << "\n";
+  if (!solver.Check.Reason.empty()) text << "Grund:       " << solver.Check.Reason << "\n";
+}
+
+// The fastest correct solver, and how many times slower each other correct one is.
+void Comparison(std::ostringstream& text, const RunReport& report) {
+  const std::optional<std::size_t> fastest = Fastest(report);
+  if (!fastest) return;
+  const std::string& sep = report.Options.DecimalSeparator;
+  const SolverReport& best = report.Solvers[*fastest];
+  const Summary bestTimes = Summarize(best.MonotonicTimes());
+  text << "\nAm schnellsten: " << best.Solver.Name << " (mittlere monotone Zeit)\n";
+  for (const SolverReport& s : report.Solvers) {
+    if (&s == &best || s.State != SolverState::Correct || s.MonotonicTimes().empty()) continue;
+    const Ratio r = Slower(bestTimes, Summarize(s.MonotonicTimes()));
+    text << "  " << s.Solver.Name << " braucht " << Decimal(r.Factor, 2, sep);
+    if (r.Deviation) text << " ± " << Decimal(*r.Deviation, 2, sep);
+    text << " mal so lange\n";
+  }
+}
+
 }  // namespace
+
+std::string Decimal(double value, int decimals, const std::string& separator) {
+  char text[64];  // to_chars, unlike printf, ignores the C locale, which Qt sets from the user's
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  std::string shown(text, end.ptr);
+  if (const auto point = shown.find('.'); point != std::string::npos) {
+    shown.replace(point, 1, separator);
+  }
+  return shown;
+}
 
 std::string ReportPath(const std::filesystem::path& path) {
   std::error_code error;
@@ -37,33 +116,19 @@ std::string ReportPath(const std::filesystem::path& path) {
 
 std::string FormatReport(const RunReport& report) {
   const RunOptions& o = report.Options;
-  const std::string& sep = o.DecimalSeparator;
-  const auto& outcomes = report.Check.Outcomes;
   std::ostringstream text;
   Source(text, o, report.Puzzles);
-  text << "Löser:       " << ReportPath(o.Solver) << "\n"
-       << "IN.TXT:      " << report.Puzzles.Bytes << " Bytes\n"
-       << "OUT.TXT:     " << report.OutBytes << " Bytes\n"
-       << "Ergebnisse:  " << outcomes[0] << " ohne Lösung, " << outcomes[1] << " eindeutig, "
-       << outcomes[2] << " mehrdeutig\n";
-  if (report.Runs.size() == 1) {
-    text << "Laufzeit:    " << report.Runs[0].EndeText << " (monoton gemessen "
-         << Seconds(report.Runs[0].MonotonicSeconds, sep) << " s)\n";
-  } else {
-    std::vector<double> ende, monotonic;
-    for (const SolverRun& run : report.Runs) {
-      ende.push_back(run.EndeSeconds);
-      monotonic.push_back(run.MonotonicSeconds);
-    }
-    const Spread e = SpreadOf(ende), m = SpreadOf(monotonic);
-    text << "Laufzeit:    Minimum " << Seconds(e.Minimum, sep) << ", Median "
-         << Seconds(e.Median, sep) << ", Maximum " << Seconds(e.Maximum, sep) << " Sek. ("
-         << report.Runs.size() << " Läufe)\n"
-         << "   monoton:  Minimum " << Seconds(m.Minimum, sep) << ", Median "
-         << Seconds(m.Median, sep) << ", Maximum " << Seconds(m.Maximum, sep) << " s\n";
+  text << "IN.TXT:      " << report.Puzzles.Bytes << " Bytes\n";
+  if (o.Repeat > 1 || o.Warmup > 0) {
+    text << "Runden:      " << o.Repeat << " gemessen";
+    if (o.Warmup > 0) text << ", vorher " << o.Warmup << " zum Aufwärmen";
+    text << "\n";
   }
-  text << "Prüfung:     " << report.Check.Message << "\n";
-  if (!report.Check.Reason.empty()) text << "Grund:       " << report.Check.Reason << "\n";
+  for (const SolverReport& solver : report.Solvers) {
+    if (report.Solvers.size() > 1) text << "\n";
+    Solver(text, o, solver);
+  }
+  Comparison(text, report);
   return text.str();
 }
 

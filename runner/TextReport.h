@@ -11,8 +11,13 @@ namespace runner {
 
 std::string FormatReport(const RunReport& report);
 
+inline const char* const BusyMachineWarning = "Der Rechner war beschäftigt; die Zeiten streuen.";
+
 // Only IN.TXT was written (--prepare): where, from what, how much.
 std::string FormatPrepared(const RunOptions& options, const PreparedPuzzles& puzzles);
+
+// A number with `decimals` decimals and the given decimal separator, without grouping.
+std::string Decimal(double value, int decimals, const std::string& separator);
 
 // A path as the report shows it: relative to the current folder when it lies below it, so that a
 // report can be shown elsewhere; otherwise absolute.

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <QGuiApplication>
 #include <QLocale>
 #include <chrono>
 #include <cmath>
@@ -13,6 +14,8 @@
 #include "BenchmarkRun.h"
 #include "FileError.h"
 #include "JsonReport.h"
+#include "Plot.h"
+#include "TableReports.h"
 #include "TextReport.h"
 
 namespace {
@@ -61,7 +64,8 @@ std::optional<std::string> Conflict(const CLI::App& app) {
            "Generator.";
   }
   if (app.count("--prepare")) {
-    for (const char* option : {"--solver", "--repeat", "--json"}) {
+    for (const char* option :
+         {"--solver", "--repeat", "--warmup", "--json", "--markdown", "--csv", "--plot"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -70,17 +74,46 @@ std::optional<std::string> Conflict(const CLI::App& app) {
   return std::nullopt;
 }
 
+// "NAME=PATH" or a plain path; a "=" after a "/" belongs to the path.
+std::pair<std::string, std::string> SolverArgument(const std::string& argument) {
+  const std::size_t equals = argument.find('=');
+  if (equals == std::string::npos || argument.find('/') < equals) return {"", argument};
+  return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+bool WriteFile(const std::string& path, const std::string& text, const char* what) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (out.flush()) return true;
+  std::cerr << "Messlauf: " << what << " lässt sich nicht nach " << path << " schreiben.\n";
+  return false;
+}
+
+// Draws the picture on Qt's offscreen platform, so that no display is needed.
+bool WritePlot(const runner::RunReport& report, const std::string& path, char* program) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char* argv[] = {program, nullptr};
+  const QGuiApplication application(argc, argv);
+  if (runner::DrawComparison(runner::PlotOf(report)).save(QString::fromStdString(path), "PNG")) {
+    return true;
+  }
+  std::cerr << "Messlauf: Das Bild lässt sich nicht nach " << path << " schreiben.\n";
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   runner::RunOptions options;
-  std::string folder = "run", solver, json, puzzles;
+  std::string folder = "run", json, markdown, csv, plot, puzzles;
+  std::vector<std::string> solvers;
   std::optional<std::int32_t> seed, count;
   bool prepareOnly = false;
 
   CLI::App app{
-      "Messlauf: erzeugt IN.TXT wie Build (oder nimmt die Rätsel aus einer Sammlung), misst den "
-      "Löser wie Start und Ende und prüft OUT.TXT wie Check.",
+      "Messlauf: erzeugt IN.TXT wie Build (oder nimmt die Rätsel aus einer Sammlung), misst einen "
+      "oder mehrere Löser wie Start und Ende und prüft jede OUT.TXT wie Check.",
       "Messlauf"};
   app.option_defaults()->always_capture_default();
   app.add_option("--count", count,
@@ -91,13 +124,21 @@ int main(int argc, char* argv[]) {
                  "Nimmt die Rätsel aus dieser Sammlung (ein Rätsel je Zeile, 81 Zeichen, . oder 0 "
                  "für leere Felder) statt sie zu erzeugen");
   app.add_option("--dir", folder, "Arbeitsordner für IN.TXT, Start.txt und OUT.TXT");
-  app.add_option("--solver", solver,
-                 "Das gemessene Programm: liest IN.TXT und schreibt OUT.TXT in seinem Ordner "
-                 "(Vorgabe: Quadrin neben Messlauf)");
-  app.add_option("--repeat", options.Repeat,
-                 "So oft läuft der Löser; berichtet Minimum, Median, Maximum")
+  app.add_option("--solver", solvers,
+                 "Ein gemessenes Programm, als PFAD oder NAME=PFAD; es liest IN.TXT und schreibt "
+                 "OUT.TXT in seinem Ordner. Mehrfach angegeben: alle im Vergleich, reihum "
+                 "(Vorgabe: Quadrin neben Messlauf)")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--repeat", options.Repeat, "Gemessene Runden (jeder Löser einmal je Runde)")
       ->check(CLI::Range(1, 1000));
+  app.add_option("--warmup", options.Warmup,
+                 "Runden vorher, die nicht gemessen, aber geprüft werden")
+      ->check(CLI::Range(0, 1000));
   app.add_option("--json", json, "Schreibt den Bericht zusätzlich als JSON in diese Datei");
+  app.add_option("--markdown", markdown, "Schreibt den Vergleich als Markdown-Tabelle in diese Datei");
+  app.add_option("--csv", csv, "Schreibt jeden Lauf als Zeile einer CSV-Datei in diese Datei");
+  app.add_option("--plot", plot, "Zeichnet jeden gemessenen Lauf in dieses PNG-Bild");
   app.add_flag("--prepare", prepareOnly,
                "Schreibt nur IN.TXT in den Arbeitsordner, für Start, Quadrin, Ende und Check von "
                "Hand");
@@ -118,11 +159,22 @@ int main(int argc, char* argv[]) {
     return 2;
   }
 
+  std::vector<std::pair<std::string, std::string>> named;
+  for (const std::string& argument : solvers) {
+    auto [name, path] = SolverArgument(argument);
+    if (path.empty()) {
+      std::cerr << "Messlauf: Zu --solver " << argument << " fehlt der Pfad des Programms.\n";
+      return 2;
+    }
+    named.emplace_back(name, std::filesystem::absolute(path).string());
+  }
+  if (named.empty()) named.emplace_back("", DefaultSolver().string());
+
   options.Source.Collection = puzzles;
   options.Source.Seed = seed ? *seed : TimeOfDaySeed();
   options.Source.Count = count ? *count : puzzles.empty() ? 500000 : 0;
   options.Folder = folder;
-  options.Solver = solver.empty() ? DefaultSolver() : std::filesystem::absolute(solver);
+  options.Solvers = runner::NameSolvers(named);
   options.DecimalSeparator = UserDecimalSeparator();
 
   try {
@@ -133,25 +185,18 @@ int main(int argc, char* argv[]) {
       return 0;
     }
     const runner::RunReport report = runner::PerformRun(options, prepared);
-    std::cout << runner::FormatReport(report);
-    if (!json.empty()) {
-      std::ofstream out(json, std::ios::binary | std::ios::trunc);
-      out << runner::FormatJson(report);
-      if (!out.flush()) {
-        std::cerr << "Messlauf: Der JSON-Bericht lässt sich nicht nach " << json << " schreiben.\n";
-        return 2;
-      }
+    std::cout << runner::FormatReport(report) << std::flush;
+    for (const runner::SolverReport& solver : report.Solvers) {  // for logs and scripts as well
+      if (solver.State == runner::SolverState::Failed) std::cerr << "Messlauf: " << solver.Failure << "\n";
     }
-    switch (report.Check.Kind) {
-      case checker::Verdict::AllCorrect:
-        return 0;
-      case checker::Verdict::Wrong:
-        return 1;
-      default:
-        return 2;
+    bool written = true;
+    if (!json.empty()) written &= WriteFile(json, runner::FormatJson(report), "Der JSON-Bericht");
+    if (!markdown.empty()) {
+      written &= WriteFile(markdown, runner::FormatMarkdown(report), "Die Markdown-Tabelle");
     }
-  } catch (const runner::RunFailed& e) {
-    std::cerr << "Messlauf: " << e.what() << "\n";
+    if (!csv.empty()) written &= WriteFile(csv, runner::FormatCsv(report), "Die CSV-Datei");
+    if (!plot.empty()) written &= WritePlot(report, plot, argv[0]);
+    return written ? runner::ExitStatus(report) : 2;
   } catch (const kit::FileError& e) {
     std::cerr << "Messlauf: " << e.what() << "\n";
   } catch (const std::exception& e) {
