@@ -3,12 +3,16 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "BenchmarkRun.h"
 #include "BuildSudokus.h"
 #include "ProgressDisplay.h"
+#include "Statistics.h"
 #include "PuzzleFile.h"
 #include "SampleData.h"
 #include "TempFolder.h"
@@ -30,9 +34,10 @@ struct Result {
   std::string out, err;
 };
 
-Result Messlauf(const TempFolder& folder, const std::string& arguments) {
-  const std::string command = "cd '" + folder.Path().string() + "' && LC_ALL=C '" + Bin() +
-                              "/Messlauf' " + arguments + " > stdout.txt 2> stderr.txt";
+Result Messlauf(const TempFolder& folder, const std::string& arguments,
+                const std::string& locale = "C") {
+  const std::string command = "cd '" + folder.Path().string() + "' && LC_ALL=" + locale + " '" +
+                              Bin() + "/Messlauf' " + arguments + " > stdout.txt 2> stderr.txt";
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, GetFile(folder / "stdout.txt"),
           GetFile(folder / "stderr.txt")};
@@ -77,31 +82,48 @@ TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
   EXPECT_EQ(GetFile(folder / "work" / "IN.TXT"), expected.Text);  // the same file as Build's
   EXPECT_EQ(GetFile(folder / "work" / "Start.txt").size() >= 20, true);
   const nlohmann::json json = Json(folder / "report.json");
-  EXPECT_EQ(json["all_correct"], true);
   EXPECT_EQ(json["count"], 60);
   EXPECT_EQ(json["seed"], 5);
   EXPECT_TRUE(json["puzzles_file"].is_null());
   EXPECT_EQ(json["folder"], "work");
   EXPECT_EQ(json["in_bytes"], 10378);
-  EXPECT_EQ(json["outcomes"]["no_solution"].get<int>() + json["outcomes"]["one"].get<int>() +
-                json["outcomes"]["several"].get<int>(),
+  EXPECT_EQ(json["exit_status"], 0);
+  ASSERT_EQ(json["solvers"].size(), 1u);
+  const nlohmann::json& quadrin = json["solvers"][0];
+  EXPECT_EQ(quadrin["name"], "Quadrin");
+  EXPECT_EQ(quadrin["state"], "correct");
+  EXPECT_EQ(quadrin["all_correct"], true);
+  EXPECT_EQ(quadrin["outcomes"]["no_solution"].get<int>() + quadrin["outcomes"]["one"].get<int>() +
+                quadrin["outcomes"]["several"].get<int>(),
             60);
-  EXPECT_TRUE(json["wrong_puzzle"].is_null());
-  EXPECT_TRUE(json["reason"].is_null());
-  EXPECT_EQ(json["runs"].size(), 1u);
+  EXPECT_TRUE(quadrin["wrong_puzzle"].is_null());
+  EXPECT_TRUE(quadrin["reason"].is_null());
+  EXPECT_EQ(quadrin["runs"].size(), 1u);
+  EXPECT_TRUE(quadrin["monotonic_seconds"]["sd"].is_null());  // none with a single run
+  EXPECT_TRUE(json["fastest"].is_null());
 }
 
 TEST(Messlauf, RepeatsTheSolverAndReportsTheSpread) {
   TempFolder folder;
-  const Result r = Messlauf(folder, "--count 7 --seed 1 --repeat 3 --dir w --json j.json");
+  const Result r =
+      Messlauf(folder, "--count 7 --seed 1 --repeat 3 --warmup 2 --dir w --json j.json");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Has(r.out, "Minimum ")) << r.out;
-  EXPECT_TRUE(Has(r.out, "(3 Läufe)"));
+  EXPECT_TRUE(Has(r.out, "Runden:      3 gemessen, vorher 2 zum Aufwärmen\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "; 3 Läufe)\n")) << r.out;
+  EXPECT_TRUE(Has(r.err, "Quadrin, Aufwärmen 2/5")) << r.err;  // progress names solver and round
+  EXPECT_TRUE(Has(r.err, "Quadrin, Runde 5/5"));
   const nlohmann::json json = Json(folder / "j.json");
-  ASSERT_EQ(json["runs"].size(), 3u);
-  double fastest = 1e9;
-  for (const auto& run : json["runs"]) fastest = std::min(fastest, run["monotonic_seconds"].get<double>());
-  EXPECT_EQ(json["monotonic_seconds"]["min"], fastest);
+  const nlohmann::json& runs = json["solvers"][0]["runs"];
+  ASSERT_EQ(runs.size(), 5u);
+  std::vector<double> timed;
+  for (const auto& run : runs) {
+    EXPECT_EQ(run["warmup"], run["round"].get<int>() <= 2);
+    if (!run["warmup"]) timed.push_back(run["monotonic_seconds"]);
+  }
+  std::sort(timed.begin(), timed.end());
+  EXPECT_EQ(json["solvers"][0]["monotonic_seconds"]["min"], timed.front());
+  EXPECT_EQ(json["solvers"][0]["monotonic_seconds"]["median"], timed[1]);
+  EXPECT_FALSE(json["solvers"][0]["monotonic_seconds"]["sd"].is_null());
 }
 
 TEST(Messlauf, ASpoiledAnswerNamesThePuzzle) {
@@ -117,12 +139,129 @@ TEST(Messlauf, ASpoiledAnswerNamesThePuzzle) {
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Prüfung:     Lösung für SUDOKU-Nr. 3 ist nicht korrekt.\nGrund:       "))
       << r.out;
-  const nlohmann::json json = Json(folder / "j.json");
+  const nlohmann::json json = Json(folder / "j.json")["solvers"][0];
   EXPECT_EQ(json["wrong_puzzle"], 3);
   EXPECT_EQ(json["all_correct"], false);
+  EXPECT_EQ(json["state"], "wrong");
   const std::string reason = json["reason"];
   EXPECT_TRUE(Has(r.out, "Grund:       " + reason + "\n")) << reason;
   EXPECT_TRUE(Has(reason, "gefunden 0") || Has(reason, "Das Rätsel hat")) << reason;
+}
+
+// A stand-in that takes longer than Quadrin for the same answers.
+std::string Slower(const TempFolder& folder, const std::string& name) {
+  return Script(folder, name, "sleep 0.3; exec '" + Bin() + "/Quadrin'");
+}
+
+TEST(Messlauf, ComparesSolversSideBySide) {
+  TempFolder folder;
+  const std::string slow = Slower(folder, "langsam");
+  const Result r = Messlauf(folder, "--count 30 --seed 2 --dir w --repeat 2 --solver " + slow +
+                                        " --solver flink=" + Bin() + "/Quadrin --json j.json "
+                                        "--markdown m.md --csv r.csv --plot bild.png");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "Löser:       langsam (")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Löser:       flink (")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\nAm schnellsten: flink (mittlere monotone Zeit)\n  langsam braucht "))
+      << r.out;
+  const nlohmann::json json = Json(folder / "j.json");
+  EXPECT_EQ(json["fastest"], "flink");
+  const nlohmann::json& slowJson = json["solvers"][0];
+  EXPECT_GT(slowJson["relative_to_fastest"]["factor"].get<double>(), 1.5);
+  EXPECT_FALSE(slowJson["relative_to_fastest"]["sd"].is_null());
+  EXPECT_EQ(json["solvers"][1]["relative_to_fastest"]["factor"], 1.0);
+
+  const std::string markdown = GetFile(folder / "m.md");
+  EXPECT_TRUE(markdown.starts_with("| Löser | Mittel ± σ [s] | Minimum [s] | Maximum [s] | relativ |"))
+      << markdown;
+  EXPECT_TRUE(Has(markdown, "| flink | ")) << markdown;
+  EXPECT_TRUE(Has(markdown, " | 1.00 |\n")) << markdown;
+  // Rounds alternate between the solvers: A B, A B.
+  const std::string csv = GetFile(folder / "r.csv");
+  EXPECT_TRUE(csv.starts_with("solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n"));
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
+  EXPECT_TRUE(Has(csv, "\nlangsam,")) << csv;
+  EXPECT_EQ(GetFile(folder / "bild.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
+  TempFolder folder;
+  const std::string spoiler = Script(
+      folder, "verderber",
+      "'" + Bin() + "/Quadrin' || exit 1\n"
+      "awk 'BEGIN{RS=\"\\r\\n\\r\\n\"; ORS=RS} NR==2{sub(/[1-9]/, \"0\")} 1' "
+      "OUT.TXT > spoiled && mv spoiled OUT.TXT");
+  const std::string slow = Slower(folder, "langsam");
+  const std::string common = "--count 6 --seed 4 --dir w --repeat 2 --json j.json --solver " +
+                             Bin() + "/Quadrin --solver " + slow;
+  Result r = Messlauf(folder, common + " --solver " + spoiler);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "Prüfung:     Runde 1: Lösung für SUDOKU-Nr. 2 ist nicht korrekt.\nGrund: "))
+      << r.out;
+  EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
+  nlohmann::json json = Json(folder / "j.json");
+  EXPECT_EQ(json["solvers"][2]["state"], "wrong");
+  EXPECT_EQ(json["solvers"][2]["runs"].size(), 1u);  // it left after its first run
+  EXPECT_EQ(json["solvers"][1]["runs"].size(), 2u);
+  EXPECT_TRUE(json["solvers"][2]["relative_to_fastest"].is_null());
+
+  // A failing solver makes the exit status 2, even with a wrong one beside it.
+  const std::string broken = Script(folder, "kaputt", "echo 'abgestürzt' >&2; exit 3");
+  r = Messlauf(folder, common + " --solver " + spoiler + " --solver " + broken);
+  EXPECT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "Löser:       kaputt (")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Fehler:      Runde 1: Der Löser ")) << r.out;
+  EXPECT_TRUE(Has(r.out, "endete mit dem Status 3")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
+  json = Json(folder / "j.json");
+  EXPECT_EQ(json["solvers"][3]["state"], "failed");
+  EXPECT_EQ(json["exit_status"], 2);
+}
+
+TEST(Messlauf, ReportsUseTheUsersSeparatorAndCsvAPoint) {
+  TempFolder folder;
+  const Result r = Messlauf(folder, "--count 4 --dir w --repeat 2 --csv r.csv --markdown m.md",
+                            "de_DE.UTF-8");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, " Sek.")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Laufzeit:    0,")) << r.out;
+  EXPECT_TRUE(Has(GetFile(folder / "m.md"), "| 0,")) << GetFile(folder / "m.md");
+  const std::string csv = GetFile(folder / "r.csv");
+  EXPECT_TRUE(Has(csv, ",false,0.")) << csv;
+  EXPECT_FALSE(Has(csv, ",0,0")) << csv;
+}
+
+TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
+  const std::vector<SolverSpec> named =
+      NameSolvers({{"", "/a/Quadrin"}, {"", "/b/Quadrin"}, {"schnell", "/c/x"}, {"", "/d/Quadrin"},
+                   {"schnell", "/e/y"}});
+  std::vector<std::string> names;
+  for (const SolverSpec& s : named) names.push_back(s.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Quadrin", "Quadrin (2)", "schnell", "Quadrin (3)",
+                                             "schnell (2)"}));
+  EXPECT_EQ(named[1].Program, "/b/Quadrin");
+}
+
+TEST(Statistics, MeanDeviationMedianAndTheRatio) {
+  const Summary s = Summarize({3, 1, 2, 6});
+  EXPECT_EQ(s.Count, 4);
+  EXPECT_DOUBLE_EQ(s.Mean, 3);
+  EXPECT_DOUBLE_EQ(*s.Deviation, std::sqrt(14.0 / 3));  // the sample deviation, n − 1
+  EXPECT_DOUBLE_EQ(s.Median, 2.5);
+  EXPECT_EQ(s.Minimum, 1);
+  EXPECT_EQ(s.Maximum, 6);
+  EXPECT_TRUE(Scattered(s));  // 6 > 1.5 × 2.5
+  EXPECT_FALSE(Summarize({2}).Deviation);
+  EXPECT_FALSE(Scattered(Summarize({1, 1.2, 1.1})));
+
+  Summary a, b;
+  a.Mean = 1, a.Deviation = 0.1;
+  b.Mean = 2, b.Deviation = 0.2;
+  const Ratio r = Slower(a, b);
+  EXPECT_DOUBLE_EQ(r.Factor, 2);
+  EXPECT_NEAR(*r.Deviation, 2 * std::sqrt(0.02), 1e-12);
+  b.Deviation.reset();
+  EXPECT_FALSE(Slower(a, b).Deviation);
 }
 
 TEST(Messlauf, TakesThePuzzlesFromACollection) {
@@ -141,8 +280,8 @@ TEST(Messlauf, TakesThePuzzlesFromACollection) {
   EXPECT_EQ(json["puzzles_file"], top);
   EXPECT_TRUE(json["seed"].is_null());
   EXPECT_EQ(json["count"], 40);
-  EXPECT_EQ(json["outcomes"]["one"], 40);
-  EXPECT_EQ(json["verdict"], "Alle Lösungen korrekt");
+  EXPECT_EQ(json["solvers"][0]["outcomes"]["one"], 40);
+  EXPECT_EQ(json["solvers"][0]["verdict"], "Alle Lösungen korrekt");
 
   // Fewer puzzles than asked for: all of them, and a warning.
   PutFile(folder / "drei.txt", GetFile(top).substr(0, 3 * 82));
