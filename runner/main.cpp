@@ -89,9 +89,12 @@ bool WriteFile(const std::string& path, const std::string& text, const char* wha
   return false;
 }
 
-// Draws the picture on Qt's offscreen platform, so that no display is needed.
+// Draws the picture on Qt's offscreen platform, so that no display is needed. Qt's notes about
+// the desktop it does not use (a missing XDG_RUNTIME_DIR and the like) would only confuse the
+// report's reader, so they are dropped.
 bool WritePlot(const runner::RunReport& report, const std::string& path, char* program) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   int argc = 1;
   char* argv[] = {program, nullptr};
   const QGuiApplication application(argc, argv);
