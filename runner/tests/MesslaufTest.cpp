@@ -231,6 +231,19 @@ TEST(Messlauf, ReportsUseTheUsersSeparatorAndCsvAPoint) {
   EXPECT_FALSE(Has(csv, ",0,0")) << csv;
 }
 
+TEST(Messlauf, TwoSolversOfTheSameFileNameAreToldApart) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder / "andere");
+  const std::string other = Script(folder, "andere/Quadrin", "exec '" + Bin() + "/Quadrin'");
+  const Result r = Messlauf(folder, "--count 3 --dir w --solver " + Bin() + "/Quadrin --solver " +
+                                        other + " --json j.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "Löser:       Quadrin (")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Löser:       Quadrin (2) (")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Am schnellsten: ")) << r.out;
+  EXPECT_EQ(Json(folder / "j.json")["solvers"][1]["name"], "Quadrin (2)");
+}
+
 TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
   const std::vector<SolverSpec> named =
       NameSolvers({{"", "/a/Quadrin"}, {"", "/b/Quadrin"}, {"schnell", "/c/x"}, {"", "/d/Quadrin"},
