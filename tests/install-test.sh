@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The kit as installed: `cmake --install` into a temporary prefix, the tree then moved elsewhere
+# (the front command must find its programs from its own place, as in an unpacked archive), and
+# sudoku-messkit run there: a whole run, Quadrin alone, and what it must refuse.
+#
+#   install-test.sh BUILD_FOLDER [CMAKE]
+set -eu
+
+build=${1:?the build folder to install from}
+cmake=${2:-cmake}
+work=$(mktemp -d "${TMPDIR:-/tmp}/kit-install.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+"$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" ||
+  fail "cmake --install: $(cat "$work/install.log")"
+mv "$work/prefix" "$work/moved"
+front=$work/moved/bin/sudoku-messkit
+for file in bin/sudoku-messkit share/man/man1/sudoku-messkit.1.gz \
+  lib/sudoku-messkit/{Build,Start,Quadrin,Ende,Check,Messlauf,timed-run}; do
+  [[ -e $work/moved/$file ]] || fail "$file was not installed"
+done
+[[ $("$front" --version) =~ ^sudoku-messkit\ [0-9]+\.[0-9]+ ]] || fail "--version: $("$front" --version)"
+help=$("$front" --help)
+for command in build start quadrin ende check timed-run run --version --help; do
+  grep -q -- "^  $command " <<<"$help" || fail "--help does not name $command"
+done
+
+mkdir "$work/here"
+cd "$work/here"
+report=$("$front" run --count 500 --seed 77 --dir lauf 2>"$work/run.err") ||
+  fail "run --count 500 ended with $?: $(cat "$work/run.err")"
+grep -q '^Prüfung:     Alle Lösungen korrekt$' <<<"$report" || fail "run: $report"
+grep -q '^Löser:       Quadrin (.*/moved/lib/sudoku-messkit/Quadrin)$' <<<"$report" ||
+  fail "run did not time the installed Quadrin: $report"
+
+# Quadrin alone, in the folder of the run: the same answers again.
+cd lauf
+mv OUT.TXT OUT.run
+"$front" quadrin || fail "quadrin ended with $?"
+cmp -s OUT.TXT OUT.run || fail "quadrin wrote other answers than in the run"
+
+status=0
+"$front" quadrin now 2>"$work/err" || status=$?
+[[ $status -eq 2 && $(cat "$work/err") == *"quadrin nimmt keine Angaben"* ]] ||
+  fail "quadrin with an argument: status $status, $(cat "$work/err")"
+status=0
+"$front" solve 2>"$work/err" || status=$?
+[[ $status -eq 2 && $(cat "$work/err") == *"Unbekannter Befehl „solve“"* ]] ||
+  fail "an unknown command: status $status, $(cat "$work/err")"
+echo "installed, moved and run: ok"
