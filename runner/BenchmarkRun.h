@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "CheckIt.h"
+#include "MachineContext.h"
 #include "PuzzleSource.h"
+#include "SolverProcess.h"
 
 namespace runner {
 
@@ -28,6 +30,7 @@ struct RunOptions {
   std::vector<SolverSpec> Solvers;     // run in this order in every round
   int Repeat = 1;                      // timed rounds
   int Warmup = 0;                      // untimed rounds before them, judged all the same
+  SolverLimits Limits;                 // time limit and CPU of every solver run
   std::string DecimalSeparator = ",";  // for the times as Ende shows them
 };
 
@@ -62,6 +65,7 @@ struct SolverReport {
 
 struct RunReport {
   RunOptions Options;
+  MachineContext Context;  // taken before anything ran
   PreparedPuzzles Puzzles;
   std::vector<SolverReport> Solvers;  // in the order of the options
 };
@@ -70,6 +74,9 @@ struct RunReport {
 // be the same for two solvers get " (2)", " (3)", ... in order.
 std::vector<SolverSpec> NameSolvers(const std::vector<std::pair<std::string, std::string>>& given);
 
+// Which run of a solver a round is, as reports name it: "Aufwärmrunde 1", "Runde 2".
+std::string RunName(const RunOptions& options, int round);
+
 // The exit status of a run: 2 when any run failed, else 1 when any answer was wrong, else 0.
 int ExitStatus(const RunReport& report);
 
@@ -77,15 +84,11 @@ int ExitStatus(const RunReport& report);
 // unless at least two of them are compared.
 std::optional<std::size_t> Fastest(const RunReport& report);
 
-// A step of the run that failed: the solver could not be started, failed, or wrote nothing.
-class RunFailed : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Times and judges every solver, round by round, on the IN.TXT that PreparePuzzles wrote into the
 // work folder. A solver that fails or answers wrongly leaves the comparison; the others go on.
-// Progress goes to standard error. Throws kit::FileError when the work folder fails the run.
-RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles);
+// Progress goes to standard error. Throws kit::FileError when the work folder fails the run, and
+// Interrupted when SIGINT or SIGTERM asks it to stop.
+RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles,
+                     const MachineContext& context);
 
 }  // namespace runner

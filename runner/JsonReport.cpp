@@ -54,6 +54,24 @@ std::string FormatJson(const RunReport& report) {
   json["in_bytes"] = report.Puzzles.Bytes;
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;
+  json["timeout_seconds"] = o.Limits.TimeoutSeconds ? Json(*o.Limits.TimeoutSeconds) : Json(nullptr);
+  json["pinned_cpu"] = o.Limits.PinnedCpu ? Json(*o.Limits.PinnedCpu) : Json(nullptr);
+  const MachineContext& c = report.Context;
+  json["context"] = {
+      {"processor", c.Processor},
+      {"logical_cores", c.LogicalCores},
+      {"memory_bytes", c.MemoryBytes},
+      {"operating_system", c.OperatingSystem},
+      {"kernel", c.Kernel},
+      {"kit_version", c.KitVersion},
+      {"git_commit", c.GitCommit.empty() ? Json(nullptr) : Json(c.GitCommit)},
+      {"git_changes", c.GitChanges},
+      {"compiler", c.Compiler},
+      {"build_type", c.BuildType},
+      {"started_utc", c.StartedUtc},
+      {"load_average", {std::round(c.LoadAverage[0] * 100) / 100, std::round(c.LoadAverage[1] * 100) / 100,
+                        std::round(c.LoadAverage[2] * 100) / 100}},
+      {"busy_at_start", BusyAtStart(c)}};
 
   const std::optional<std::size_t> fastest = Fastest(report);
   json["solvers"] = Json::array();

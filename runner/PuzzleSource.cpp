@@ -5,6 +5,7 @@
 #include "ProgressDisplay.h"
 #include "PuzzleFile.h"
 #include "PuzzleLines.h"
+#include "SolverProcess.h"
 
 namespace runner {
 
@@ -32,10 +33,12 @@ PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem
   if (source.Collection.empty()) {
     prepared.Count = source.Count < 1 ? 1 : source.Count;
     ProgressDisplay progress("Erzeugen", prepared.Count);
-    generator::WritePuzzleFile(folder, source.Seed, source.Count, [&](std::int32_t n) {
-      progress.Update(n);
-      return true;
-    });
+    const auto result = generator::WritePuzzleFile(folder, source.Seed, source.Count,
+                                                   [&](std::int32_t n) {
+                                                     progress.Update(n);
+                                                     return InterruptedBy() == 0;
+                                                   });
+    if (result == generator::BuildResult::Stopped) throw Interrupted(InterruptedBy());
     progress.Finish(prepared.Count);
   } else {
     prepared.Count = static_cast<std::int64_t>(collection.size());

@@ -26,12 +26,6 @@ void Source(std::ostringstream& text, const RunOptions& o, const PreparedPuzzles
   }
 }
 
-// Which run of a solver, as the report names it.
-std::string RunName(const RunOptions& o, int round) {
-  if (round <= o.Warmup) return "Aufwärmrunde " + std::to_string(round);
-  return "Runde " + std::to_string(round - o.Warmup);
-}
-
 void Times(std::ostringstream& text, const RunOptions& o, const SolverReport& solver) {
   const std::string& sep = o.DecimalSeparator;
   const std::vector<double> monotonic = solver.MonotonicTimes();
@@ -55,14 +49,13 @@ void Times(std::ostringstream& text, const RunOptions& o, const SolverReport& so
 
 void Solver(std::ostringstream& text, const RunOptions& o, const SolverReport& solver) {
   text << "Löser:       " << solver.Solver.Name << " (" << ReportPath(solver.Solver.Program) << ")\n";
-  const std::string where = RunName(o, solver.LastRound) + ": ";
   if (solver.State == SolverState::Failed) {
     // The solver's own output may follow on further lines: indented under the item.
     std::string failure = solver.Failure;
     for (std::size_t at = failure.find('\n'); at != std::string::npos; at = failure.find('\n', at + 1)) {
       failure.insert(at + 1, "             ");
     }
-    text << "Fehler:      " << where << failure << "\n";
+    text << "Fehler:      " << failure << "\n";
     return;
   }
   const auto& outcomes = solver.Check.Outcomes;
@@ -71,7 +64,8 @@ void Solver(std::ostringstream& text, const RunOptions& o, const SolverReport& s
        << outcomes[2] << " mehrdeutig\n";
   Times(text, o, solver);
   const bool oneRun = o.Warmup + o.Repeat == 1;
-  text << "Prüfung:     " << (solver.State == SolverState::Wrong && !oneRun ? where : "")
+  text << "Prüfung:     "
+       << (solver.State == SolverState::Wrong && !oneRun ? RunName(o, solver.LastRound) + ": " : "")
        << solver.Check.Message << "\n";
   if (!solver.Check.Reason.empty()) text << "Grund:       " << solver.Check.Reason << "\n";
 }
@@ -93,7 +87,37 @@ void Comparison(std::ostringstream& text, const RunReport& report) {
   }
 }
 
+// The machine, the build and the moment, in three lines.
+void Context(std::ostringstream& text, const RunReport& report) {
+  const MachineContext& c = report.Context;
+  const std::string& sep = report.Options.DecimalSeparator;
+  text << "Rechner:     " << (c.Processor.empty() ? "unbekannter Prozessor" : c.Processor) << ", "
+       << c.LogicalCores << " logische Kerne, "
+       << Decimal(static_cast<double>(c.MemoryBytes) / (1024.0 * 1024 * 1024), 1, sep) << " GiB";
+  if (!c.OperatingSystem.empty()) text << ", " << c.OperatingSystem;
+  if (!c.Kernel.empty()) text << ", " << c.Kernel;
+  text << "\nMesskit:     " << c.KitVersion;
+  if (!c.GitCommit.empty()) {
+    text << ", Commit " << c.GitCommit << (c.GitChanges ? " mit Änderungen" : "");
+  }
+  text << ", " << c.Compiler << ", " << c.BuildType << "\n"
+       << "Beginn:      " << c.StartedUtc << ", Last " << Decimal(c.LoadAverage[0], 2, sep) << " / "
+       << Decimal(c.LoadAverage[1], 2, sep) << " / " << Decimal(c.LoadAverage[2], 2, sep);
+  if (report.Options.Limits.PinnedCpu) {
+    text << "; Löser auf Prozessor " << *report.Options.Limits.PinnedCpu;
+  }
+  text << "\n";
+  if (BusyAtStart(c)) {
+    text << "Warnung:     " << BusyAtStartWarning(c.LoadAverage[0], sep) << "\n";
+  }
+}
+
 }  // namespace
+
+std::string BusyAtStartWarning(double load, const std::string& separator) {
+  return "Der Rechner war beim Start beschäftigt (Last " + Decimal(load, 2, separator) +
+         "); die Zeiten können streuen.";
+}
 
 std::string Decimal(double value, int decimals, const std::string& separator) {
   char text[64];  // to_chars, unlike printf, ignores the C locale, which Qt sets from the user's
@@ -106,6 +130,7 @@ std::string Decimal(double value, int decimals, const std::string& separator) {
 }
 
 std::string ReportPath(const std::filesystem::path& path) {
+  if (path.empty()) return {};
   std::error_code error;
   const auto absolute = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
   const auto here = std::filesystem::current_path(error);
@@ -117,6 +142,7 @@ std::string ReportPath(const std::filesystem::path& path) {
 std::string FormatReport(const RunReport& report) {
   const RunOptions& o = report.Options;
   std::ostringstream text;
+  Context(text, report);
   Source(text, o, report.Puzzles);
   text << "IN.TXT:      " << report.Puzzles.Bytes << " Bytes\n";
   if (o.Repeat > 1 || o.Warmup > 0) {

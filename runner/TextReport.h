@@ -12,6 +12,7 @@ namespace runner {
 std::string FormatReport(const RunReport& report);
 
 inline const char* const BusyMachineWarning = "Der Rechner war beschäftigt; die Zeiten streuen.";
+std::string BusyAtStartWarning(double load, const std::string& separator);
 
 // Only IN.TXT was written (--prepare): where, from what, how much.
 std::string FormatPrepared(const RunOptions& options, const PreparedPuzzles& puzzles);

@@ -64,8 +64,8 @@ std::optional<std::string> Conflict(const CLI::App& app) {
            "Generator.";
   }
   if (app.count("--prepare")) {
-    for (const char* option :
-         {"--solver", "--repeat", "--warmup", "--json", "--markdown", "--csv", "--plot"}) {
+    for (const char* option : {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json",
+                               "--markdown", "--csv", "--plot"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -108,10 +108,14 @@ bool WritePlot(const runner::RunReport& report, const std::string& path, char* p
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // First of all, so that the load average is the machine's own and not the run's.
+  const runner::MachineContext context = runner::ReadMachineContext();
   runner::RunOptions options;
   std::string folder = "run", json, markdown, csv, plot, puzzles;
   std::vector<std::string> solvers;
   std::optional<std::int32_t> seed, count;
+  std::optional<double> timeout;
+  std::optional<int> pin;
   bool prepareOnly = false;
 
   CLI::App app{
@@ -138,6 +142,11 @@ int main(int argc, char* argv[]) {
   app.add_option("--warmup", options.Warmup,
                  "Runden vorher, die nicht gemessen, aber geprüft werden")
       ->check(CLI::Range(0, 1000));
+  app.add_option("--timeout", timeout,
+                 "Zeitgrenze je Lauf eines Lösers in Sekunden; wer sie überschreitet, wird beendet "
+                 "und zählt als gescheitert")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--pin", pin, "Lässt die Löser auf diesem logischen Prozessor laufen (0, 1, …)");
   app.add_option("--json", json, "Schreibt den Bericht zusätzlich als JSON in diese Datei");
   app.add_option("--markdown", markdown, "Schreibt den Vergleich als Markdown-Tabelle in diese Datei");
   app.add_option("--csv", csv, "Schreibt jeden Lauf als Zeile einer CSV-Datei in diese Datei");
@@ -179,6 +188,15 @@ int main(int argc, char* argv[]) {
   options.Folder = folder;
   options.Solvers = runner::NameSolvers(named);
   options.DecimalSeparator = UserDecimalSeparator();
+  options.Limits.TimeoutSeconds = timeout;
+  options.Limits.PinnedCpu = pin;
+  if (pin) {
+    if (const auto why = runner::CannotPin(*pin)) {
+      std::cerr << "Messlauf: --pin " << *pin << ": " << *why << "\n";
+      return 2;
+    }
+  }
+  runner::TakeOverInterruptions();
 
   try {
     const runner::PreparedPuzzles prepared = runner::PreparePuzzles(options.Source, options.Folder);
@@ -187,7 +205,7 @@ int main(int argc, char* argv[]) {
       std::cout << runner::FormatPrepared(options, prepared);
       return 0;
     }
-    const runner::RunReport report = runner::PerformRun(options, prepared);
+    const runner::RunReport report = runner::PerformRun(options, prepared, context);
     std::cout << runner::FormatReport(report) << std::flush;
     for (const runner::SolverReport& solver : report.Solvers) {  // for logs and scripts as well
       if (solver.State == runner::SolverState::Failed) std::cerr << "Messlauf: " << solver.Failure << "\n";
@@ -200,6 +218,9 @@ int main(int argc, char* argv[]) {
     if (!csv.empty()) written &= WriteFile(csv, runner::FormatCsv(report), "Die CSV-Datei");
     if (!plot.empty()) written &= WritePlot(report, plot, argv[0]);
     return written ? runner::ExitStatus(report) : 2;
+  } catch (const runner::Interrupted& e) {
+    std::cerr << "\nMesslauf: " << e.what() << "\n";
+    return 128 + e.Signal;  // as a shell reports a program ended by that signal
   } catch (const kit::FileError& e) {
     std::cerr << "Messlauf: " << e.what() << "\n";
   } catch (const std::exception& e) {
