@@ -15,6 +15,7 @@
 #include "Statistics.h"
 #include "PuzzleFile.h"
 #include "SampleData.h"
+#include "MesslaufHelpers.h"
 #include "TempFolder.h"
 
 namespace runner {
@@ -23,50 +24,13 @@ namespace {
 using kit::testing::GetFile;
 using kit::testing::PutFile;
 using kit::testing::TempFolder;
-
-std::string Bin() {
-  const char* dir = std::getenv("KIT_BIN_DIR");
-  return dir ? dir : ".";
-}
-
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-Result Messlauf(const TempFolder& folder, const std::string& arguments,
-                const std::string& locale = "C") {
-  const std::string command = "cd '" + folder.Path().string() + "' && LC_ALL=" + locale + " '" +
-                              Bin() + "/Messlauf' " + arguments + " > stdout.txt 2> stderr.txt";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, GetFile(folder / "stdout.txt"),
-          GetFile(folder / "stderr.txt")};
-}
-
-// A stand-in solver: a shell script with the given body.
-std::string Script(const TempFolder& folder, const std::string& name, const std::string& body) {
-  const auto path = folder / name;
-  PutFile(path, "#!/bin/sh\n" + body + "\n");
-  ::chmod(path.c_str(), 0755);
-  return path.string();
-}
-
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-nlohmann::json Json(const std::filesystem::path& file) {
-  return nlohmann::json::parse(GetFile(file));
-}
-
-// Every file of a folder and its bytes.
-std::map<std::string, std::string> Contents(const std::filesystem::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    files[entry.path().filename().string()] = GetFile(entry.path());
-  }
-  return files;
-}
+using testing::Bin;
+using testing::Contents;
+using testing::Has;
+using testing::Json;
+using testing::Messlauf;
+using testing::Result;
+using testing::Script;
 
 TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
   TempFolder folder;
@@ -210,8 +174,7 @@ TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
   r = Messlauf(folder, common + " --solver " + spoiler + " --solver " + broken);
   EXPECT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Löser:       kaputt (")) << r.out;
-  EXPECT_TRUE(Has(r.out, "Fehler:      Runde 1: Der Löser ")) << r.out;
-  EXPECT_TRUE(Has(r.out, "endete mit dem Status 3")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Fehler:      Der Löser kaputt endete in Runde 1 mit dem Status 3.")) << r.out;
   EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
   json = Json(folder / "j.json");
   EXPECT_EQ(json["solvers"][3]["state"], "failed");
@@ -348,13 +311,13 @@ TEST(Messlauf, ASolverThatFailsOrWritesNothingIsReported) {
   Result r = Messlauf(folder, "--count 3 --dir w --solver " +
                                   Script(folder, "broken", "echo 'kaputt' >&2; exit 3"));
   EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(Has(r.err, "endete mit dem Status 3")) << r.err;
+  EXPECT_TRUE(Has(r.err, "Messlauf: Der Löser broken endete in Runde 1 mit dem Status 3.")) << r.err;
   EXPECT_TRUE(Has(r.err, "kaputt"));
 
   PutFile(folder / "w" / "OUT.TXT", "from an earlier run");  // must not be judged instead
   r = Messlauf(folder, "--count 3 --dir w --solver " + Script(folder, "lazy", "true"));
   EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(Has(r.err, "hat keine OUT.TXT in")) << r.err;
+  EXPECT_TRUE(Has(r.err, "Der Löser lazy hat in Runde 1 keine OUT.TXT in ")) << r.err;
 
   r = Messlauf(folder, "--count 3 --dir w --solver /no/such/solver");
   EXPECT_EQ(r.status, 2);
