@@ -88,8 +88,9 @@ std::vector<kit::Board> ReadablePuzzles(const std::string& path) {
 }
 
 double Slowest(const Pass& pass) {
-  return pass.Milliseconds.empty() ? 0 : *std::max_element(pass.Milliseconds.begin(),
-                                                           pass.Milliseconds.end());
+  return pass.Milliseconds.empty()
+             ? 0
+             : *std::max_element(pass.Milliseconds.begin(), pass.Milliseconds.end());
 }
 
 // Compares and prints one line; returns the number of disagreements.

@@ -52,11 +52,12 @@ BENCHMARK(BM_Check_Comparison)->Unit(benchmark::kMillisecond)->Iterations(3);
 // BM_Check_Sample/<name>: the whole comparison over one sample's puzzles.
 const bool registered = [] {
   for (const char* name : bench::SampleNames) {
-    benchmark::RegisterBenchmark(
-        (std::string("BM_Check_Sample/") + name).c_str(), [name](benchmark::State& state) {
-          const AnsweredFolder folder(name, bench::SamplePuzzleFile(name));
-          CheckFolder(state, folder.Path(), static_cast<int>(bench::SamplePuzzles(name).size()));
-        })
+    benchmark::RegisterBenchmark((std::string("BM_Check_Sample/") + name).c_str(),
+                                 [name](benchmark::State& state) {
+                                   const AnsweredFolder folder(name, bench::SamplePuzzleFile(name));
+                                   CheckFolder(state, folder.Path(),
+                                               static_cast<int>(bench::SamplePuzzles(name).size()));
+                                 })
         ->Unit(benchmark::kMillisecond);
   }
   return true;

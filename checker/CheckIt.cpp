@@ -54,8 +54,10 @@ Judgement Judge::IsEmptyAnswer(const kit::PuzzleRecord& answer) const {
     }
   }
   // Nine zeros always declare "none"; the test stays, as the rule states it.
-  if (answer.Status != 0) return Wrong("Das Rätsel hat keine Lösung, die Antwort gibt aber " +
-                                       Declared(answer.Status) + " an.");
+  if (answer.Status != 0) {
+    return Wrong("Das Rätsel hat keine Lösung, die Antwort gibt aber " + Declared(answer.Status) +
+                 " an.");
+  }
   return {};
 }
 
@@ -68,9 +70,10 @@ Judgement Judge::MatchesUniqueSolution(const kit::PuzzleRecord& puzzle,
   }
   for (std::size_t i = 0; i < answer.Cells.size(); ++i) {
     if (answer.Cells[i] != ownResult.Cells[i]) {
-      return Wrong(Place(i) + ": erwartet " + std::to_string(ownResult.Cells[i]) + ", gefunden " +
-                   std::to_string(answer.Cells[i]) +
-                   (puzzle.Cells[i] != 0 ? " (ein vorgegebenes Feld)." : " (kein vorgegebenes Feld)."));
+      return Wrong(
+          Place(i) + ": erwartet " + std::to_string(ownResult.Cells[i]) + ", gefunden " +
+          std::to_string(answer.Cells[i]) +
+          (puzzle.Cells[i] != 0 ? " (ein vorgegebenes Feld)." : " (kein vorgegebenes Feld)."));
     }
   }
   return {};
@@ -137,14 +140,17 @@ std::string UnreadableReason(const kit::SolutionBlock& block, const std::string&
       return "Die Antwort fehlt: " + fileName + " endet vor Zeile " + std::to_string(block.Line) +
              ".";
     case kit::BlockStatus::Malformed:
-      if (block.ShortLine && block.ValuesRead == 0) return line + " ist leer statt 9 Werte zu halten.";
+      if (block.ShortLine && block.ValuesRead == 0) {
+        return line + " ist leer statt 9 Werte zu halten.";
+      }
       if (block.ShortLine) {
         return line + " hat nur " + std::to_string(block.ValuesRead) + " Werte statt 9.";
       }
       return line + ": Wert " + std::to_string(block.ValuesRead + 1) + " ist „" +
              kit::VisibleBytes(block.Found) + "“, keine ganze Zahl.";
     case kit::BlockStatus::OutOfRange:
-      return line + " enthält den Wert " + block.Found + "; eine Antwort hat nur Werte von -9 bis 9.";
+      return line + " enthält den Wert " + block.Found +
+             "; eine Antwort hat nur Werte von -9 bis 9.";
     case kit::BlockStatus::Read:
       break;
   }

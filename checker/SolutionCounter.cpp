@@ -54,8 +54,8 @@ Vec LonePlaces(Vec places, bool& dead) {
   const Vec b0 = places & Box, b1 = places & (Box << 3), b2 = places & (Box << 6);
   dead |= AnyWord((r0 == 0) | (r1 == 0) | (r2 == 0) | (b0 == 0) | (b1 == 0) | (b2 == 0));
   Vec lone = (r0 & AtMostOneBit(r0)) | ((r1 & AtMostOneBit(r1)) << 9) |
-             ((r2 & AtMostOneBit(r2)) << 18) | (b0 & AtMostOneBit(b0)) |
-             (b1 & AtMostOneBit(b1)) | (b2 & AtMostOneBit(b2));
+             ((r2 & AtMostOneBit(r2)) << 18) | (b0 & AtMostOneBit(b0)) | (b1 & AtMostOneBit(b1)) |
+             (b2 & AtMostOneBit(b2));
 
   // Columns: in how many of the nine rows each column has a place, once or more than once.
   const Vec once = r0 | r1 | r2;

@@ -27,7 +27,7 @@
 namespace checker {
 
 struct CountResult {
-  int Solutions = 0;   // 0, 1, or 2 for "two or more"
+  int Solutions = 0;      // 0, 1, or 2 for "two or more"
   kit::Board Solution{};  // the solution when Solutions is 1; all zero otherwise
 };
 

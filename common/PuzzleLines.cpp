@@ -29,9 +29,9 @@ std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& sh
 
     auto fail = [&](const std::string& what) {
       const auto puzzle = static_cast<long long>(puzzles.size()) + 1;
-      throw FileError("Fehler in " + shownName + ", Zeile " + std::to_string(lineNumber) + ": " +
-                          what,
-                      puzzle, lineNumber);
+      throw FileError(
+          "Fehler in " + shownName + ", Zeile " + std::to_string(lineNumber) + ": " + what, puzzle,
+          lineNumber);
     };
     Board board{};
     for (std::size_t i = 0; i < static_cast<std::size_t>(CellCount); ++i) {

@@ -1,6 +1,5 @@
 #include "BenchmarkRun.h"
 
-
 #include <algorithm>
 #include <sstream>
 
@@ -8,9 +7,9 @@
 #include "FileError.h"
 #include "FileNames.h"
 #include "ProgressDisplay.h"
-#include "SolverProcess.h"
 #include "PuzzleFile.h"
 #include "SolutionFile.h"
+#include "SolverProcess.h"
 #include "StartFile.h"
 #include "Statistics.h"
 
@@ -32,7 +31,8 @@ SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, Sol
     throw kit::FileError(startErrors.str());
   }
   const int rounds = options.Warmup + options.Repeat;
-  const std::string phase = solver.Solver.Name + (round <= options.Warmup ? ", Aufwärmen " : ", Runde ") +
+  const std::string phase = solver.Solver.Name +
+                            (round <= options.Warmup ? ", Aufwärmen " : ", Runde ") +
                             std::to_string(round) + "/" + std::to_string(rounds);
   const SolverEnd end = RunSolver(options.Folder, solver.Solver.Program, solver.Solver.Name,
                                   RunName(options, round), phase, puzzles.Count, options.Limits);

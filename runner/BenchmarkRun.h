@@ -20,7 +20,7 @@ namespace runner {
 
 // A program to time: it reads IN.TXT and writes OUT.TXT in its working folder.
 struct SolverSpec {
-  std::string Name;               // as reports show it
+  std::string Name;  // as reports show it
   std::filesystem::path Program;
 };
 
@@ -36,7 +36,7 @@ struct RunOptions {
 
 // One run of one solver.
 struct SolverRun {
-  int Round = 0;                // 1-based, warm-up rounds first
+  int Round = 0;  // 1-based, warm-up rounds first
   bool Warmup = false;
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   std::string EndeText;         // as Ende shows it, e.g. "56,034 Sek."

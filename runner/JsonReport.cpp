@@ -54,7 +54,8 @@ std::string FormatJson(const RunReport& report) {
   json["in_bytes"] = report.Puzzles.Bytes;
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;
-  json["timeout_seconds"] = o.Limits.TimeoutSeconds ? Json(*o.Limits.TimeoutSeconds) : Json(nullptr);
+  json["timeout_seconds"] =
+      o.Limits.TimeoutSeconds ? Json(*o.Limits.TimeoutSeconds) : Json(nullptr);
   json["pinned_cpu"] = o.Limits.PinnedCpu ? Json(*o.Limits.PinnedCpu) : Json(nullptr);
   const MachineContext& c = report.Context;
   json["context"] = {
@@ -69,8 +70,9 @@ std::string FormatJson(const RunReport& report) {
       {"compiler", c.Compiler},
       {"build_type", c.BuildType},
       {"started_utc", c.StartedUtc},
-      {"load_average", {std::round(c.LoadAverage[0] * 100) / 100, std::round(c.LoadAverage[1] * 100) / 100,
-                        std::round(c.LoadAverage[2] * 100) / 100}},
+      {"load_average",
+       {std::round(c.LoadAverage[0] * 100) / 100, std::round(c.LoadAverage[1] * 100) / 100,
+        std::round(c.LoadAverage[2] * 100) / 100}},
       {"busy_at_start", BusyAtStart(c)}};
 
   const std::optional<std::size_t> fastest = Fastest(report);
@@ -106,8 +108,9 @@ std::string FormatJson(const RunReport& report) {
     if (fastest && s.State == SolverState::Correct) {
       const Ratio r = Slower(Summarize(report.Solvers[*fastest].MonotonicTimes()),
                              Summarize(s.MonotonicTimes()));
-      relative = {{"factor", std::round(r.Factor * 1000) / 1000},
-                  {"sd", r.Deviation ? Json(std::round(*r.Deviation * 1000) / 1000) : Json(nullptr)}};
+      relative = {
+          {"factor", std::round(r.Factor * 1000) / 1000},
+          {"sd", r.Deviation ? Json(std::round(*r.Deviation * 1000) / 1000) : Json(nullptr)}};
     }
     solver["relative_to_fastest"] = relative;
     json["solvers"].push_back(solver);

@@ -13,9 +13,9 @@ namespace runner {
 namespace {
 
 constexpr int Width = 960;
-constexpr int Top = 64;       // the title above the rows
+constexpr int Top = 64;  // the title above the rows
 constexpr int RowHeight = 52;
-constexpr int Bottom = 64;    // the axis, its labels and its title below the rows
+constexpr int Bottom = 64;  // the axis, its labels and its title below the rows
 constexpr int Right = 32;
 
 const QColor Dot(31, 119, 180, 170);  // translucent, so that runs on the same spot add up
@@ -72,11 +72,13 @@ QImage DrawComparison(const PlotData& data) {
   p.setFont(Face(11));
   const QFontMetrics names(p.font());
   int left = 120;
-  for (const PlotRow& row : data.Rows) left = std::max(left, names.horizontalAdvance(Text(row.Name)) + 24);
+  for (const PlotRow& row : data.Rows)
+    left = std::max(left, names.horizontalAdvance(Text(row.Name)) + 24);
   left = std::min(left, Width / 2);
   const int plotWidth = Width - left - Right;
   auto x = [&](double seconds) {
-    return left + static_cast<int>(std::lround((seconds - axisLow) / (axisHigh - axisLow) * plotWidth));
+    return left +
+           static_cast<int>(std::lround((seconds - axisLow) / (axisHigh - axisLow) * plotWidth));
   };
   const int axisY = Top + rows * RowHeight;
 
@@ -138,11 +140,11 @@ PlotData PlotOf(const RunReport& report) {
   const RunOptions& o = report.Options;
   PlotData data;
   data.DecimalSeparator = o.DecimalSeparator;
-  data.Title = std::to_string(report.Puzzles.Count) + " Rätsel " +
-               (o.Source.Collection.empty()
-                    ? "von Build (Startzahl " + std::to_string(o.Source.Seed) + ")"
-                    : "aus " + o.Source.Collection.filename().string()) +
-               ", " + std::to_string(o.Repeat) + (o.Repeat == 1 ? " Runde" : " Runden");
+  data.Title =
+      std::to_string(report.Puzzles.Count) + " Rätsel " +
+      (o.Source.Collection.empty() ? "von Build (Startzahl " + std::to_string(o.Source.Seed) + ")"
+                                   : "aus " + o.Source.Collection.filename().string()) +
+      ", " + std::to_string(o.Repeat) + (o.Repeat == 1 ? " Runde" : " Runden");
   for (const SolverReport& s : report.Solvers) {
     std::string name = s.Solver.Name;
     if (s.State == SolverState::Wrong) name += " (falsch)";

@@ -13,8 +13,8 @@ PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem
   PreparedPuzzles prepared;
   std::vector<kit::Board> collection;
   if (!source.Collection.empty()) {
-    const std::size_t wanted = source.Count > 0 ? static_cast<std::size_t>(source.Count)
-                                                : kit::AllPuzzles;
+    const std::size_t wanted =
+        source.Count > 0 ? static_cast<std::size_t>(source.Count) : kit::AllPuzzles;
     collection = kit::ReadPuzzleLines(source.Collection, wanted);
     if (wanted != kit::AllPuzzles && collection.size() < wanted) {
       prepared.Warning = "Die Datei " + source.Collection.string() + " enthält nur " +
@@ -33,11 +33,11 @@ PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem
   if (source.Collection.empty()) {
     prepared.Count = source.Count < 1 ? 1 : source.Count;
     ProgressDisplay progress("Erzeugen", prepared.Count);
-    const auto result = generator::WritePuzzleFile(folder, source.Seed, source.Count,
-                                                   [&](std::int32_t n) {
-                                                     progress.Update(n);
-                                                     return InterruptedBy() == 0;
-                                                   });
+    const auto result =
+        generator::WritePuzzleFile(folder, source.Seed, source.Count, [&](std::int32_t n) {
+          progress.Update(n);
+          return InterruptedBy() == 0;
+        });
     if (result == generator::BuildResult::Stopped) throw Interrupted(InterruptedBy());
     progress.Finish(prepared.Count);
   } else {

@@ -105,7 +105,8 @@ class HeldSignals {
   // The signal that came within `wait`, or 0.
   int Wait(Clock::duration wait) const {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-    const timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    const timespec timeout{static_cast<time_t>(ns / 1000000000),
+                           static_cast<long>(ns % 1000000000)};
     const int signal = sigtimedwait(&set_, nullptr, &timeout);
     return signal > 0 ? signal : 0;
   }
@@ -259,8 +260,8 @@ SolverEnd RunSolver(const std::filesystem::path& folder, const std::filesystem::
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (error != 0) {
-    throw RunFailed("Der Löser " + name + " (" + path + ") lässt sich nicht starten: " +
-                    kit::SystemErrorText(error) + ".");
+    throw RunFailed("Der Löser " + name + " (" + path +
+                    ") lässt sich nicht starten: " + kit::SystemErrorText(error) + ".");
   }
 
   const Clock::time_point deadline =
@@ -306,8 +307,8 @@ SolverEnd RunSolver(const std::filesystem::path& folder, const std::filesystem::
   const std::filesystem::path log = folder / SolverLogName;
   if (WIFSIGNALED(status)) {
     throw RunFailed("Der Löser " + name + " wurde in " + runName + " durch das Signal " +
-                    std::to_string(WTERMSIG(status)) + " beendet. Seine Ausgabe (" +
-                    log.string() + "):\n" + Tail(log, 2000));
+                    std::to_string(WTERMSIG(status)) + " beendet. Seine Ausgabe (" + log.string() +
+                    "):\n" + Tail(log, 2000));
   }
   if (WEXITSTATUS(status) != 0) {
     throw RunFailed("Der Löser " + name + " endete in " + runName + " mit dem Status " +

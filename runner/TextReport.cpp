@@ -42,17 +42,19 @@ void Times(std::ostringstream& text, const RunOptions& o, const SolverReport& so
   text << "Laufzeit:    " << Seconds(m.Mean, sep) << " ± " << Seconds(*m.Deviation, sep)
        << " s monoton (Minimum " << Seconds(m.Minimum, sep) << ", Median " << Seconds(m.Median, sep)
        << ", Maximum " << Seconds(m.Maximum, sep) << "; " << m.Count << " Läufe)\n"
-       << "   wie Ende: Minimum " << Seconds(e.Minimum, sep) << ", Median " << Seconds(e.Median, sep)
-       << ", Maximum " << Seconds(e.Maximum, sep) << " Sek.\n";
+       << "   wie Ende: Minimum " << Seconds(e.Minimum, sep) << ", Median "
+       << Seconds(e.Median, sep) << ", Maximum " << Seconds(e.Maximum, sep) << " Sek.\n";
   if (Scattered(m)) text << "Warnung:     " << BusyMachineWarning << "\n";
 }
 
 void Solver(std::ostringstream& text, const RunOptions& o, const SolverReport& solver) {
-  text << "Löser:       " << solver.Solver.Name << " (" << ReportPath(solver.Solver.Program) << ")\n";
+  text << "Löser:       " << solver.Solver.Name << " (" << ReportPath(solver.Solver.Program)
+       << ")\n";
   if (solver.State == SolverState::Failed) {
     // The solver's own output may follow on further lines: indented under the item.
     std::string failure = solver.Failure;
-    for (std::size_t at = failure.find('\n'); at != std::string::npos; at = failure.find('\n', at + 1)) {
+    for (std::size_t at = failure.find('\n'); at != std::string::npos;
+         at = failure.find('\n', at + 1)) {
       failure.insert(at + 1, "             ");
     }
     text << "Fehler:      " << failure << "\n";
@@ -121,7 +123,8 @@ std::string BusyAtStartWarning(double load, const std::string& separator) {
 
 std::string Decimal(double value, int decimals, const std::string& separator) {
   char text[64];  // to_chars, unlike printf, ignores the C locale, which Qt sets from the user's
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  const auto end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
   std::string shown(text, end.ptr);
   if (const auto point = shown.find('.'); point != std::string::npos) {
     shown.replace(point, 1, separator);

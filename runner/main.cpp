@@ -148,7 +148,8 @@ int main(int argc, char* argv[]) {
       ->check(CLI::PositiveNumber);
   app.add_option("--pin", pin, "Lässt die Löser auf diesem logischen Prozessor laufen (0, 1, …)");
   app.add_option("--json", json, "Schreibt den Bericht zusätzlich als JSON in diese Datei");
-  app.add_option("--markdown", markdown, "Schreibt den Vergleich als Markdown-Tabelle in diese Datei");
+  app.add_option("--markdown", markdown,
+                 "Schreibt den Vergleich als Markdown-Tabelle in diese Datei");
   app.add_option("--csv", csv, "Schreibt jeden Lauf als Zeile einer CSV-Datei in diese Datei");
   app.add_option("--plot", plot, "Zeichnet jeden gemessenen Lauf in dieses PNG-Bild");
   app.add_flag("--prepare", prepareOnly,
@@ -167,7 +168,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   if (!puzzles.empty() && count && *count < 1) {
-    std::cerr << "Messlauf: Mit --puzzles braucht --count eine Zahl ab 1.\nHilfe: Messlauf --help\n";
+    std::cerr
+        << "Messlauf: Mit --puzzles braucht --count eine Zahl ab 1.\nHilfe: Messlauf --help\n";
     return 2;
   }
 
@@ -208,7 +210,8 @@ int main(int argc, char* argv[]) {
     const runner::RunReport report = runner::PerformRun(options, prepared, context);
     std::cout << runner::FormatReport(report) << std::flush;
     for (const runner::SolverReport& solver : report.Solvers) {  // for logs and scripts as well
-      if (solver.State == runner::SolverState::Failed) std::cerr << "Messlauf: " << solver.Failure << "\n";
+      if (solver.State == runner::SolverState::Failed)
+        std::cerr << "Messlauf: " << solver.Failure << "\n";
     }
     bool written = true;
     if (!json.empty()) written &= WriteFile(json, runner::FormatJson(report), "Der JSON-Bericht");

@@ -54,11 +54,13 @@ TEST(Judge, OneSolutionPassesOnlyThatSolutionDeclaredUnique) {
   Judge judge(Boxes);
   const PuzzleRecord own = Record(1, Solution);
   EXPECT_TRUE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, Solution)).Correct);
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(2, Solution)).Correct);  // negated
+  EXPECT_FALSE(
+      judge.AnswerIsCorrect(Record(0, Givens), own, Record(2, Solution)).Correct);  // negated
   Board swapped = Solution;
   std::swap(swapped[0], swapped[1]);
   EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), own, Record(1, swapped)).Correct);
-  EXPECT_FALSE(judge.AnswerIsCorrect(Record(0, Givens), Record(3, Solution), Record(1, Solution)).Correct);
+  EXPECT_FALSE(
+      judge.AnswerIsCorrect(Record(0, Givens), Record(3, Solution), Record(1, Solution)).Correct);
 }
 
 TEST(Judge, SeveralSolutionsPassAnyGridKeepingTheGivensWithoutRepeats) {
@@ -85,7 +87,7 @@ TEST(Judge, SaysWhyAnAnswerIsWrong) {
   wrongCell[3 * 9 + 1] = 7;  // row 4, column 2, not a given: the solution has 3 there
   Board wrongGiven = Solution;
   wrongGiven[7] = 2;  // row 1, column 8, given as 1
-  Board several{};  // the givens of a puzzle with several solutions: 6 and 9
+  Board several{};    // the givens of a puzzle with several solutions: 6 and 9
   several[0] = 6;
   several[80] = 9;
   Board changed = Solution;
@@ -101,7 +103,8 @@ TEST(Judge, SaysWhyAnAnswerIsWrong) {
     const char* reason;
   } cases[] = {
       {Record(0, Givens), Record(0, Givens), Record(1, digits),
-       "Das Rätsel hat keine Lösung, die Antwort enthält aber Ziffern, zuerst Zeile 6, Spalte 3: 8."},
+       "Das Rätsel hat keine Lösung, die Antwort enthält aber Ziffern, zuerst Zeile 6, Spalte 3: "
+       "8."},
       {Record(0, Givens), Record(1, Solution), Record(2, Solution),
        "Das Rätsel hat genau eine Lösung, die Antwort gibt aber mehrere Lösungen (negative Zahlen) "
        "an."},
@@ -116,7 +119,8 @@ TEST(Judge, SaysWhyAnAnswerIsWrong) {
        "Das Rätsel hat mehrere Lösungen, die Antwort gibt aber genau eine Lösung (positive Zahlen) "
        "an."},
       {Record(0, several), Record(2, Solution), Record(0, Board{}),
-       "Das Rätsel hat mehrere Lösungen, die Antwort gibt aber keine Lösung (eine Zeile beginnt mit "
+       "Das Rätsel hat mehrere Lösungen, die Antwort gibt aber keine Lösung (eine Zeile beginnt "
+       "mit "
        "0) an."},
       {Record(0, several), Record(2, Solution), Record(2, changed),
        "Zeile 9, Spalte 9 ist mit 9 vorgegeben, die Antwort hat dort 3."},
@@ -132,8 +136,9 @@ TEST(Judge, SaysWhyAnAnswerIsWrong) {
     EXPECT_FALSE(j.Correct) << c.reason;
     EXPECT_EQ(j.Reason, c.reason);
   }
-  EXPECT_EQ(judge.AnswerIsCorrect(Record(0, Givens), Record(1, Solution), Record(1, Solution)).Reason,
-            "");
+  EXPECT_EQ(
+      judge.AnswerIsCorrect(Record(0, Givens), Record(1, Solution), Record(1, Solution)).Reason,
+      "");
 }
 
 TEST(Judge, HasRepeatedDigitLooksAtRowsColumnsAndBoxes) {
@@ -220,12 +225,13 @@ TEST(CheckIt, UnreadableOrImpossibleAnswersAreWrong) {
   const std::string line31 = "Zeile 31 von OUT.TXT";
   const std::string range = "; eine Antwort hat nur Werte von -9 bis 9.";
   // 257 keeps the sign and would read as 1 in its low byte.
-  const std::string big = (lastValue[0] == '-' ? "-" : "") +
-                          std::to_string(256 + std::abs(std::stoi(lastValue)));
+  const std::string big =
+      (lastValue[0] == '-' ? "-" : "") + std::to_string(256 + std::abs(std::stoi(lastValue)));
   const std::pair<std::string, std::string> cases[] = {
       {run.out.substr(0, at), "Die Antwort fehlt: OUT.TXT endet vor Zeile 31."},
       {run.out.substr(0, at + 10), line31},  // ends within the first line of the block
-      {withFirstLine(firstLine.substr(0, firstLine.rfind(','))), line31 + " hat nur 8 Werte statt 9."},
+      {withFirstLine(firstLine.substr(0, firstLine.rfind(','))),
+       line31 + " hat nur 8 Werte statt 9."},
       {withFirstLine(upToLast + "x"), line31 + ": Wert 9 ist „x“, keine ganze Zahl."},
       {withFirstLine(upToLast + "10"), line31 + " enthält den Wert 10" + range},
       {withFirstLine(upToLast + "-10"), line31 + " enthält den Wert -10" + range},

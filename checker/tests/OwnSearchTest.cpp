@@ -48,7 +48,8 @@ TEST(SolutionCounter, DecidesTheSimpleCases) {
   repeated[3] = repeated[75] = 4;  // one column
   EXPECT_EQ(counter.Count(repeated).Solutions, 0);
   Board unplaceable{};  // 1–8 in the first row and 9 below the free cell's box: no place for 9
-  for (int c = 0; c < 8; ++c) unplaceable[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c + 1);
+  for (int c = 0; c < 8; ++c)
+    unplaceable[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c + 1);
   unplaceable[17] = 9;
   EXPECT_EQ(counter.Count(unplaceable).Solutions, 0);
   EXPECT_EQ(counter.Count(unplaceable).Solution, Board{});

@@ -29,7 +29,7 @@ struct Result {
 };
 
 inline Result Messlauf(const TempFolder& folder, const std::string& arguments,
-                const std::string& locale = "C") {
+                       const std::string& locale = "C") {
   const std::string command = "cd '" + folder.Path().string() + "' && LC_ALL=" + locale + " '" +
                               Bin() + "/Messlauf' " + arguments + " > stdout.txt 2> stderr.txt";
   const int status = std::system(command.c_str());
@@ -38,7 +38,8 @@ inline Result Messlauf(const TempFolder& folder, const std::string& arguments,
 }
 
 // A stand-in solver: a shell script with the given body.
-inline std::string Script(const TempFolder& folder, const std::string& name, const std::string& body) {
+inline std::string Script(const TempFolder& folder, const std::string& name,
+                          const std::string& body) {
   const auto path = folder / name;
   PutFile(path, "#!/bin/sh\n" + body + "\n");
   ::chmod(path.c_str(), 0755);

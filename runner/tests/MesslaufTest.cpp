@@ -11,11 +11,11 @@
 
 #include "BenchmarkRun.h"
 #include "BuildSudokus.h"
+#include "MesslaufHelpers.h"
 #include "ProgressDisplay.h"
-#include "Statistics.h"
 #include "PuzzleFile.h"
 #include "SampleData.h"
-#include "MesslaufHelpers.h"
+#include "Statistics.h"
 #include "TempFolder.h"
 
 namespace runner {
@@ -121,7 +121,8 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   TempFolder folder;
   const std::string slow = Slower(folder, "langsam");
   const Result r = Messlauf(folder, "--count 30 --seed 2 --dir w --repeat 2 --solver " + slow +
-                                        " --solver flink=" + Bin() + "/Quadrin --json j.json "
+                                        " --solver flink=" + Bin() +
+                                        "/Quadrin --json j.json "
                                         "--markdown m.md --csv r.csv --plot bild.png");
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Löser:       langsam (")) << r.out;
@@ -136,13 +137,15 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   EXPECT_EQ(json["solvers"][1]["relative_to_fastest"]["factor"], 1.0);
 
   const std::string markdown = GetFile(folder / "m.md");
-  EXPECT_TRUE(markdown.starts_with("| Löser | Mittel ± σ [s] | Minimum [s] | Maximum [s] | relativ |"))
+  EXPECT_TRUE(
+      markdown.starts_with("| Löser | Mittel ± σ [s] | Minimum [s] | Maximum [s] | relativ |"))
       << markdown;
   EXPECT_TRUE(Has(markdown, "| flink | ")) << markdown;
   EXPECT_TRUE(Has(markdown, " | 1.00 |\n")) << markdown;
   // Rounds alternate between the solvers: A B, A B.
   const std::string csv = GetFile(folder / "r.csv");
-  EXPECT_TRUE(csv.starts_with("solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n"));
+  EXPECT_TRUE(
+      csv.starts_with("solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n"));
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
   EXPECT_TRUE(Has(csv, "\nlangsam,")) << csv;
   EXPECT_EQ(GetFile(folder / "bild.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
@@ -150,17 +153,19 @@ TEST(Messlauf, ComparesSolversSideBySide) {
 
 TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
   TempFolder folder;
-  const std::string spoiler = Script(
-      folder, "verderber",
-      "'" + Bin() + "/Quadrin' || exit 1\n"
-      "awk 'BEGIN{RS=\"\\r\\n\\r\\n\"; ORS=RS} NR==2{sub(/[1-9]/, \"0\")} 1' "
-      "OUT.TXT > spoiled && mv spoiled OUT.TXT");
+  const std::string spoiler =
+      Script(folder, "verderber",
+             "'" + Bin() +
+                 "/Quadrin' || exit 1\n"
+                 "awk 'BEGIN{RS=\"\\r\\n\\r\\n\"; ORS=RS} NR==2{sub(/[1-9]/, \"0\")} 1' "
+                 "OUT.TXT > spoiled && mv spoiled OUT.TXT");
   const std::string slow = Slower(folder, "langsam");
   const std::string common = "--count 6 --seed 4 --dir w --repeat 2 --json j.json --solver " +
                              Bin() + "/Quadrin --solver " + slow;
   Result r = Messlauf(folder, common + " --solver " + spoiler);
   EXPECT_EQ(r.status, 1) << r.out << r.err;
-  EXPECT_TRUE(Has(r.out, "Prüfung:     Runde 1: Lösung für SUDOKU-Nr. 2 ist nicht korrekt.\nGrund: "))
+  EXPECT_TRUE(
+      Has(r.out, "Prüfung:     Runde 1: Lösung für SUDOKU-Nr. 2 ist nicht korrekt.\nGrund: "))
       << r.out;
   EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
   nlohmann::json json = Json(folder / "j.json");
@@ -174,7 +179,8 @@ TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
   r = Messlauf(folder, common + " --solver " + spoiler + " --solver " + broken);
   EXPECT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Löser:       kaputt (")) << r.out;
-  EXPECT_TRUE(Has(r.out, "Fehler:      Der Löser kaputt endete in Runde 1 mit dem Status 3.")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Fehler:      Der Löser kaputt endete in Runde 1 mit dem Status 3."))
+      << r.out;
   EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
   json = Json(folder / "j.json");
   EXPECT_EQ(json["solvers"][3]["state"], "failed");
@@ -183,8 +189,8 @@ TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
 
 TEST(Messlauf, ReportsUseTheUsersSeparatorAndCsvAPoint) {
   TempFolder folder;
-  const Result r = Messlauf(folder, "--count 4 --dir w --repeat 2 --csv r.csv --markdown m.md",
-                            "de_DE.UTF-8");
+  const Result r =
+      Messlauf(folder, "--count 4 --dir w --repeat 2 --csv r.csv --markdown m.md", "de_DE.UTF-8");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Has(r.out, " Sek.")) << r.out;
   EXPECT_TRUE(Has(r.out, "Laufzeit:    0,")) << r.out;
@@ -208,9 +214,11 @@ TEST(Messlauf, TwoSolversOfTheSameFileNameAreToldApart) {
 }
 
 TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
-  const std::vector<SolverSpec> named =
-      NameSolvers({{"", "/a/Quadrin"}, {"", "/b/Quadrin"}, {"schnell", "/c/x"}, {"", "/d/Quadrin"},
-                   {"schnell", "/e/y"}});
+  const std::vector<SolverSpec> named = NameSolvers({{"", "/a/Quadrin"},
+                                                     {"", "/b/Quadrin"},
+                                                     {"schnell", "/c/x"},
+                                                     {"", "/d/Quadrin"},
+                                                     {"schnell", "/e/y"}});
   std::vector<std::string> names;
   for (const SolverSpec& s : named) names.push_back(s.Name);
   EXPECT_EQ(names, (std::vector<std::string>{"Quadrin", "Quadrin (2)", "schnell", "Quadrin (3)",
@@ -264,8 +272,9 @@ TEST(Messlauf, TakesThePuzzlesFromACollection) {
   r = Messlauf(folder, "--puzzles drei.txt --count 10 --dir w");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Has(r.out, "Anzahl:      3\n")) << r.out;
-  EXPECT_TRUE(Has(r.err, "Messlauf: Warnung: Die Datei drei.txt enthält nur 3 Rätsel, nicht 10; "
-                         "der Lauf nimmt alle 3.\n"))
+  EXPECT_TRUE(Has(r.err,
+                  "Messlauf: Warnung: Die Datei drei.txt enthält nur 3 Rätsel, nicht 10; "
+                  "der Lauf nimmt alle 3.\n"))
       << r.err;
   r = Messlauf(folder, "--puzzles drei.txt --dir w");  // all, without a warning
   EXPECT_TRUE(Has(r.out, "Anzahl:      3\n")) << r.out;
@@ -282,8 +291,9 @@ TEST(Messlauf, ARefusedCollectionLineChangesNothing) {
   PutFile(folder / "kaputt.txt", lines);
   const Result r = Messlauf(folder, "--puzzles kaputt.txt --dir w");
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "Messlauf: Fehler in kaputt.txt, Zeile 3: Zeichen 31 ist „x“; ein Feld ist eine "
-                   "Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.\n");
+  EXPECT_EQ(r.err,
+            "Messlauf: Fehler in kaputt.txt, Zeile 3: Zeichen 31 ist „x“; ein Feld ist eine "
+            "Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.\n");
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Contents(folder / "w"), before);
   EXPECT_FALSE(std::filesystem::exists(folder / "neu"));
@@ -298,7 +308,8 @@ TEST(Messlauf, PrepareWritesOnlyThePuzzleFile) {
   EXPECT_TRUE(Has(r.out, "Startzahl:   9\nIN.TXT:      2074 Bytes, bereit für")) << r.out;
   kit::StringSink expected;
   generator::BuildSudokus(9, 12, expected, [](std::int32_t) { return true; });
-  EXPECT_EQ(Contents(folder / "w"), (std::map<std::string, std::string>{{"IN.TXT", expected.Text}}));
+  EXPECT_EQ(Contents(folder / "w"),
+            (std::map<std::string, std::string>{{"IN.TXT", expected.Text}}));
 
   r = Messlauf(folder, "--dir w --prepare --puzzles " + std::string(KIT_DATA_DIR) + "/serg.txt");
   ASSERT_EQ(r.status, 0) << r.err;
@@ -311,7 +322,8 @@ TEST(Messlauf, ASolverThatFailsOrWritesNothingIsReported) {
   Result r = Messlauf(folder, "--count 3 --dir w --solver " +
                                   Script(folder, "broken", "echo 'kaputt' >&2; exit 3"));
   EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(Has(r.err, "Messlauf: Der Löser broken endete in Runde 1 mit dem Status 3.")) << r.err;
+  EXPECT_TRUE(Has(r.err, "Messlauf: Der Löser broken endete in Runde 1 mit dem Status 3."))
+      << r.err;
   EXPECT_TRUE(Has(r.err, "kaputt"));
 
   PutFile(folder / "w" / "OUT.TXT", "from an earlier run");  // must not be judged instead
@@ -346,8 +358,8 @@ TEST(Messlauf, BadOptionsAreExplained) {
   EXPECT_TRUE(Has(r.err, "braucht --count eine Zahl ab 1")) << r.err;
   r = Messlauf(folder, "--help");
   EXPECT_EQ(r.status, 0);
-  for (const char* option : {"--count", "--seed", "--dir", "--solver", "--repeat", "--json",
-                             "--puzzles", "--prepare"}) {
+  for (const char* option :
+       {"--count", "--seed", "--dir", "--solver", "--repeat", "--json", "--puzzles", "--prepare"}) {
     EXPECT_TRUE(Has(r.out, option)) << option;
   }
   EXPECT_FALSE(std::filesystem::exists(folder / "run"));  // nothing was run

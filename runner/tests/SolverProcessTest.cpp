@@ -55,8 +55,9 @@ TEST(TimeLimit, StopsTheSolverAndEverythingItStarted) {
   EXPECT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_LT(took, 1 + 2.5) << "stopped after the limit, not at the end of the sleep";
   EXPECT_GE(took, 1);
-  const std::string message = "Der Löser haengt überschritt in Runde 1 die Zeitgrenze von 1 s und "
-                              "wurde beendet; seine OUT.TXT wird nicht geprüft.";
+  const std::string message =
+      "Der Löser haengt überschritt in Runde 1 die Zeitgrenze von 1 s und "
+      "wurde beendet; seine OUT.TXT wird nicht geprüft.";
   EXPECT_TRUE(Has(r.err, "Messlauf: " + message)) << r.err;
   EXPECT_TRUE(Has(r.out, "Fehler:      " + message)) << r.out;
   EXPECT_EQ(ProcessesWith("sleep 30.10"), 0);
@@ -92,8 +93,8 @@ TEST(Interruption, CtrlCReachesTheSolverAndTheRunStops) {
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const std::string dir = (folder / "w").string();
-  const char* argv[] = {program.c_str(), "--count", "3", "--dir", dir.c_str(), "--solver",
-                        hung.c_str(), nullptr};
+  const char* argv[] = {program.c_str(), "--count",  "3",          "--dir",
+                        dir.c_str(),     "--solver", hung.c_str(), nullptr};
   pid_t messlauf = 0;
   ASSERT_EQ(posix_spawn(&messlauf, program.c_str(), &actions, nullptr,
                         const_cast<char* const*>(argv), environ),
@@ -116,8 +117,8 @@ TEST(Interruption, CtrlCReachesTheSolverAndTheRunStops) {
 TEST(Pinning, TheSolverRunsOnTheGivenCpuAndAMissingOneIsRefused) {
   TempFolder folder;
   const std::string reporter = Script(
-      folder, "zeigt", "grep Cpus_allowed_list /proc/self/status > ../cpus.txt\nexec '" + Bin() +
-                           "/Quadrin'");
+      folder, "zeigt",
+      "grep Cpus_allowed_list /proc/self/status > ../cpus.txt\nexec '" + Bin() + "/Quadrin'");
   Result r = Messlauf(folder, "--count 3 --dir w --pin 0 --json j.json --solver " + reporter);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(std::regex_search(GetFile(folder / "cpus.txt"), std::regex(":\\s*0\\s*$")))
@@ -148,7 +149,8 @@ TEST(Context, TheReportNamesMachineBuildAndMoment) {
   EXPECT_TRUE(c["git_commit"].is_null() || c["git_commit"].get<std::string>().size() == 12) << c;
   EXPECT_TRUE(c.contains("processor") && c.contains("operating_system"));
   // Three lines of it at the top of the report.
-  EXPECT_TRUE(std::regex_search(r.out, std::regex("^Rechner:     .*, \\d+ logische Kerne, [\\d.]+ GiB")))
+  EXPECT_TRUE(
+      std::regex_search(r.out, std::regex("^Rechner:     .*, \\d+ logische Kerne, [\\d.]+ GiB")))
       << r.out;
   EXPECT_TRUE(Has(r.out, "\nMesskit:     " + c["kit_version"].get<std::string>()));
   EXPECT_TRUE(Has(r.out, "\nBeginn:      " + c["started_utc"].get<std::string>() + ", Last "));
