@@ -5,11 +5,15 @@
 #include <bit>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace quadrin {
 
 // A node's board as bit sets: bit i of word k stands for cell 27k + i, that is rows 3k to 3k + 2
 // of the board, nine bits a row. Word 3 stays zero so that a set also fills one 16-byte vector.
-struct Rekursiv::SearchState {
+struct alignas(16) Rekursiv::SearchState {
   std::uint32_t Candidates[9][4];  // digit d + 1 may go there: the cell is empty and sees no d + 1
   std::uint32_t Placed[9][4];      // cells holding digit d + 1
   std::uint32_t Empty[4];
@@ -20,6 +24,7 @@ namespace {
 using SearchState = Rekursiv::SearchState;
 
 constexpr std::uint32_t RowBits = 0x1FF;                       // one row of a word
+constexpr std::uint32_t AllCells = 0x7FFFFFF;                  // the 27 cells of a word
 constexpr std::uint32_t BoxBits = 0x7 | 0x7 << 9 | 0x7 << 18;  // the left box of a word
 constexpr unsigned AllDigits = 0x1FF;
 constexpr std::uint8_t NotConfined = 15;
@@ -28,7 +33,6 @@ constexpr std::uint8_t NotConfined = 15;
 struct Geometry {
   std::uint8_t Word[81];
   std::uint32_t Bit[81];
-  std::uint32_t Peers[81][3];  // the cell's row, column and box, the cell included
   // What one box's pointing reduction clears: by box and by Confined[pattern] of the box's nine
   // candidate bits, which codes 4 × (the one row holding them, or 3) + (the one column, or 3).
   std::uint32_t PointingClear[9][16][3];
@@ -43,14 +47,6 @@ struct Geometry {
     for (int x = 0; x < 81; ++x) {
       Word[x] = static_cast<std::uint8_t>(x / 27);
       Bit[x] = 1u << (x % 27);
-    }
-    for (int x = 0; x < 81; ++x) {
-      const int r = x / 9, c = x % 9;
-      for (int y = 0; y < 81; ++y) {
-        const int ry = y / 9, cy = y % 9;
-        const bool peer = ry == r || cy == c || (ry / 3 == r / 3 && cy / 3 == c / 3);
-        Peers[x][Word[y]] |= peer ? Bit[y] : 0;
-      }
     }
     for (unsigned pattern = 0; pattern < 512; ++pattern) {
       const unsigned rows = static_cast<unsigned>((pattern & 0x7) != 0) |
@@ -101,21 +97,80 @@ const Geometry& Shapes() {
   return geometry;
 }
 
-// Puts digit d (0-based) into cell x and takes it out of the candidate sets it touches.
-// Returns the digits whose candidates changed.
-unsigned Place(SearchState& s, int x, int d) {
-  const Geometry& g = Shapes();
-  const int k = g.Word[x];
-  const std::uint32_t bit = g.Bit[x];
-  unsigned touched = 1u << d;
+using Vector = kit::CellVector;
+
+Vector Load(const std::uint32_t (&set)[4]) {
+  return kit::LoadCells(set);
+}
+
+void Store(std::uint32_t (&set)[4], Vector v) {
+  std::memcpy(set, &v, sizeof v);
+}
+
+// Whether a set holds any cell. On x86 one comparison and one mask instead of taking the words
+// out of the vector one by one, which the hottest loops would otherwise wait on.
+bool Any(Vector v) {
+#ifdef __SSE2__
+  const auto words = reinterpret_cast<__m128i>(v);
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(words, _mm_setzero_si128())) != 0xFFFF;
+#else
+  return (v[0] | v[1] | v[2] | v[3]) != 0;
+#endif
+}
+
+// The cells of all rows, columns and boxes that hold a cell of `cells`, found for all cells at
+// once; `repeated` gets bits set (in some lane) when a row, column or box holds two of them.
+Vector UnitsOf(Vector cells, Vector& repeated) {
+  const Vector r0 = cells & RowBits, r1 = (cells >> 9) & RowBits, r2 = (cells >> 18) & RowBits;
+  const Vector b0 = cells & BoxBits, b1 = cells & (BoxBits << 3), b2 = cells & (BoxBits << 6);
+  // A unit holds two cells where its bits, less their lowest, are not empty.
+  repeated |= (r0 & (r0 - 1)) | (r1 & (r1 - 1)) | (r2 & (r2 - 1)) | (b0 & (b0 - 1)) |
+              (b1 & (b1 - 1)) | (b2 & (b2 - 1));
+  auto held = [](Vector bits, std::uint32_t unit) {
+    return reinterpret_cast<Vector>(bits != 0) & unit;
+  };
+  const Vector units = held(r0, RowBits) | held(r1, RowBits << 9) | held(r2, RowBits << 18) |
+                       held(b0, BoxBits) | held(b1, BoxBits << 3) | held(b2, BoxBits << 6);
+  // Columns: the rows of each word folded onto one, then the words side by side through rotated
+  // lanes. Two cells share a column when a word has it twice, or two words have it.
+  const Vector once = r0 | r1 | r2, twice = (r0 & r1) | (r0 & r2) | (r1 & r2);
+  const Vector next = __builtin_shuffle(once, Vector{1, 2, 0, 3});
+  const Vector after = __builtin_shuffle(once, Vector{2, 0, 1, 3});
+  repeated |= twice | (once & next);  // over all lanes, once & next meets every pair of words
+  const Vector columns = once | next | after;
+  return units | columns | columns << 9 | columns << 18;
+}
+
+// Puts digit d (0-based) into the cells of `cells` and takes them out of the candidate sets they
+// touch: no other digit may go there, and d nowhere else in their rows, columns and boxes. False
+// when two of them see each other; placed one after the other, the second would have lost its
+// place to the first. Adds to `changed` the digits whose candidates changed.
+bool PlaceCells(SearchState& s, Vector cells, int d, unsigned& changed) {
+  Vector repeated{};
+  const Vector seen = UnitsOf(cells, repeated);  // the cells' peers and the cells themselves
+  if (Any(repeated)) return false;
+  // Bit e of a lane is set when digit e + 1 could stand in one of the lane's cells.
+  Vector touched{};
   for (int e = 0; e < 9; ++e) {
-    touched |= static_cast<unsigned>((s.Candidates[e][k] & bit) != 0) << e;
-    s.Candidates[e][k] &= ~bit;
+    const Vector candidates = Load(s.Candidates[e]);
+    touched |= reinterpret_cast<Vector>((candidates & cells) != 0) & (1u << e);
+    Store(s.Candidates[e], candidates & ~cells);
   }
-  for (int j = 0; j < 3; ++j) s.Candidates[d][j] &= ~g.Peers[x][j];
-  s.Placed[d][k] |= bit;
-  s.Empty[k] &= ~bit;
-  return touched;
+  Store(s.Candidates[d], Load(s.Candidates[d]) & ~seen);
+  Store(s.Placed[d], Load(s.Placed[d]) | cells);
+  Store(s.Empty, Load(s.Empty) & ~cells);
+  changed |= 1u << d | touched[0] | touched[1] | touched[2];
+  return true;
+}
+
+// A node's copy of its parent, in 16-byte steps: as a plain struct copy the compiler would use a
+// string instruction whose start-up costs more than the copy itself.
+void CopyState(SearchState& to, const SearchState& from) {
+  static_assert(sizeof(SearchState) % sizeof(Vector) == 0);
+  auto* target = reinterpret_cast<Vector*>(&to);
+  const auto* source = reinterpret_cast<const Vector*>(&from);
+#pragma GCC unroll 19
+  for (std::size_t i = 0; i < sizeof(SearchState) / sizeof(Vector); ++i) target[i] = source[i];
 }
 
 // Whether the pointing reduction would clear anything: some box holds its candidates in one row
@@ -152,59 +207,44 @@ bool PointingReduction(std::uint32_t marks[3]) {
   return true;
 }
 
-// Every row, column and box holds the digit or a place for it.
-bool CheckPlaceable(const std::uint32_t marks[3], const std::uint32_t placed[3]) {
-  std::uint32_t columns = 0;
-  bool ok = true;
-  for (int k = 0; k < 3; ++k) {
-    const std::uint32_t w = marks[k] | placed[k];
-    const std::uint32_t fold = (w | w >> 9 | w >> 18) & RowBits;
-    ok &= (w & RowBits) && (w & RowBits << 9) && (w & RowBits << 18) && (fold & 0x7) &&
-          (fold & 0x38) && (fold & 0x1C0);
-    columns |= fold;
-  }
-  return ok && columns == RowBits;
+// Every row, column and box holds the digit or a place for it. The three words side by side in a
+// vector; the fourth lane is set full so that it never counts as a unit without a place.
+bool CheckPlaceable(const std::uint32_t (&marks)[4], const std::uint32_t (&placed)[4]) {
+  Vector w = Load(marks) | Load(placed);
+  w[3] = ~0u;
+  const Vector fold = (w | w >> 9 | w >> 18) & RowBits;
+  const Vector none = ((w & RowBits) == 0) | ((w & (RowBits << 9)) == 0) |
+                      ((w & (RowBits << 18)) == 0) | ((fold & 0x7) == 0) | ((fold & 0x38) == 0) |
+                      ((fold & 0x1C0) == 0);
+  return (none[0] | none[1] | none[2]) == 0 && (fold[0] | fold[1] | fold[2]) == RowBits;
 }
 
-std::uint32_t IfSingle(std::uint32_t bits) {
-  return (bits & (bits - 1)) == 0 ? bits : 0;
-}
-
-// Cells that are the only place of the digit in a row, a column or a box. False if none.
-bool HiddenSingles(const std::uint32_t marks[3], std::uint32_t singles[3]) {
-  std::uint32_t seenOnce = 0, seenTwice = 0;
-  for (int k = 0; k < 3; ++k) {
-    const std::uint32_t w = marks[k];
-    std::uint32_t found = 0;
-    for (int r = 0; r < 3; ++r) {
-      const std::uint32_t row = (w >> (9 * r)) & RowBits;
-      found |= IfSingle(row) << (9 * r);
-      seenTwice |= seenOnce & row;
-      seenOnce |= row;
-    }
-    for (int j = 0; j < 3; ++j) found |= IfSingle(w & (BoxBits << (3 * j)));
-    singles[k] = found;
-  }
-  const std::uint32_t onlyOnce = seenOnce & ~seenTwice;
-  const std::uint32_t spread = onlyOnce | onlyOnce << 9 | onlyOnce << 18;
-  for (int k = 0; k < 3; ++k) singles[k] |= marks[k] & spread;
-  return (singles[0] | singles[1] | singles[2]) != 0;
-}
-
-// Places digit d in the cells of `singles`, checking each against `marks`: a single that an
-// earlier one of the same batch has cleared leaves its unit without a place (false).
-bool PlaceSingles(SearchState& s, int d, std::uint32_t marks[3], const std::uint32_t singles[3],
-                  unsigned& dirty) {
-  const Geometry& g = Shapes();
-  for (int k = 0; k < 3; ++k) {
-    for (std::uint32_t bits = singles[k]; bits != 0; bits &= bits - 1) {
-      const int x = 27 * k + std::countr_zero(bits);
-      if ((marks[k] & g.Bit[x]) == 0) return false;
-      dirty |= Place(s, x, d);
-      for (int j = 0; j < 3; ++j) marks[j] &= ~g.Peers[x][j];
-    }
-  }
-  return true;
+// Cells that are the only place of the digit in a row, a column or a box. False if none. The
+// three words are looked at side by side, one in each lane of a vector (the fourth lane stays
+// zero and finds nothing).
+bool HiddenSingles(const std::uint32_t (&marks)[4], std::uint32_t (&singles)[4]) {
+  const Vector w = Load(marks);
+  if (!Any(w)) return false;  // the digit has no place left
+  const Vector r0 = w & RowBits, r1 = (w >> 9) & RowBits, r2 = (w >> 18) & RowBits;
+  const Vector b0 = w & BoxBits, b1 = w & (BoxBits << 3), b2 = w & (BoxBits << 6);
+  // In every lane at once: the bits of a row or box that holds exactly one, else nothing.
+  auto single = [](Vector bits) {
+    return bits & reinterpret_cast<Vector>((bits & (bits - 1)) == 0);
+  };
+  Vector found =
+      single(r0) | (single(r1) << 9) | (single(r2) << 18) | single(b0) | single(b1) | single(b2);
+  // Columns: how many of the nine rows hold a place in each column, one or more than one. The
+  // lanes are rotated against each other so that every lane sees all three words.
+  const Vector rotate1{1, 2, 0, 3}, rotate2{2, 0, 1, 3};
+  const Vector once = r0 | r1 | r2, twice = (r0 & r1) | (r0 & r2) | (r1 & r2);
+  const Vector next = __builtin_shuffle(once, rotate1), after = __builtin_shuffle(once, rotate2);
+  const Vector seenTwice = twice | __builtin_shuffle(twice, rotate1) |
+                           __builtin_shuffle(twice, rotate2) | (once & next) | (once & after) |
+                           (next & after);
+  const Vector onlyOnce = (once | next | after) & ~seenTwice;
+  found |= w & (onlyOnce | onlyOnce << 9 | onlyOnce << 18);
+  Store(singles, found);
+  return Any(found);
 }
 
 // Brings the board to its fixed point; false on a contradiction. `dirty` holds the digits whose
@@ -213,15 +253,18 @@ bool PlaceSingles(SearchState& s, int d, std::uint32_t marks[3], const std::uint
 // which costs more, runs only once they are exhausted.
 bool Propagate(SearchState& s, unsigned dirty) {
   unsigned plain = dirty, pointed = dirty;
-  std::uint32_t marks[3], singles[3];
+  std::uint32_t marks[4] = {}, singles[4] = {};
   for (;;) {
+    // A full board is its own fixed point: every placement went to a cell where the digit was
+    // still a candidate, so the grid is valid and no digit has a place left.
+    if ((s.Empty[0] | s.Empty[1] | s.Empty[2]) == 0) return true;
     while (plain != 0) {
       const int d = std::countr_zero(plain);
       plain &= plain - 1;
-      std::memcpy(marks, s.Candidates[d], sizeof marks);
+      std::memcpy(marks, s.Candidates[d], sizeof marks);  // word 3 stays zero
       if (HiddenSingles(marks, singles)) {
         unsigned changed = 0;
-        if (!PlaceSingles(s, d, marks, singles, changed)) return false;
+        if (!PlaceCells(s, Load(singles), d, changed)) return false;
         plain |= changed;
         pointed |= changed;
       }
@@ -235,17 +278,11 @@ bool Propagate(SearchState& s, unsigned dirty) {
     // Without a cleared cell the singles are those already placed above.
     if (narrowed && HiddenSingles(marks, singles)) {
       unsigned changed = 0;
-      if (!PlaceSingles(s, d, marks, singles, changed)) return false;
+      if (!PlaceCells(s, Load(singles), d, changed)) return false;
       plain |= changed;
       pointed |= changed;
     }
   }
-}
-
-using Vector = kit::CellVector;
-
-Vector Load(const std::uint32_t (&set)[4]) {
-  return kit::LoadCells(set);
 }
 
 // The lowest cell of a set, or −1.
@@ -259,6 +296,7 @@ int FirstCell(Vector set) {
 // The first empty cell with fewer than 3 candidates, else the first with the fewest, or −1 when
 // no cell is empty. Candidates are counted from the placed digits only.
 int ChooseBranchCell(const SearchState& s) {
+  if ((s.Empty[0] | s.Empty[1] | s.Empty[2]) == 0) return -1;
   const kit::CellCounts counts(s.Candidates);
   const Vector empty = Load(s.Empty);
   const int urgent = FirstCell(empty & counts.FewerThanThree());
@@ -270,32 +308,80 @@ int ChooseBranchCell(const SearchState& s) {
   return -1;
 }
 
-// Sets up the root board from the givens (values 1–9; 0 and below are empty). False when a
-// value exceeds 9 or a digit repeats in a row, column or box, that is when a given sees another
-// one of its digit. Without branches: index 0 collects the empty cells.
-bool LoadGivens(const SearchBoard& input, SearchState& root) {
-  const Geometry& g = Shapes();
-  std::uint32_t seen[10][3] = {};  // cells that see a given of the digit
-  std::uint32_t placed[10][3] = {};
-  std::uint32_t repeated = 0;
-  for (int x = 0; x < 81; ++x) {
-    const std::int32_t v = input.Cells[static_cast<std::size_t>(x)];
-    const auto digit = static_cast<std::size_t>(v > 0 && v <= 9 ? v : 0);
-    const int k = g.Word[x];
-    repeated |= static_cast<std::uint32_t>(v > 9) | (digit != 0 ? seen[digit][k] & g.Bit[x] : 0);
-    for (int j = 0; j < 3; ++j) seen[digit][j] |= g.Peers[x][j];
-    placed[digit][k] |= g.Bit[x];
+// The cells that hold each value 0–9 (values of 0 and below count as 0); false when a value
+// exceeds 9. Setting one word of a table per cell would chain every cell's update to the previous
+// one's through memory, so the cells are sorted all at once.
+bool SortValues(const SearchBoard& input, Vector (&holding)[10]) {
+#ifdef __SSE2__
+  // As bytes, 16 cells to a vector: each value is compared with 0–9 in one step per vector, and
+  // the byte masks are the bits of the sets. Saturation turns negative values into 0 and large
+  // ones into 255.
+  alignas(16) std::int32_t values[96] = {};
+  std::memcpy(values, input.Cells.data(), sizeof input.Cells);
+  __m128i bytes[6];
+  int tooLarge = 0;
+  const __m128i nine = _mm_set1_epi8(9);
+  for (int b = 0; b < 6; ++b) {
+    const auto* at = reinterpret_cast<const __m128i*>(values + 16 * b);
+    bytes[b] = _mm_packus_epi16(_mm_packs_epi32(_mm_load_si128(at), _mm_load_si128(at + 1)),
+                                _mm_packs_epi32(_mm_load_si128(at + 2), _mm_load_si128(at + 3)));
+    tooLarge |= _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(bytes[b], nine), nine)) ^ 0xFFFF;
   }
-  if (repeated != 0) return false;
-  for (int j = 0; j < 3; ++j) root.Empty[j] = placed[0][j];
-  root.Empty[3] = 0;
-  for (std::size_t d = 0; d < 9; ++d) {
-    for (int j = 0; j < 3; ++j) {
-      root.Placed[d][j] = placed[d + 1][j];
-      root.Candidates[d][j] = placed[0][j] & ~seen[d + 1][j];
+  if (tooLarge != 0) return false;
+  for (int d = 0; d < 10; ++d) {
+    const __m128i digit = _mm_set1_epi8(static_cast<char>(d));
+    auto mask = [&](int b) {
+      return static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes[b], digit)));
+    };
+    const std::uint64_t low = mask(0) | mask(1) << 16 | mask(2) << 32 | mask(3) << 48;
+    const std::uint64_t high = mask(4) | mask(5) << 16;  // cells 64 to 95; 81 to 95 are padding
+    holding[d] = Vector{static_cast<std::uint32_t>(low & AllCells),
+                        static_cast<std::uint32_t>(low >> 27 & AllCells),
+                        static_cast<std::uint32_t>((low >> 54 | high << 10) & AllCells), 0};
+  }
+  return true;
+#else
+  // As four bit planes, built in registers: plane j holds the cells whose value has bit j set.
+  std::uint32_t planes[4][4] = {}, tooLarge = 0;
+  for (int k = 0; k < 3; ++k) {
+    std::uint32_t p0 = 0, p1 = 0, p2 = 0, p3 = 0;
+    for (int i = 0; i < 27; ++i) {
+      const std::int32_t v = input.Cells[static_cast<std::size_t>(27 * k + i)];
+      const auto value = static_cast<std::uint32_t>(v > 0 ? v : 0);
+      tooLarge |= static_cast<std::uint32_t>(value > 9);
+      p0 |= (value & 1) << i;
+      p1 |= (value >> 1 & 1) << i;
+      p2 |= (value >> 2 & 1) << i;
+      p3 |= (value >> 3 & 1) << i;
     }
-    root.Placed[d][3] = root.Candidates[d][3] = 0;
+    planes[0][k] = p0, planes[1][k] = p1, planes[2][k] = p2, planes[3][k] = p3;
   }
+  if (tooLarge != 0) return false;
+  for (unsigned d = 0; d < 10; ++d) {
+    Vector cells = Vector{AllCells, AllCells, AllCells, 0};
+    for (unsigned j = 0; j < 4; ++j) cells &= (d >> j & 1) ? Load(planes[j]) : ~Load(planes[j]);
+    holding[d] = cells;
+  }
+  return true;
+#endif
+}
+
+// Sets up the root board from the givens (values 1–9; 0 and below are empty). False when a
+// value exceeds 9 or a digit repeats in a row, column or box. Per digit, the rows, columns and
+// boxes that hold it are found for all cells at once: a unit that holds it twice is a
+// repetition, and the cells of the others are no longer candidates for it.
+bool LoadGivens(const SearchBoard& input, SearchState& root) {
+  Vector holding[10];
+  if (!SortValues(input, holding)) return false;
+  const Vector empty = holding[0];
+  Vector repeated{};
+  for (std::size_t d = 0; d < 9; ++d) {
+    const Vector cells = holding[d + 1];
+    Store(root.Candidates[d], empty & ~UnitsOf(cells, repeated));
+    Store(root.Placed[d], cells);
+  }
+  if (Any(repeated)) return false;
+  Store(root.Empty, empty);
   return true;
 }
 
@@ -308,51 +394,75 @@ SolveOutcome Rekursiv::SolvePuzzle() {
     SolverResult = SearchBoard{};
     return NoSolution;
   }
-  found_ = SearchBoard{};
-  SearchNode(root, -1, 0);
+  // The root is searched where it stands; RecordSolution writes every cell of SolverResult.
+  Explore(root, AllDigits);
 
   if (SolutionCount == 1) {
-    SolverResult = found_;
+    SolverResult.Solved = 1;
     return OneSolution;
   }
   if (SolutionCount >= 2) {
-    // NegateCells: the Solved field of the target is left as it was.
-    for (std::size_t i = 0; i < found_.Cells.size(); ++i) SolverResult.Cells[i] = -found_.Cells[i];
+    // NegateCells of the second grid found; the Solved field is left as it was.
+    for (std::int32_t& cell : SolverResult.Cells) cell = -cell;
     return SeveralSolutions;
   }
   SolverResult = SearchBoard{};
   return NoSolution;
 }
 
-// Searches below `parent` with digit `digit` (0-based) put into `cell`; the root passes cell −1
-// and has every digit looked at.
+// Searches below `parent` with digit `digit` (0-based) put into `cell`.
 void Rekursiv::SearchNode(const SearchState& parent, int cell, int digit) {
-  SearchState s = parent;
-  const unsigned dirty = cell >= 0 ? Place(s, cell, digit) : AllDigits;
+  SearchState s;
+  CopyState(s, parent);
+  unsigned changed = 0;
+  Vector one{};
+  one[cell / 27] = 1u << (cell % 27);
+  PlaceCells(s, one, digit, changed);  // a single cell sees no other of its batch
+  Explore(s, changed);
+}
+
+// Brings `s` to its fixed point (`dirty`: the digits whose candidates changed) and branches on it.
+void Rekursiv::Explore(SearchState& s, unsigned dirty) {
   if (!Propagate(s, dirty)) return;
   const int x = ChooseBranchCell(s);
   if (x < 0) {
     RecordSolution(s);
     return;
   }
+  // The cell's candidates, in increasing order (s is not changed by the children).
   const Geometry& g = Shapes();
-  for (int d = 0; d < 9; ++d) {
-    if ((s.Candidates[d][g.Word[x]] & g.Bit[x]) == 0) continue;
-    SearchNode(s, x, d);
+  unsigned digits = 0;
+  for (unsigned d = 0; d < 9; ++d) digits |= (s.Candidates[d][g.Word[x]] >> (x % 27) & 1) << d;
+  for (; digits != 0; digits &= digits - 1) {
+    SearchNode(s, x, std::countr_zero(digits));
     if (SolutionCount > 1) return;
   }
 }
 
 void Rekursiv::RecordSolution(const SearchState& state) {
   ++SolutionCount;
-  for (int d = 0; d < 9; ++d) {
-    for (int k = 0; k < 3; ++k) {
-      for (std::uint32_t bits = state.Placed[d][k]; bits != 0; bits &= bits - 1) {
-        found_.Cells[static_cast<std::size_t>(27 * k + std::countr_zero(bits))] = d + 1;
+  // Per word, the cells' digits as four bit planes; then four cells at a time, each lane testing
+  // its own cell's bit in every plane. Without a branch per cell.
+  for (int k = 0; k < 3; ++k) {
+    std::uint32_t planes[4] = {};
+    for (unsigned d = 0; d < 9; ++d) {
+      for (unsigned j = 0; j < 4; ++j) planes[j] |= ((d + 1) >> j & 1) ? state.Placed[d][k] : 0;
+    }
+    std::int32_t* const cells = SolverResult.Cells.data() + 27 * k;
+    for (int i = 0; i < 24; i += 4) {
+      const Vector mine = Vector{1u, 2u, 4u, 8u} << i;
+      Vector digit{};
+      for (unsigned j = 0; j < 4; ++j) {
+        digit |= reinterpret_cast<Vector>((planes[j] & mine) != 0) & (1u << j);
       }
+      std::memcpy(cells + i, &digit, sizeof digit);
+    }
+    for (int i = 24; i < 27; ++i) {
+      std::uint32_t digit = 0;
+      for (unsigned j = 0; j < 4; ++j) digit |= (planes[j] >> i & 1) << j;
+      cells[i] = static_cast<std::int32_t>(digit);
     }
   }
-  found_.Solved = 1;
 }
 
 }  // namespace quadrin
