@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -258,13 +259,26 @@ bool Propagate(SearchState& s, unsigned dirty) {
     // A full board is its own fixed point: every placement went to a cell where the digit was
     // still a candidate, so the grid is valid and no digit has a place left.
     if ((s.Empty[0] | s.Empty[1] | s.Empty[2]) == 0) return true;
+    // In rounds: the singles of every digit due are found first, then placed digit by digit.
+    // A single that an earlier digit of the round has taken is no longer a place and is dropped;
+    // its unit is then without a place, which the check below finds.
     while (plain != 0) {
-      const int d = std::countr_zero(plain);
-      plain &= plain - 1;
-      std::memcpy(marks, s.Candidates[d], sizeof marks);  // word 3 stays zero
-      if (HiddenSingles(marks, singles)) {
+      Vector found[9];
+      unsigned with = 0;
+      for (unsigned due = std::exchange(plain, 0u); due != 0; due &= due - 1) {
+        const int d = std::countr_zero(due);
+        std::memcpy(marks, s.Candidates[d], sizeof marks);  // word 3 stays zero
+        if (HiddenSingles(marks, singles)) {
+          found[d] = Load(singles);
+          with |= 1u << d;
+        }
+      }
+      for (; with != 0; with &= with - 1) {
+        const int d = std::countr_zero(with);
+        const Vector cells = found[d] & Load(s.Candidates[d]);
+        if (!Any(cells)) continue;
         unsigned changed = 0;
-        if (!PlaceCells(s, Load(singles), d, changed)) return false;
+        if (!PlaceCells(s, cells, d, changed)) return false;
         plain |= changed;
         pointed |= changed;
       }
