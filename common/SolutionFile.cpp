@@ -32,16 +32,27 @@ bool NextValue(std::string_view line, std::size_t& at, std::int32_t& value, bool
 }  // namespace
 
 void WriteSolutionBlock(TextSink& out, const SignedBoard& cells) {
-  char line[9 * 11 + 8];  // room for nine values of any 32-bit size and eight commas
+  // The whole block in one piece: nine lines of nine values of any 32-bit size with their commas
+  // and line ends, and the empty line. A solver's values are single digits, written directly.
+  char block[9 * (9 * 11 + 8 + 2) + 2];
+  char* end = block;
   for (int r = 0; r < 9; ++r) {
-    char* end = line;
     for (int c = 0; c < 9; ++c) {
       if (c > 0) *end++ = ',';
-      end = std::to_chars(end, line + sizeof line, cells[static_cast<std::size_t>(9 * r + c)]).ptr;
+      const std::int32_t v = cells[static_cast<std::size_t>(9 * r + c)];
+      if (v >= -9 && v <= 9) {
+        if (v < 0) *end++ = '-';
+        *end++ = static_cast<char>('0' + (v < 0 ? -v : v));
+      } else {
+        end = std::to_chars(end, block + sizeof block, v).ptr;
+      }
     }
-    out.WriteLine(std::string_view(line, static_cast<std::size_t>(end - line)));
+    *end++ = '\r';
+    *end++ = '\n';
   }
-  out.WriteLine("");
+  *end++ = '\r';
+  *end++ = '\n';
+  out.Write(std::string_view(block, static_cast<std::size_t>(end - block)));
 }
 
 SolutionBlock ReadSolutionBlock(LineReader& in) {

@@ -49,6 +49,14 @@ TEST(WriteSolutionBlock, LineAndBlockLengthsTellTheOutcome) {
   std::string zeros;
   for (int r = 0; r < 9; ++r) zeros += "0,0,0,0,0,0,0,0,0\r\n";
   EXPECT_EQ(none.Text, zeros + "\r\n");
+
+  // Values beyond single digits, as no solver should write them, in shortest decimal form.
+  SignedBoard wide{};
+  const std::int32_t values[9] = {10, -10, 2147483647, -2147483647 - 1, 0, 9, -9, 100, -1};
+  for (int c = 0; c < 9; ++c) wide[static_cast<std::size_t>(c)] = values[c];
+  StringSink any;
+  WriteSolutionBlock(any, wide);
+  EXPECT_EQ(any.Text.substr(0, 51), "10,-10,2147483647,-2147483648,0,9,-9,100,-1\r\n0,0,0,");
 }
 
 TEST(ReadSolutionBlock, KindComesFromTheSignsAndCellsFromTheMagnitudes) {
