@@ -1,10 +1,12 @@
 #include "TextFiles.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "FileError.h"
@@ -15,6 +17,18 @@ namespace {
 
 constexpr std::size_t WriteBufferSize = 1 << 20;
 constexpr std::size_t ReadBufferSize = 1 << 20;
+
+// Advises the system to back the 2 MiB-aligned part of a buffer with huge pages.
+void PreferHugePages(char* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t Huge = 2 << 20;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(Huge - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data, (void)size;
+#endif
+}
 
 }  // namespace
 
@@ -27,8 +41,13 @@ std::string ReadWholeFile(const std::filesystem::path& path, const std::string& 
     throw FileError("Die Datei " + shownName +
                     " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
   }
-  // One read of the whole file; the loop only continues reads the system cut short.
-  std::string text(static_cast<std::size_t>(info.st_size), '\0');
+  // One read of the whole file; the loop only continues reads the system cut short. A large
+  // buffer is asked to come in huge pages where the system offers them: filled page by page it
+  // costs a fault for every 4 KiB, over 20,000 for the 86 MB of 500,000 puzzles.
+  std::string text;
+  text.reserve(static_cast<std::size_t>(info.st_size));
+  PreferHugePages(text.data(), text.capacity());
+  text.resize(static_cast<std::size_t>(info.st_size));
   std::size_t got = 0;
   while (got < text.size()) {
     const ssize_t n = ::read(descriptor, text.data() + got, text.size() - got);
