@@ -51,7 +51,9 @@ Times TimeRun(const std::filesystem::path& folder, const std::vector<std::string
   wait4(child, &status, 0, &usage);
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
   return {wall, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
