@@ -119,6 +119,15 @@ bool Any(Vector v) {
 #endif
 }
 
+// The three words of a set with their lanes rotated by one and by two places (the fourth lane is
+// unused). One shuffle each; g++ and clang both know this builtin.
+Vector RotateOnce(Vector v) {
+  return __builtin_shufflevector(v, v, 1, 2, 0, 3);
+}
+Vector RotateTwice(Vector v) {
+  return __builtin_shufflevector(v, v, 2, 0, 1, 3);
+}
+
 // The cells of all rows, columns and boxes that hold a cell of `cells`, found for all cells at
 // once; `repeated` gets bits set (in some lane) when a row, column or box holds two of them.
 Vector UnitsOf(Vector cells, Vector& repeated) {
@@ -135,8 +144,7 @@ Vector UnitsOf(Vector cells, Vector& repeated) {
   // Columns: the rows of each word folded onto one, then the words side by side through rotated
   // lanes. Two cells share a column when a word has it twice, or two words have it.
   const Vector once = r0 | r1 | r2, twice = (r0 & r1) | (r0 & r2) | (r1 & r2);
-  const Vector next = __builtin_shuffle(once, Vector{1, 2, 0, 3});
-  const Vector after = __builtin_shuffle(once, Vector{2, 0, 1, 3});
+  const Vector next = RotateOnce(once), after = RotateTwice(once);
   repeated |= twice | (once & next);  // over all lanes, once & next meets every pair of words
   const Vector columns = once | next | after;
   return units | columns | columns << 9 | columns << 18;
@@ -236,12 +244,10 @@ bool HiddenSingles(const std::uint32_t (&marks)[4], std::uint32_t (&singles)[4])
       single(r0) | (single(r1) << 9) | (single(r2) << 18) | single(b0) | single(b1) | single(b2);
   // Columns: how many of the nine rows hold a place in each column, one or more than one. The
   // lanes are rotated against each other so that every lane sees all three words.
-  const Vector rotate1{1, 2, 0, 3}, rotate2{2, 0, 1, 3};
   const Vector once = r0 | r1 | r2, twice = (r0 & r1) | (r0 & r2) | (r1 & r2);
-  const Vector next = __builtin_shuffle(once, rotate1), after = __builtin_shuffle(once, rotate2);
-  const Vector seenTwice = twice | __builtin_shuffle(twice, rotate1) |
-                           __builtin_shuffle(twice, rotate2) | (once & next) | (once & after) |
-                           (next & after);
+  const Vector next = RotateOnce(once), after = RotateTwice(once);
+  const Vector seenTwice = twice | RotateOnce(twice) | RotateTwice(twice) | (once & next) |
+                           (once & after) | (next & after);
   const Vector onlyOnce = (once | next | after) & ~seenTwice;
   found |= w & (onlyOnce | onlyOnce << 9 | onlyOnce << 18);
   Store(singles, found);
