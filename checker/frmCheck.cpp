@@ -30,6 +30,7 @@ frmCheck::frmCheck(std::filesystem::path folder, QWidget* parent)
 
   cmdStart = new QPushButton(QStringLiteral("Start"), this);
   cmdStart->setGeometry(264, 336, 153, 33);
+  kit::PressOnReturn(cmdStart);
 
   lblNr = new QLabel(QStringLiteral("0"), this);
   lblNr->setGeometry(232, 264, 217, 33);

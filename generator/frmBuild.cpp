@@ -59,6 +59,9 @@ frmBuild::frmBuild(std::filesystem::path folder, QWidget* parent)
   }
   txtTimer->setAlignment(Qt::AlignCenter);
   txtAnzahl->setAlignment(Qt::AlignCenter);
+  // The labels' text at the top of their boxes, level with the text of the fields beside them.
+  lblGeneriereSUDOKU->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblAnzahlSUDOKUs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   lblCount = new QLabel(this);
   lblCount->setGeometry(Twips(1560, 2640, 8415, 615));
@@ -68,6 +71,7 @@ frmBuild::frmBuild(std::filesystem::path folder, QWidget* parent)
   btnOK = new QPushButton(QStringLiteral("OK"), this);
   btnOK->setGeometry(Twips(4920, 5880, 1815, 495));
   btnOK->setFont(Face("MS Sans Serif", 8.25, false));
+  kit::PressOnReturn(btnOK);
 
   lblGeneriereSUDOKU->setObjectName(QStringLiteral("lblGeneriereSUDOKU"));
   txtTimer->setObjectName(QStringLiteral("txtTimer"));
@@ -104,7 +108,7 @@ void frmBuild::btnOK_Click() {
   if (running_) return;
   // A field that holds no acceptable number is named, and gets the focus for the correction.
   auto rejected = [this](QLineEdit* field, const QString& message) {
-    ShowMessage(message.arg(field->text()));
+    ShowMessage(message.arg(field->text().trimmed()));
     field->setFocus();
     field->selectAll();
   };
@@ -122,6 +126,9 @@ void frmBuild::btnOK_Click() {
   }
   PuzzleCount = *count;
   Seed = *seed;
+  // A disabled button hands its focus on to the next field, which would then look editable
+  // during the run; the window itself keeps it instead.
+  setFocus();
   btnOK->setEnabled(false);
   running_ = true;
 

@@ -60,7 +60,7 @@ class FrmCheckTest : public QObject {
     QCOMPARE(h.Start()->geometry(), QRect(264, 336, 153, 33));
     QCOMPARE(h.Number()->text(), QString("0"));
     QCOMPARE(h.Number()->geometry(), QRect(232, 264, 217, 33));
-    QCOMPARE(h.Number()->alignment(), Qt::AlignCenter);
+    QCOMPARE(h.Number()->alignment(), Qt::AlignHCenter | Qt::AlignTop);
     QCOMPARE(h.Number()->frameShape(), QFrame::Box);
     for (QWidget* w : {static_cast<QWidget*>(tool), static_cast<QWidget*>(h.Start()),
                        static_cast<QWidget*>(h.Number())}) {
@@ -84,6 +84,19 @@ class FrmCheckTest : public QObject {
     QCOMPARE(h.endedWith, 0);
     QVERIFY(!h.Start()->isEnabled());
     QCOMPARE(h.Number()->text(), QString("2000"));
+  }
+
+  void enterOnTheFocusedButtonStartsTheComparisonOnce() {
+    TempFolder folder;
+    Prepare(folder, 20);
+    Harness h(folder);
+    h.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(h.messages, QStringList{"Alle Lösungen korrekt"});
+    QCOMPARE(h.endedWith, 0);
+    QTest::keyClick(h.Start(), Qt::Key_Return);  // disabled now
+    QCOMPARE(h.messages.size(), 1);
   }
 
   void aWrongAnswerIsNamed() {

@@ -92,8 +92,12 @@ class FrmBuildTest : public QObject {
     QCOMPARE(h.Field("txtTimer")->toolTip(), QString("Gleiche Nr = Gleiches Ergebnis"));
     QCOMPARE(h.Field("txtTimer")->alignment(), Qt::AlignCenter);
     QCOMPARE(h.Field("txtAnzahl")->alignment(), Qt::AlignCenter);
+    // Every label's text from the top of its box, level with the fields' text.
     auto* counter = h.window.findChild<QLabel*>("lblCount");
-    QCOMPARE(counter->alignment(), Qt::AlignCenter);
+    QCOMPARE(counter->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+    for (const char* label : {"lblGeneriereSUDOKU", "lblAnzahlSUDOKUs"}) {
+      QCOMPARE(h.window.findChild<QLabel*>(label)->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    }
     QCOMPARE(counter->frameShape(), QFrame::Box);
 
     // The proposed seed is the time of day in seconds.
@@ -129,10 +133,34 @@ class FrmBuildTest : public QObject {
     QCOMPARE(GetFile(folder / "IN.TXT"), Generated(-31337, 2001));
   }
 
+  void returnStartsTheRunAndTheFocusStaysOffTheFields() {
+    TempFolder folder;
+    Harness h(folder);
+    QWidget* focusAtEnd = nullptr;
+    h.window.EndProgram = [&](int status) {
+      h.endedWith = status;
+      focusAtEnd = QApplication::focusWidget();
+    };
+    h.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    h.Type("txtAnzahl", "1500");
+    QTest::keyClick(h.Field("txtAnzahl"), Qt::Key_Return);  // a field is no button
+    QCOMPARE(h.endedWith, -1);
+    h.Button()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(h.endedWith, 0);
+    QVERIFY(std::filesystem::exists(folder / "IN.TXT"));
+    // With the button disabled, the focus stays on the window: no field looks editable.
+    QCOMPARE(focusAtEnd, static_cast<QWidget*>(&h.window));
+    h.endedWith = -1;
+    QTest::keyClick(h.Button(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(h.endedWith, -1);
+  }
+
   void badEntriesAreReportedAndCanBeCorrected() {
     TempFolder folder;
     Harness h(folder);
-    for (const char* count : {"", "12x", "2147483648", "-2147483648"}) {
+    for (const char* count : {"", " 12x  ", "2147483648", "-2147483648"}) {
       h.Type("txtAnzahl", count);
       QTest::mouseClick(h.Button(), Qt::LeftButton);
     }
