@@ -120,12 +120,21 @@ bool Any(Vector v) {
 }
 
 // The three words of a set with their lanes rotated by one and by two places (the fourth lane is
-// unused). One shuffle each; g++ and clang both know this builtin.
+// unused). One shuffle each. clang knows only __builtin_shufflevector; g++ 12 knows it too but
+// builds slower code from it here (1.9 µs per puzzle of Build's mix instead of 1.5 µs).
 Vector RotateOnce(Vector v) {
+#ifdef __clang__
   return __builtin_shufflevector(v, v, 1, 2, 0, 3);
+#else
+  return __builtin_shuffle(v, Vector{1, 2, 0, 3});
+#endif
 }
 Vector RotateTwice(Vector v) {
+#ifdef __clang__
   return __builtin_shufflevector(v, v, 2, 0, 1, 3);
+#else
+  return __builtin_shuffle(v, Vector{2, 0, 1, 3});
+#endif
 }
 
 // The cells of all rows, columns and boxes that hold a cell of `cells`, found for all cells at
