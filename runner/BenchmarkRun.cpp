@@ -158,4 +158,15 @@ RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles,
   return report;
 }
 
+const char* StateName(SolverState state) {
+  switch (state) {
+    case SolverState::Correct:
+      return "correct";
+    case SolverState::Wrong:
+      return "wrong";
+    default:
+      return "failed";
+  }
+}
+
 }  // namespace runner

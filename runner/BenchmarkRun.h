@@ -49,6 +49,9 @@ enum class SolverState {
   Failed,   // a run failed: Failure says how
 };
 
+// The state as the exported files name it: "correct", "wrong" or "failed".
+const char* StateName(SolverState state);
+
 struct SolverReport {
   SolverSpec Solver;
   SolverState State = SolverState::Correct;

@@ -26,17 +26,6 @@ Json SummaryJson(const std::vector<double>& values) {
           {"max", Milliseconds(s.Maximum)}};
 }
 
-const char* StateName(SolverState state) {
-  switch (state) {
-    case SolverState::Correct:
-      return "correct";
-    case SolverState::Wrong:
-      return "wrong";
-    default:
-      return "failed";
-  }
-}
-
 }  // namespace
 
 std::string FormatJson(const RunReport& report) {

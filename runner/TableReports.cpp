@@ -24,17 +24,6 @@ std::string Field(const std::string& text) {
   return quoted + "\"";
 }
 
-const char* Verdict(SolverState state) {
-  switch (state) {
-    case SolverState::Correct:
-      return "correct";
-    case SolverState::Wrong:
-      return "wrong";
-    default:
-      return "failed";
-  }
-}
-
 }  // namespace
 
 std::string FormatMarkdown(const RunReport& report) {
@@ -78,7 +67,7 @@ std::string FormatCsv(const RunReport& report) {
       const bool last = i + 1 == s.Runs.size() && run.Round == s.LastRound;
       csv << who << run.Round << "," << (run.Warmup ? "true" : "false") << ","
           << Decimal(run.MonotonicSeconds, 3, ".") << "," << Decimal(run.EndeSeconds, 3, ".") << ","
-          << (last ? Verdict(s.State) : "correct") << "\r\n";
+          << (last ? StateName(s.State) : "correct") << "\r\n";
     }
     if (s.State == SolverState::Failed) {  // the run that failed has no times
       csv << who << s.LastRound << "," << (s.LastRound <= report.Options.Warmup ? "true" : "false")
