@@ -131,9 +131,9 @@ RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles,
   report.Options = options;
   report.Context = context;
   report.Puzzles = puzzles;
-  for (const SolverSpec& spec : options.Solvers) {
+  for (const SolverSpec& named : options.Solvers) {
     SolverReport solver;
-    solver.Solver = spec;
+    solver.Solver = named;
     report.Solvers.push_back(solver);
   }
 
