@@ -14,11 +14,12 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
-#include <fstream>
-#include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "FileError.h"
 #include "ProgressDisplay.h"
+#include "SolutionFile.h"
 
 extern char** environ;
 
@@ -36,55 +37,85 @@ extern "C" void NoteInterruption(int signal) {
   interruption = signal;
 }
 
-// Counts the result blocks a solver has written so far, reading only what is new. A block ends
-// with its last value line and the empty line: two CR LF in a row.
+// Counts the result blocks a solver has written so far, reading only what is new, for the progress
+// display. A block ends with its last value line and the empty line: two CR LF in a row. It reads
+// no further than the judge will: not past the last block it waits for, nor past a line longer
+// than an answer line may be, and nothing that is not a regular file (a FIFO would block).
 class BlockCounter {
  public:
-  explicit BlockCounter(std::filesystem::path folder) : folder_(std::move(folder)) {}
+  BlockCounter(std::filesystem::path folder, std::int64_t expected)
+      : folder_(std::move(folder)), expected_(expected) {}
 
   std::int64_t Count() {
     // Quadrin writes to OUT.TXT.tmp and renames it at the end; other solvers may write OUT.TXT.
     // A renamed file is the same file: counting goes on where it stopped.
     for (const char* name : {"OUT.TXT.tmp", "OUT.TXT"}) {
-      const auto path = folder_ / name;
+      const int descriptor = ::open((folder_ / name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (descriptor < 0) continue;
       struct stat info {};
-      if (::stat(path.c_str(), &info) != 0) continue;
-      std::ifstream in(path, std::ios::binary);
-      if (!in) continue;
+      if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        return blocks_;
+      }
       if (info.st_ino != inode_) {
         inode_ = info.st_ino;
         offset_ = 0;
         blocks_ = 0;
         tail_ = 0;
+        lineLength_ = 0;
+        done_ = false;
       }
-      in.seekg(offset_);
-      char buffer[1 << 16];
-      while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        for (std::streamsize i = 0; i < in.gcount(); ++i) {
-          tail_ = (tail_ << 8) | static_cast<unsigned char>(buffer[i]);
-          if (tail_ == 0x0D0A0D0A) ++blocks_;
-        }
-        offset_ += in.gcount();
-      }
+      ReadOn(descriptor);
+      ::close(descriptor);
       return blocks_;
     }
     return blocks_;
   }
 
  private:
+  void ReadOn(int descriptor) {
+    char buffer[1 << 16];
+    while (!done_) {
+      const ssize_t got = ::pread(descriptor, buffer, sizeof buffer, offset_);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return;
+      for (ssize_t i = 0; i < got && !done_; ++i) {
+        const auto byte = static_cast<unsigned char>(buffer[i]);
+        tail_ = (tail_ << 8) | byte;
+        lineLength_ = byte == '\n' ? 0 : lineLength_ + 1;
+        if (tail_ == 0x0D0A0D0A) ++blocks_;
+        done_ = blocks_ >= expected_ || lineLength_ > kit::MaxAnswerLine + 1;
+      }
+      offset_ += got;
+    }
+  }
+
   std::filesystem::path folder_;
+  std::int64_t expected_;
   ino_t inode_ = 0;
-  std::streamoff offset_ = 0;
+  off_t offset_ = 0;
   std::int64_t blocks_ = 0;
   std::uint32_t tail_ = 0;
+  std::size_t lineLength_ = 0;
+  bool done_ = false;  // the judge reads no further
 };
 
+// The last `maxBytes` of a solver's log, read from its end: the log may be as large as the solver
+// made it, or no longer a regular file.
 std::string Tail(const std::filesystem::path& file, std::size_t maxBytes) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string all = text.str();
-  if (all.size() > maxBytes) all = "…" + all.substr(all.size() - maxBytes);
+  const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return {};
+  struct stat info {};
+  std::string all;
+  if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
+    const auto size = static_cast<std::size_t>(info.st_size);
+    const std::size_t from = size > maxBytes ? size - maxBytes : 0;
+    all.resize(size - from);
+    const ssize_t got = ::pread(descriptor, all.data(), all.size(), static_cast<off_t>(from));
+    all.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (from > 0) all = "…" + all;
+  }
+  ::close(descriptor);
   while (!all.empty() && (all.back() == '\n' || all.back() == '\r')) all.pop_back();
   return all;
 }
@@ -141,8 +172,57 @@ class PinnedThread {
   cpu_set_t saved_{};
 };
 
-// Ends whatever is left of the process group and reaps it. Processes of the group that have lost
-// their parent are this process's children (TakeOverInterruptions), so all of them are reaped.
+// This process's children, re-parented orphans included: every process whose parent it is.
+std::vector<pid_t> OwnChildren() {
+  std::vector<pid_t> children;
+  const pid_t self = ::getpid();
+  std::error_code error;
+  for (std::filesystem::directory_iterator it("/proc", error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const int descriptor = ::open((it->path() / "stat").c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) continue;  // it has ended meanwhile
+    char stat[512];
+    const ssize_t got = ::read(descriptor, stat, sizeof stat - 1);
+    ::close(descriptor);
+    if (got <= 0) continue;
+    // "pid (comm) state ppid …": the name may hold blanks and parentheses, so look behind the
+    // last ")".
+    const std::string_view text(stat, static_cast<std::size_t>(got));
+    const std::size_t close = text.rfind(')');
+    if (close == std::string_view::npos || close + 4 >= text.size()) continue;
+    pid_t parent = 0;
+    const char* const first = text.data() + close + 4;
+    std::from_chars(first, text.data() + text.size(), parent);
+    if (parent == self) children.push_back(std::stoi(name));
+  }
+  return children;
+}
+
+// Whether this process has a child at all, living or not yet reaped; asks without reaping.
+bool HasChildren() {
+  siginfo_t info{};
+  return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0;
+}
+
+// Ends and reaps every child of this process, and then theirs, which the system hands to this
+// process as their reaper, until none is left: a solver's processes may have left its group or
+// session. Messlauf starts no other children.
+void EndLeftovers() {
+  while (HasChildren()) {
+    const std::vector<pid_t> children = OwnChildren();
+    for (const pid_t pid : children) ::kill(pid, SIGKILL);
+    for (const pid_t pid : children) {
+      while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }
+    if (children.empty() && ::waitpid(-1, nullptr, WNOHANG) <= 0) break;
+  }
+}
+
+// Ends whatever is left of the process group and reaps it, then every other process the solver
+// started (EndLeftovers).
 void ClearGroup(pid_t group) {
   ::kill(-group, SIGKILL);
   int status = 0;
@@ -150,6 +230,7 @@ void ClearGroup(pid_t group) {
   }
   // Without being their reaper, wait until the system has ended them all.
   for (int i = 0; i < 100 && ::kill(-group, 0) == 0; ++i) ::usleep(10000);
+  EndLeftovers();
 }
 
 // Stops the solver: `signal` to its whole group, SIGKILL after the grace time, and nothing of the
@@ -269,7 +350,7 @@ SolverEnd RunSolver(const std::filesystem::path& folder, const std::filesystem::
                                             std::chrono::duration<double>(*limits.TimeoutSeconds))
                             : Clock::time_point::max();
   ProgressDisplay progress(phase, puzzles);
-  BlockCounter blocks(folder);
+  BlockCounter blocks(folder, puzzles);
   int status = 0;
   for (;;) {
     const pid_t done = ::waitpid(child, &status, WNOHANG);
@@ -299,9 +380,11 @@ SolverEnd RunSolver(const std::filesystem::path& folder, const std::filesystem::
     }
     progress.Update(blocks.Count());
   }
-  const SolverEnd end{std::chrono::duration<double>(Clock::now() - started).count(),
-                      timing::GetSystemTime()};
+  SolverEnd end{std::chrono::duration<double>(Clock::now() - started).count(),
+                timing::GetSystemTime()};
+  const auto ended = Clock::now();
   ClearGroup(child);  // whatever it left running must not disturb the next run
+  end.CleanupSeconds = std::chrono::duration<double>(Clock::now() - ended).count();
   progress.Finish(blocks.Count());
 
   const std::filesystem::path log = folder / SolverLogName;

@@ -1,7 +1,8 @@
 // One run of a solver program: spawned in the work folder in a process group of its own, with
 // its output going to solver.log, optionally pinned to one logical CPU and stopped at a time
-// limit, and waited for while the blocks it writes are counted. Nothing of its process group is
-// left running when a run ends, however it ends.
+// limit, and waited for while the blocks it writes are counted. Nothing it started is left running
+// when a run ends, however it ends: neither its process group nor any process that left the group
+// or its session, which the system hands to Messlauf as their reaper.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +35,9 @@ struct SolverLimits {
 };
 
 struct SolverEnd {
-  double MonotonicSeconds;   // from just before the start to the end
-  timing::SYSTEMTIME Clock;  // the clock as Ende, started right after, would read it
+  double MonotonicSeconds = 0;  // from just before the start to the end
+  timing::SYSTEMTIME Clock{};    // the clock as Ende, started right after, would read it
+  double CleanupSeconds = 0;  // ending and reaping whatever the solver left running
 };
 
 inline constexpr const char* SolverLogName = "solver.log";
