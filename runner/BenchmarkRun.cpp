@@ -1,6 +1,7 @@
 #include "BenchmarkRun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <sstream>
 
 #include "ElapsedTime.h"
@@ -11,37 +12,66 @@
 #include "SolutionFile.h"
 #include "SolverProcess.h"
 #include "StartFile.h"
+#include "TextFiles.h"
+#include "WorkFiles.h"
 #include "Statistics.h"
 
 namespace runner {
 namespace {
 
-// One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict. A failure
-// throws RunFailed.
+// What the solver changed of the files it must leave alone, as one German sentence.
+std::string TamperingText(const std::string& solver, const std::string& runName,
+                          const std::vector<std::string>& changes) {
+  std::string list;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    list += (i == 0 ? "" : i + 1 == changes.size() ? " und " : ", ") + changes[i];
+  }
+  return "Der Löser " + solver + " hat in " + runName + " die Dateien des Arbeitsordners angetastet (" +
+         list + "); seine Antworten werden nicht geprüft. IN.TXT ist wiederhergestellt.";
+}
+
+// One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict on the puzzles
+// Messlauf wrote. A failure throws RunFailed; so does a solver that changed IN.TXT or Start.txt.
 SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, SolverReport& solver,
                   int round) {
   // An answer file left from before must not be judged in place of one the solver failed to
   // write.
-  while (const auto stale = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName)) {
-    std::filesystem::remove(*stale);
-  }
-  std::filesystem::remove(options.Folder / "OUT.TXT.tmp");  // left by a solver that was killed
+  RemoveAnswers(options.Folder);
   std::ostringstream startErrors;
   if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
     throw kit::FileError(startErrors.str());
   }
+  // Read before the solver runs: it cannot move Ende's start.
+  const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
+  const std::string startBytes = kit::ReadWholeFile(
+      options.Folder / std::string(timing::StartFileName), std::string(timing::StartFileName));
   const int rounds = options.Warmup + options.Repeat;
   const std::string phase = solver.Solver.Name +
                             (round <= options.Warmup ? ", Aufwärmen " : ", Runde ") +
                             std::to_string(round) + "/" + std::to_string(rounds);
-  const SolverEnd end = RunSolver(options.Folder, solver.Solver.Program, solver.Solver.Name,
-                                  RunName(options, round), phase, puzzles.Count, options.Limits);
+  const std::string runName = RunName(options, round);
+  SolverEnd end;
+  try {
+    end = RunSolver(options.Folder, solver.Solver.Program, solver.Solver.Name, runName, phase,
+                    puzzles.Count, options.Limits);
+  } catch (const std::exception&) {
+    RestoreWorkFiles(options.Folder, *puzzles.Text, startBytes);  // for the next solver
+    throw;
+  }
+  const auto checked = std::chrono::steady_clock::now();
+  const std::vector<std::string> changes =
+      RestoreWorkFiles(options.Folder, *puzzles.Text, startBytes);
+  if (!changes.empty()) throw RunFailed(TamperingText(solver.Solver.Name, runName, changes));
+  TidyAnswers(options.Folder);
+
   SolverRun run;
   run.Round = round;
   run.Warmup = round <= options.Warmup;
   run.MonotonicSeconds = end.MonotonicSeconds;
+  run.GuardSeconds =
+      end.CleanupSeconds +
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - checked).count();
   // What Ende shows when it runs right after the solver.
-  const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
   run.EndeSeconds = timing::ElapsedSeconds(
       timing::SecondsOfDay(stamp.Values[0], stamp.Values[1], stamp.Values[2], stamp.Values[3]),
       timing::SecondsOfDay(end.Clock));
@@ -49,13 +79,14 @@ SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, Sol
 
   const auto answers = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName);
   if (!answers) {
-    throw RunFailed("Der Löser " + solver.Solver.Name + " hat in " + RunName(options, round) +
+    throw RunFailed("Der Löser " + solver.Solver.Name + " hat in " + runName +
                     " keine OUT.TXT in " + options.Folder.string() + " geschrieben.");
   }
-  solver.OutBytes = std::filesystem::file_size(*answers);
+  std::error_code error;
+  solver.OutBytes = std::filesystem::file_size(*answers, error);
 
   ProgressDisplay progress("Prüfen  ", puzzles.Count);
-  solver.Check = checker::CheckIt(options.Folder, [&](std::int32_t n) {
+  solver.Check = checker::CheckAnswers(*puzzles.Text, options.Folder, [&](std::int32_t n) {
     progress.Update(n);
     return InterruptedBy() == 0;
   });

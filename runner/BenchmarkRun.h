@@ -41,6 +41,9 @@ struct SolverRun {
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   std::string EndeText;         // as Ende shows it, e.g. "56,034 Sek."
   double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
+  // Messlauf's own checks after the run, untimed: ending what the solver left running, comparing
+  // IN.TXT and Start.txt with what was written.
+  double GuardSeconds = 0;
 };
 
 enum class SolverState {

@@ -9,7 +9,8 @@
 
 namespace runner {
 
-PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem::path& folder) {
+PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem::path& folder,
+                               std::optional<WorkFolderLock>& lock) {
   PreparedPuzzles prepared;
   std::vector<kit::Board> collection;
   if (!source.Collection.empty()) {
@@ -24,12 +25,7 @@ PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem
     }
   }
 
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    throw kit::FileError("Der Ordner " + folder.string() +
-                         " lässt sich nicht anlegen: " + kit::SystemErrorText(error.value()) + ".");
-  }
+  lock.emplace(folder);  // creates the folder: not before the collection is known to be good
   if (source.Collection.empty()) {
     prepared.Count = source.Count < 1 ? 1 : source.Count;
     ProgressDisplay progress("Erzeugen", prepared.Count);
@@ -44,7 +40,10 @@ PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem
     prepared.Count = static_cast<std::int64_t>(collection.size());
     generator::WritePuzzleFile(folder, collection);
   }
-  prepared.Bytes = std::filesystem::file_size(folder / kit::PuzzleFileName);
+  // Read back at once, while no solver has run, so that the run judges the puzzles it wrote.
+  prepared.Text = std::make_shared<const kit::PuzzleText>(kit::PuzzleText{
+      kit::ReadWholeFile(folder / kit::PuzzleFileName, kit::PuzzleFileName), kit::PuzzleFileName});
+  prepared.Bytes = prepared.Text->Text.size();
   return prepared;
 }
 

@@ -4,7 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include "PuzzleFile.h"
+#include "WorkFolderLock.h"
 
 namespace runner {
 
@@ -19,13 +24,18 @@ struct PreparedPuzzles {
   std::int64_t Count = 0;    // puzzles in IN.TXT
   std::uintmax_t Bytes = 0;  // the size of IN.TXT
   std::string Warning;       // what the user should know, e.g. fewer puzzles than asked for
+  // The bytes of IN.TXT as written: what every answer is judged against, and what IN.TXT must
+  // still hold after each solver's run.
+  std::shared_ptr<const kit::PuzzleText> Text;
 };
 
 // Writes IN.TXT into `folder` (created if need be), replacing an earlier one only when complete.
-// A collection is read whole before anything is written, so a line it refuses (FileError naming
-// the file and the line) leaves the folder as it was. Progress goes to standard error; SIGINT or
+// A collection is read before anything is written, so a line it refuses (FileError naming the
+// file and the line) leaves the folder as it was; then the folder is locked into `lock`
+// (WorkFolderLock), which the caller holds to the end of the run. Progress goes to standard error; SIGINT or
 // SIGTERM (TakeOverInterruptions) stops the generation, leaves an earlier IN.TXT as it was and
 // throws Interrupted.
-PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem::path& folder);
+PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem::path& folder,
+                               std::optional<WorkFolderLock>& lock);
 
 }  // namespace runner

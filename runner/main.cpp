@@ -201,7 +201,9 @@ int main(int argc, char* argv[]) {
   runner::TakeOverInterruptions();
 
   try {
-    const runner::PreparedPuzzles prepared = runner::PreparePuzzles(options.Source, options.Folder);
+    std::optional<runner::WorkFolderLock> lock;  // held to the end of the run
+    const runner::PreparedPuzzles prepared =
+        runner::PreparePuzzles(options.Source, options.Folder, lock);
     if (!prepared.Warning.empty()) std::cerr << "Messlauf: Warnung: " << prepared.Warning << "\n";
     if (prepareOnly) {
       std::cout << runner::FormatPrepared(options, prepared);

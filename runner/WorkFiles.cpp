@@ -1,0 +1,107 @@
+#include "WorkFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "FileNames.h"
+#include "SolutionFile.h"
+#include "StartFile.h"
+#include "TextFiles.h"
+
+namespace runner {
+namespace {
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The entries of `folder` whose names equal `name` ignoring case but are not spelt as `name`.
+std::vector<std::filesystem::path> OtherSpellings(const std::filesystem::path& folder,
+                                                  std::string_view name) {
+  std::vector<std::filesystem::path> found;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    if (entry != name && SameNameIgnoringCase(entry, name)) found.push_back(it->path());
+  }
+  return found;
+}
+
+}  // namespace
+
+bool HoldsExactly(const std::filesystem::path& path, std::string_view expected) {
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat info {};
+  bool same = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
+              static_cast<std::uintmax_t>(info.st_size) == expected.size();
+  constexpr std::size_t Piece = 1 << 20;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(Piece);
+  std::size_t at = 0;
+  while (same && at < expected.size()) {
+    const ssize_t got = ::read(descriptor, buffer.get(), std::min(Piece, expected.size() - at));
+    if (got < 0 && errno == EINTR) continue;
+    same = got > 0 && std::memcmp(buffer.get(), expected.data() + at,
+                                  static_cast<std::size_t>(got)) == 0;
+    at += got > 0 ? static_cast<std::size_t>(got) : 0;
+  }
+  ::close(descriptor);
+  return same;
+}
+
+std::vector<std::string> RestoreWorkFiles(const std::filesystem::path& folder,
+                                          const kit::PuzzleText& puzzles,
+                                          std::string_view startStamp) {
+  std::vector<std::string> changes;
+  const std::filesystem::path in = folder / kit::PuzzleFileName;
+  if (!HoldsExactly(in, puzzles.Text)) {
+    std::error_code error;
+    const bool gone = !std::filesystem::exists(std::filesystem::symlink_status(in, error));
+    changes.push_back(std::string(kit::PuzzleFileName) + (gone ? " gelöscht" : " verändert"));
+    std::filesystem::remove_all(in, error);  // a folder or link in its place goes as well
+    kit::ReplacingFile file(in, kit::PuzzleFileName);
+    file.Write(puzzles.Text);
+    file.Commit();
+  }
+  for (const auto& other : OtherSpellings(folder, kit::PuzzleFileName)) {
+    changes.push_back(other.filename().string() + " angelegt");
+    std::error_code error;
+    std::filesystem::remove_all(other, error);
+  }
+  const std::string startName(timing::StartFileName);
+  if (!HoldsExactly(folder / startName, startStamp)) changes.push_back(startName + " verändert");
+  return changes;
+}
+
+void RemoveAnswers(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::remove_all(folder / kit::SolutionFileName, error);
+  for (const auto& other : OtherSpellings(folder, kit::SolutionFileName)) {
+    std::filesystem::remove_all(other, error);
+  }
+  std::filesystem::remove_all(folder / (std::string(kit::SolutionFileName) + ".tmp"), error);
+}
+
+void TidyAnswers(const std::filesystem::path& folder) {
+  const auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
+  std::error_code error;
+  if (answers && answers->filename() != kit::SolutionFileName) {
+    std::filesystem::rename(*answers, folder / kit::SolutionFileName, error);
+  }
+  for (const auto& other : OtherSpellings(folder, kit::SolutionFileName)) {
+    std::filesystem::remove_all(other, error);
+  }
+}
+
+}  // namespace runner
