@@ -11,19 +11,25 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Seconds to the millisecond, the clocks' resolution.
+// Seconds to the millisecond, the resolution of Start.txt and so of Ende's times.
 double Milliseconds(double seconds) {
   return std::round(seconds * 1000) / 1000;
 }
 
-Json SummaryJson(const std::vector<double>& values) {
+// Seconds to the microsecond: the monotonic clock's times, where a millisecond can be several per
+// cent of a fast run.
+double Microseconds(double seconds) {
+  return std::round(seconds * 1000000) / 1000000;
+}
+
+Json SummaryJson(const std::vector<double>& values, double (*rounded)(double)) {
   if (values.empty()) return nullptr;
   const Summary s = Summarize(values);
-  return {{"mean", Milliseconds(s.Mean)},
-          {"sd", s.Deviation ? Json(Milliseconds(*s.Deviation)) : Json(nullptr)},
-          {"min", Milliseconds(s.Minimum)},
-          {"median", Milliseconds(s.Median)},
-          {"max", Milliseconds(s.Maximum)}};
+  return {{"mean", rounded(s.Mean)},
+          {"sd", s.Deviation ? Json(rounded(*s.Deviation)) : Json(nullptr)},
+          {"min", rounded(s.Minimum)},
+          {"median", rounded(s.Median)},
+          {"max", rounded(s.Maximum)}};
 }
 
 }  // namespace
@@ -78,10 +84,11 @@ std::string FormatJson(const RunReport& report) {
       solver["runs"].push_back({{"round", run.Round},
                                 {"warmup", run.Warmup},
                                 {"ende_seconds", Milliseconds(run.EndeSeconds)},
-                                {"monotonic_seconds", Milliseconds(run.MonotonicSeconds)}});
+                                {"monotonic_seconds", Microseconds(run.MonotonicSeconds)},
+                                {"guard_seconds", Microseconds(run.GuardSeconds)}});
     }
-    solver["monotonic_seconds"] = SummaryJson(s.MonotonicTimes());
-    solver["ende_seconds"] = SummaryJson(s.EndeTimes());
+    solver["monotonic_seconds"] = SummaryJson(s.MonotonicTimes(), Microseconds);
+    solver["ende_seconds"] = SummaryJson(s.EndeTimes(), Milliseconds);
     solver["out_bytes"] = s.OutBytes;
     solver["outcomes"] = {{"no_solution", check.Outcomes[0]},
                           {"one", check.Outcomes[1]},

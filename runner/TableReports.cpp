@@ -40,9 +40,9 @@ std::string FormatMarkdown(const RunReport& report) {
       continue;
     }
     const Summary m = Summarize(times);
-    md << Decimal(m.Mean, 3, sep);
-    if (m.Deviation) md << " ± " << Decimal(*m.Deviation, 3, sep);
-    md << " | " << Decimal(m.Minimum, 3, sep) << " | " << Decimal(m.Maximum, 3, sep) << " | ";
+    md << PreciseSeconds(m.Mean, sep);
+    if (m.Deviation) md << " ± " << PreciseSeconds(*m.Deviation, sep);
+    md << " | " << PreciseSeconds(m.Minimum, sep) << " | " << PreciseSeconds(m.Maximum, sep) << " | ";
     if (s.State == SolverState::Wrong) {
       md << "falsch (Nr. " << s.Check.Number << ")";
     } else if (fastest && &s != &report.Solvers[*fastest]) {
@@ -66,7 +66,7 @@ std::string FormatCsv(const RunReport& report) {
       const SolverRun& run = s.Runs[i];
       const bool last = i + 1 == s.Runs.size() && run.Round == s.LastRound;
       csv << who << run.Round << "," << (run.Warmup ? "true" : "false") << ","
-          << Decimal(run.MonotonicSeconds, 3, ".") << "," << Decimal(run.EndeSeconds, 3, ".") << ","
+          << Decimal(run.MonotonicSeconds, 6, ".") << "," << Decimal(run.EndeSeconds, 3, ".") << ","
           << (last ? StateName(s.State) : "correct") << "\r\n";
     }
     if (s.State == SolverState::Failed) {  // the run that failed has no times

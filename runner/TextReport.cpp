@@ -1,6 +1,8 @@
 #include "TextReport.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <sstream>
 
 #include "ElapsedTime.h"
@@ -34,14 +36,15 @@ void Times(std::ostringstream& text, const RunOptions& o, const SolverReport& so
     for (const SolverRun& run : solver.Runs) {
       if (run.Warmup) continue;
       text << "Laufzeit:    " << run.EndeText << " (monoton gemessen "
-           << Seconds(run.MonotonicSeconds, sep) << " s)\n";
+           << PreciseSeconds(run.MonotonicSeconds, sep) << " s)\n";
     }
     return;
   }
   const Summary m = Summarize(monotonic), e = Summarize(solver.EndeTimes());
-  text << "Laufzeit:    " << Seconds(m.Mean, sep) << " ± " << Seconds(*m.Deviation, sep)
-       << " s monoton (Minimum " << Seconds(m.Minimum, sep) << ", Median " << Seconds(m.Median, sep)
-       << ", Maximum " << Seconds(m.Maximum, sep) << "; " << m.Count << " Läufe)\n"
+  text << "Laufzeit:    " << PreciseSeconds(m.Mean, sep) << " ± "
+       << PreciseSeconds(*m.Deviation, sep) << " s monoton (Minimum "
+       << PreciseSeconds(m.Minimum, sep) << ", Median " << PreciseSeconds(m.Median, sep)
+       << ", Maximum " << PreciseSeconds(m.Maximum, sep) << "; " << m.Count << " Läufe)\n"
        << "   wie Ende: Minimum " << Seconds(e.Minimum, sep) << ", Median "
        << Seconds(e.Median, sep) << ", Maximum " << Seconds(e.Maximum, sep) << " Sek.\n";
   if (Scattered(m)) text << "Warnung:     " << BusyMachineWarning << "\n";
@@ -130,6 +133,14 @@ std::string Decimal(double value, int decimals, const std::string& separator) {
     shown.replace(point, 1, separator);
   }
   return shown;
+}
+
+std::string PreciseSeconds(double seconds, const std::string& separator) {
+  int decimals = 3;
+  if (seconds > 0 && seconds < 1) {
+    decimals = std::min(9, 3 - static_cast<int>(std::floor(std::log10(seconds))));
+  }
+  return Decimal(seconds, decimals, separator);
 }
 
 std::string ReportPath(const std::filesystem::path& path) {
