@@ -151,6 +151,9 @@ std::string UnreadableReason(const kit::SolutionBlock& block, const std::string&
     case kit::BlockStatus::OutOfRange:
       return line + " enthält den Wert " + block.Found +
              "; eine Antwort hat nur Werte von -9 bis 9.";
+    case kit::BlockStatus::TooLong:
+      return line + " ist länger als die erlaubten " + std::to_string(kit::MaxAnswerLine) +
+             " Bytes.";
     case kit::BlockStatus::Read:
       break;
   }
@@ -202,7 +205,7 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
       throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
                            kit::ShownPath(folder) + ". Quadrin schreibt sie.");
     }
-    kit::LineReader in(*answers, answers->filename().string());
+    kit::LineReader in(*answers, answers->filename().string(), kit::MaxAnswerLine);
     Judge judge(search->BoxStart());
     kit::PuzzleRecord puzzle, ownResult, answer;
     kit::ReadPos pos = 1;

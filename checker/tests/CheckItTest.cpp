@@ -237,6 +237,8 @@ TEST(CheckIt, UnreadableOrImpossibleAnswersAreWrong) {
       {withFirstLine(upToLast + "-10"), line31 + " enthält den Wert -10" + range},
       {withFirstLine(upToLast + "99999999999"), line31 + " enthält den Wert 99999999999" + range},
       {withFirstLine(upToLast + big), line31 + " enthält den Wert " + big + range},
+      {withFirstLine(firstLine + std::string(kit::MaxAnswerLine, ',')),
+       line31 + " ist länger als die erlaubten 1024 Bytes."},
   };
   for (const auto& [answers, reason] : cases) {
     const CheckResult result = run.Check(answers);
