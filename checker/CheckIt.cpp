@@ -1,5 +1,7 @@
 #include "CheckIt.h"
 
+#include <optional>
+
 #include "FileError.h"
 #include "FileNames.h"
 
@@ -200,12 +202,21 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
   try {
     const kit::PuzzleText text = kit::LoadPuzzleText(folder);
     const auto search = std::make_unique<OwnSearch>();
-    const auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
+    auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
+    // Something else of that name is a wrong answer rather than a missing file.
+    if (!answers) answers = kit::FindEntryIgnoringCase(folder, kit::SolutionFileName);
     if (!answers) {
       throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
                            kit::ShownPath(folder) + ". Quadrin schreibt sie.");
     }
-    kit::LineReader in(*answers, answers->filename().string(), kit::MaxAnswerLine);
+    const std::string answersName = answers->filename().string();
+    std::optional<kit::LineReader> in;
+    std::string unreadable;  // why OUT.TXT holds no answer at all, judged with the first puzzle
+    try {
+      in.emplace(*answers, answersName, kit::MaxAnswerLine);
+    } catch (const kit::NotRegularFileError& e) {
+      unreadable = e.what();
+    }
     Judge judge(search->BoxStart());
     kit::PuzzleRecord puzzle, ownResult, answer;
     kit::ReadPos pos = 1;
@@ -225,13 +236,18 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
       search->SolveSudoku(ownResult);
       ++result.Outcomes[static_cast<std::size_t>(ownResult.Status)];
 
-      const kit::SolutionBlock block = kit::ReadSolutionBlock(in);
-      answer.Status = block.Kind;
-      answer.Cells = block.Cells;
-      // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
-      Judgement judgement = block.Status != kit::BlockStatus::Read
-                                ? Wrong(UnreadableReason(block, answers->filename().string()))
-                                : judge.AnswerIsCorrect(puzzle, ownResult, answer);
+      Judgement judgement;
+      if (!in) {
+        judgement = Wrong(unreadable);
+      } else {
+        const kit::SolutionBlock block = kit::ReadSolutionBlock(*in);
+        answer.Status = block.Kind;
+        answer.Cells = block.Cells;
+        // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
+        judgement = block.Status != kit::BlockStatus::Read
+                        ? Wrong(UnreadableReason(block, answersName))
+                        : judge.AnswerIsCorrect(puzzle, ownResult, answer);
+      }
       if (!judgement.Correct) {
         result.Kind = Verdict::Wrong;
         result.Message = WrongAnswerText(n);

@@ -156,11 +156,12 @@ TEST(LineReader, RefusesWhatIsNoRegularFileWithoutWaiting) {
   }
 }
 
-TEST(FindFileIgnoringCase, ExactSpellingFirstThenAnyCaseButNoFolders) {
+TEST(FindFileIgnoringCase, ExactSpellingFirstThenAnyCaseButNoFoldersUnlessAsked) {
   TempFolder folder;
   EXPECT_FALSE(FindFileIgnoringCase(folder.Path(), "IN.txt"));
   std::filesystem::create_directory(folder / "in.TXT");
   EXPECT_FALSE(FindFileIgnoringCase(folder.Path(), "IN.txt"));
+  EXPECT_EQ(FindEntryIgnoringCase(folder.Path(), "IN.txt")->filename(), "in.TXT");
   PutFile(folder / "iN.tXt", "a");
   PutFile(folder / "IN.TXT", "b");
   EXPECT_EQ(FindFileIgnoringCase(folder.Path(), "IN.txt")->filename(), "IN.TXT");
