@@ -197,10 +197,11 @@ std::string Announcement(const CheckResult& result) {
   return text;
 }
 
-CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
+CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
+                         const Progress& progress) {
   CheckResult result;
+  std::string answersName = kit::SolutionFileName;
   try {
-    const kit::PuzzleText text = kit::LoadPuzzleText(folder);
     const auto search = std::make_unique<OwnSearch>();
     auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
     // Something else of that name is a wrong answer rather than a missing file.
@@ -209,7 +210,7 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
       throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
                            kit::ShownPath(folder) + ". Quadrin schreibt sie.");
     }
-    const std::string answersName = answers->filename().string();
+    answersName = answers->filename().string();
     std::optional<kit::LineReader> in;
     std::string unreadable;  // why OUT.TXT holds no answer at all, judged with the first puzzle
     try {
@@ -229,7 +230,7 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
         result.Message = "Die Prüfung wurde abgebrochen.";
         return result;
       }
-      puzzle.Cells = kit::ReadNextPuzzle(text, pos);
+      puzzle.Cells = kit::ReadNextPuzzle(puzzles, pos);
       ownResult = puzzle;
       ownResult.Filled = 0;
       ownResult.Status = 0;
@@ -262,9 +263,25 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
     result.Message = e.what();
   } catch (const std::bad_alloc&) {
     result.Kind = Verdict::CannotJudge;
-    result.Message = "Zu wenig Arbeitsspeicher, um IN.TXT zu lesen.";
+    result.Message = "Zu wenig Arbeitsspeicher, um " + answersName + " zu prüfen.";
   }
   return result;
+}
+
+CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
+  CheckResult result;
+  kit::PuzzleText puzzles;
+  try {
+    puzzles = kit::LoadPuzzleText(folder);
+  } catch (const kit::FileError& e) {
+    result.Message = e.what();
+    return result;
+  } catch (const std::bad_alloc&) {
+    result.Message =
+        "Zu wenig Arbeitsspeicher, um " + std::string(kit::PuzzleFileName) + " zu lesen.";
+    return result;
+  }
+  return CheckAnswers(puzzles, folder, progress);
 }
 
 }  // namespace checker

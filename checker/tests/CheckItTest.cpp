@@ -347,6 +347,21 @@ TEST(CheckIt, AnOutTxtThatIsNoRegularFileMakesTheFirstAnswerWrong) {
   EXPECT_EQ(check().Kind, Verdict::AllCorrect);
 }
 
+TEST(CheckAnswers, JudgesThePuzzlesItIsGivenWhateverIsOnDisk) {
+  GeneratedRun run(5);
+  kit::PuzzleText given;
+  given.Text = GetFile(run.folder / "IN.TXT");
+  PutFile(run.folder / "IN.TXT", "anything a solver may write");
+  auto always = [](std::int32_t) { return true; };
+  const CheckResult result = CheckAnswers(given, run.folder.Path(), always);
+  EXPECT_EQ(result.Kind, Verdict::AllCorrect);
+  EXPECT_EQ(result.Number, 5);
+  EXPECT_EQ(CheckIt(run.folder.Path(), always).Kind, Verdict::CannotJudge);
+
+  given.Text.resize(2 * kit::PuzzleStride - 2);  // the first two puzzles: two answers judged
+  EXPECT_EQ(CheckAnswers(given, run.folder.Path(), always).Number, 2);
+}
+
 TEST(CheckIt, StopsWhenAskedTo) {
   GeneratedRun run(1500);
   PutFile(run.folder / "OUT.TXT", run.out);
