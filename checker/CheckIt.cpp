@@ -1,5 +1,7 @@
 #include "CheckIt.h"
 
+#include <optional>
+
 #include "FileError.h"
 #include "FileNames.h"
 
@@ -151,6 +153,9 @@ std::string UnreadableReason(const kit::SolutionBlock& block, const std::string&
     case kit::BlockStatus::OutOfRange:
       return line + " enthält den Wert " + block.Found +
              "; eine Antwort hat nur Werte von -9 bis 9.";
+    case kit::BlockStatus::TooLong:
+      return line + " ist länger als die erlaubten " + std::to_string(kit::MaxAnswerLine) +
+             " Bytes.";
     case kit::BlockStatus::Read:
       break;
   }
@@ -192,17 +197,27 @@ std::string Announcement(const CheckResult& result) {
   return text;
 }
 
-CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
+CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
+                         const Progress& progress) {
   CheckResult result;
+  std::string answersName = kit::SolutionFileName;
   try {
-    const kit::PuzzleText text = kit::LoadPuzzleText(folder);
     const auto search = std::make_unique<OwnSearch>();
-    const auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
+    auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
+    // Something else of that name is a wrong answer rather than a missing file.
+    if (!answers) answers = kit::FindEntryIgnoringCase(folder, kit::SolutionFileName);
     if (!answers) {
       throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
                            kit::ShownPath(folder) + ". Quadrin schreibt sie.");
     }
-    kit::LineReader in(*answers, answers->filename().string());
+    answersName = answers->filename().string();
+    std::optional<kit::LineReader> in;
+    std::string unreadable;  // why OUT.TXT holds no answer at all, judged with the first puzzle
+    try {
+      in.emplace(*answers, answersName, kit::MaxAnswerLine);
+    } catch (const kit::NotRegularFileError& e) {
+      unreadable = e.what();
+    }
     Judge judge(search->BoxStart());
     kit::PuzzleRecord puzzle, ownResult, answer;
     kit::ReadPos pos = 1;
@@ -215,20 +230,25 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
         result.Message = "Die Prüfung wurde abgebrochen.";
         return result;
       }
-      puzzle.Cells = kit::ReadNextPuzzle(text, pos);
+      puzzle.Cells = kit::ReadNextPuzzle(puzzles, pos);
       ownResult = puzzle;
       ownResult.Filled = 0;
       ownResult.Status = 0;
       search->SolveSudoku(ownResult);
       ++result.Outcomes[static_cast<std::size_t>(ownResult.Status)];
 
-      const kit::SolutionBlock block = kit::ReadSolutionBlock(in);
-      answer.Status = block.Kind;
-      answer.Cells = block.Cells;
-      // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
-      Judgement judgement = block.Status != kit::BlockStatus::Read
-                                ? Wrong(UnreadableReason(block, answers->filename().string()))
-                                : judge.AnswerIsCorrect(puzzle, ownResult, answer);
+      Judgement judgement;
+      if (!in) {
+        judgement = Wrong(unreadable);
+      } else {
+        const kit::SolutionBlock block = kit::ReadSolutionBlock(*in);
+        answer.Status = block.Kind;
+        answer.Cells = block.Cells;
+        // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
+        judgement = block.Status != kit::BlockStatus::Read
+                        ? Wrong(UnreadableReason(block, answersName))
+                        : judge.AnswerIsCorrect(puzzle, ownResult, answer);
+      }
       if (!judgement.Correct) {
         result.Kind = Verdict::Wrong;
         result.Message = WrongAnswerText(n);
@@ -243,9 +263,25 @@ CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progres
     result.Message = e.what();
   } catch (const std::bad_alloc&) {
     result.Kind = Verdict::CannotJudge;
-    result.Message = "Zu wenig Arbeitsspeicher, um IN.TXT zu lesen.";
+    result.Message = "Zu wenig Arbeitsspeicher, um " + answersName + " zu prüfen.";
   }
   return result;
+}
+
+CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
+  CheckResult result;
+  kit::PuzzleText puzzles;
+  try {
+    puzzles = kit::LoadPuzzleText(folder);
+  } catch (const kit::FileError& e) {
+    result.Message = e.what();
+    return result;
+  } catch (const std::bad_alloc&) {
+    result.Message =
+        "Zu wenig Arbeitsspeicher, um " + std::string(kit::PuzzleFileName) + " zu lesen.";
+    return result;
+  }
+  return CheckAnswers(puzzles, folder, progress);
 }
 
 }  // namespace checker

@@ -106,7 +106,19 @@ class Judge {
 // Why a block that could not be read is wrong.
 std::string UnreadableReason(const kit::SolutionBlock& block, const std::string& fileName);
 
-// The whole run in `folder`: IN.TXT and OUT.TXT, found whatever the case of their names.
+// The comparison run on puzzles held in memory: judges OUT.TXT in `folder`, found whatever the
+// case of its name, block by block against `puzzles` (whose FileName messages about the puzzles
+// name). A caller that wrote IN.TXT itself passes the bytes it wrote, so that a solver that
+// rewrites that file cannot change what is judged. OUT.TXT is read line by line and never past a
+// line longer than kit::MaxAnswerLine, which makes that answer wrong; an OUT.TXT that is not a
+// regular file (a FIFO, a device, a folder) is never read and makes the answer to puzzle 1 wrong.
+// A missing OUT.TXT, a damaged puzzle text or too little memory give Verdict::CannotJudge.
+CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
+                         const Progress& progress);
+
+// The whole run in `folder`: IN.TXT, found whatever the case of its name, read in one piece by
+// kit::LoadPuzzleText, then CheckAnswers on it. An IN.TXT that is missing, unreadable or too large
+// for memory gives Verdict::CannotJudge with Number 0.
 CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress);
 
 // The exit status for a verdict: 0 all answers correct, 1 an answer is wrong, 2 no verdict.

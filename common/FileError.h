@@ -18,6 +18,14 @@ class FileError : public std::runtime_error {
   long long Line;
 };
 
+// A name that stands for something other than a regular file: a FIFO, a device, a folder. Reading
+// one could wait for a writer or never end, so readers refuse it by this error, which callers can
+// tell apart from a file that is damaged or missing.
+class NotRegularFileError : public FileError {
+ public:
+  using FileError::FileError;
+};
+
 // German text for an errno value, for messages about files that cannot be opened or written.
 std::string SystemErrorText(int errorNumber);
 

@@ -18,25 +18,41 @@ bool IsRegularFile(const std::filesystem::path& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
-}  // namespace
+// A link that leads nowhere counts as missing, as it does for regular files.
+bool IsAnyEntry(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
 
-std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
-                                                          std::string_view name) {
+std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::path& folder,
+                                                      std::string_view name,
+                                                      bool (*fits)(const std::filesystem::path&)) {
   const std::filesystem::path exact = folder / std::filesystem::path(name);
-  if (IsRegularFile(exact)) return exact;
+  if (fits(exact)) return exact;
 
   std::optional<std::string> best;
   std::error_code error;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
     const std::string entry = it->path().filename().string();
-    if (EqualIgnoringAsciiCase(entry, name) && IsRegularFile(it->path()) &&
-        (!best || entry < *best)) {
+    if (EqualIgnoringAsciiCase(entry, name) && fits(it->path()) && (!best || entry < *best)) {
       best = entry;
     }
   }
   if (!best) return std::nullopt;
   return folder / *best;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
+                                                          std::string_view name) {
+  return FindIgnoringCase(folder, name, IsRegularFile);
+}
+
+std::optional<std::filesystem::path> FindEntryIgnoringCase(const std::filesystem::path& folder,
+                                                           std::string_view name) {
+  return FindIgnoringCase(folder, name, IsAnyEntry);
 }
 
 std::string ShownPath(const std::filesystem::path& path) {

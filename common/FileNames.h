@@ -15,6 +15,11 @@ namespace kit {
 std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& folder,
                                                           std::string_view name);
 
+// The same for an entry of any kind (a folder, a FIFO, a device, a link to one of them), for a
+// reader that refuses what is not a regular file with a message rather than overlook it.
+std::optional<std::filesystem::path> FindEntryIgnoringCase(const std::filesystem::path& folder,
+                                                           std::string_view name);
+
 // A path as messages show it: absolute, without "." parts or a trailing separator.
 std::string ShownPath(const std::filesystem::path& path);
 

@@ -12,56 +12,95 @@ bool IsSeparator(char c) {
   return c == ' ' || c == '\t' || c == ':' || c == ';' || c == ',';
 }
 
-}  // namespace
+// The puzzles of a collection, taken one line at a time (without its line end), with the number
+// of every line counted for messages; shared by the readers of a text and of a file.
+class PuzzleCollector {
+ public:
+  PuzzleCollector(const std::string& shownName, std::size_t limit)
+      : shownName_(shownName), limit_(limit) {}
 
-std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& shownName,
-                                    std::size_t limit) {
-  if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
-  std::vector<Board> puzzles;
-  long long lineNumber = 0;
-  while (!text.empty() && puzzles.size() < limit) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    ++lineNumber;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.empty() || line.front() == '#') continue;
+  bool WantsMore() const { return puzzles_.size() < limit_; }
 
-    auto fail = [&](const std::string& what) {
-      const auto puzzle = static_cast<long long>(puzzles.size()) + 1;
-      throw FileError(
-          "Fehler in " + shownName + ", Zeile " + std::to_string(lineNumber) + ": " + what, puzzle,
-          lineNumber);
-    };
+  void Take(std::string_view line) {
+    ++lineNumber_;
+    if (line.empty() || line.front() == '#') return;
     Board board{};
     for (std::size_t i = 0; i < static_cast<std::size_t>(CellCount); ++i) {
       if (i == line.size()) {
-        fail("Die Zeile hat nur " + std::to_string(i) + " Zeichen; ein Rätsel braucht 81.");
+        Fail(lineNumber_,
+             "Die Zeile hat nur " + std::to_string(i) + " Zeichen; ein Rätsel braucht 81.");
       }
       const char c = line[i];
       if (c >= '1' && c <= '9') {
         board[i] = static_cast<std::uint8_t>(c - '0');
       } else if (c != '.' && c != '0') {
-        fail("Zeichen " + std::to_string(i + 1) + " ist " + ShownByte(c) +
-             "; ein Feld ist eine Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.");
+        Fail(lineNumber_,
+             "Zeichen " + std::to_string(i + 1) + " ist " + ShownByte(c) +
+                 "; ein Feld ist eine Ziffer 1 bis 9, oder „.“ oder „0“ wenn es leer ist.");
       }
     }
     if (line.size() > 81 && !IsSeparator(line[81])) {
-      fail("Zeichen 82 ist " + ShownByte(line[81]) +
-           "; nach den 81 Feldern darf nur nach einem Leerzeichen, Tabulator, „:“, „;“ oder „,“ "
-           "noch etwas folgen.");
+      Fail(
+          lineNumber_,
+          "Zeichen 82 ist " + ShownByte(line[81]) +
+              "; nach den 81 Feldern darf nur nach einem Leerzeichen, Tabulator, „:“, „;“ oder „,“ "
+              "noch etwas folgen.");
     }
-    puzzles.push_back(board);
+    puzzles_.push_back(board);
   }
-  if (puzzles.empty() && limit > 0) {
-    throw FileError("Die Datei " + shownName + " enthält kein Rätsel.", 0, 0);
+
+  // Refuses line `line`, naming it and the puzzle it would have been.
+  [[noreturn]] void Fail(long long line, const std::string& what) const {
+    throw FileError("Fehler in " + shownName_ + ", Zeile " + std::to_string(line) + ": " + what,
+                    static_cast<long long>(puzzles_.size()) + 1, line);
   }
-  return puzzles;
+
+  std::vector<Board> Finish() {
+    if (puzzles_.empty() && limit_ > 0) {
+      throw FileError("Die Datei " + shownName_ + " enthält kein Rätsel.", 0, 0);
+    }
+    return std::move(puzzles_);
+  }
+
+ private:
+  const std::string& shownName_;
+  std::size_t limit_;
+  std::vector<Board> puzzles_;
+  long long lineNumber_ = 0;
+};
+
+}  // namespace
+
+std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& shownName,
+                                    std::size_t limit) {
+  if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
+  PuzzleCollector puzzles(shownName, limit);
+  while (!text.empty() && puzzles.WantsMore()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    puzzles.Take(line);
+  }
+  return puzzles.Finish();
 }
 
 std::vector<Board> ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit) {
   const std::string shown = path.string();
-  return ParsePuzzleLines(ReadWholeFile(path, shown), shown, limit);
+  LineReader in(path, shown, MaxPuzzleLine);
+  PuzzleCollector puzzles(shown, limit);
+  std::string_view line;
+  while (puzzles.WantsMore() && in.ReadLine(line)) {
+    if (in.LinesRead() == 1 && line.starts_with(ByteOrderMark)) {
+      line.remove_prefix(ByteOrderMark.size());
+    }
+    puzzles.Take(line);
+  }
+  if (in.LineTooLong()) {
+    puzzles.Fail(in.LinesRead() + 1,
+                 "Die Zeile ist länger als " + std::to_string(MaxPuzzleLine) + " Bytes.");
+  }
+  return puzzles.Finish();
 }
 
 }  // namespace kit

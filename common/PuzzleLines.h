@@ -18,13 +18,20 @@ namespace kit {
 
 inline constexpr std::size_t AllPuzzles = std::numeric_limits<std::size_t>::max();
 
+// The longest line of a collection file that is read, without its line end. The public
+// collections' lines are at most 161 bytes; a longer line is refused rather than read on without
+// end.
+inline constexpr std::size_t MaxPuzzleLine = 4096;
+
 // The first `limit` puzzles of `text` (all of them by default; lines after the last one taken are
 // not looked at). Any other line, and a text without a puzzle, throws FileError with a German
 // message that names `shownName` and the line (FileError::Line, 1-based, counting every line).
 std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& shownName,
                                     std::size_t limit = AllPuzzles);
 
-// The same for a file, read in one piece; the message names the file as `path` gives it.
+// The same for a file, read line by line up to the last puzzle taken; the messages name the file
+// as `path` gives it. A line longer than MaxPuzzleLine is refused with FileError, and anything but
+// a regular file with NotRegularFileError, which a FIFO never makes wait.
 std::vector<Board> ReadPuzzleLines(const std::filesystem::path& path,
                                    std::size_t limit = AllPuzzles);
 

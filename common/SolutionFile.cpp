@@ -62,7 +62,7 @@ SolutionBlock ReadSolutionBlock(LineReader& in) {
   for (int r = 0; r < 9; ++r) {
     std::string_view line;
     if (!in.ReadLine(line)) {
-      block.Status = BlockStatus::Missing;
+      block.Status = in.LineTooLong() ? BlockStatus::TooLong : BlockStatus::Missing;
       block.Line = in.LinesRead() + 1;
       return block;
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,11 @@
 namespace kit {
 
 inline constexpr const char* SolutionFileName = "OUT.TXT";
+
+// The longest line of OUT.TXT that a reader takes, without its line end. A solver writes 17 to 26
+// bytes; nine values of any 32-bit size take 107. The bound keeps a file whose line never ends
+// from being read in whole.
+inline constexpr std::size_t MaxAnswerLine = 1024;
 
 // The 81 values of one result block, as the solver leaves them.
 using SignedBoard = std::array<std::int32_t, CellCount>;
@@ -28,6 +34,7 @@ enum class BlockStatus {
   Missing,     // the file ended before the block's ninth line
   Malformed,   // a line with fewer than nine values, or a value that is not an integer
   OutOfRange,  // a value outside −9 … 9, which no cell can hold
+  TooLong,     // a line longer than the reader's limit; nothing after it is read
 };
 
 struct SolutionBlock {
@@ -43,7 +50,8 @@ struct SolutionBlock {
   int ValuesRead = 0;  // for Malformed: the values of the line read before it went wrong
 };
 
-// Reads the next block (nine lines and the empty line after it) from an opened OUT.TXT.
+// Reads the next block (nine lines and the empty line after it) from an opened OUT.TXT, whose
+// reader should stop at MaxAnswerLine.
 // Values beyond the ninth of a line are ignored, as is the content of the tenth line, which may
 // also be missing at the end of the file.
 SolutionBlock ReadSolutionBlock(LineReader& in);

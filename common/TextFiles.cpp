@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -28,6 +29,20 @@ void PreferHugePages(char* data, std::size_t size) {
 #else
   (void)data, (void)size;
 #endif
+}
+
+// What a path that is not a regular file stands for, as a message names it.
+const char* KindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return "ein FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "ein Gerät";
+  if (S_ISDIR(mode)) return "ein Ordner";
+  if (S_ISSOCK(mode)) return "ein Socket";
+  return "etwas anderes";
+}
+
+[[noreturn]] void RefuseNotRegular(const std::string& shownName, mode_t mode) {
+  throw NotRegularFileError(shownName + " ist keine gewöhnliche Datei, sondern " + KindOf(mode) +
+                            ".");
 }
 
 }  // namespace
@@ -141,15 +156,34 @@ void ReplacingFile::Fail(int errorNumber) {
                   ". Eine frühere " + shownName_ + " bleibt unverändert.");
 }
 
-LineReader::LineReader(const std::filesystem::path& path, std::string shownName)
-    : shownName_(std::move(shownName)),
-      buffer_(std::make_unique_for_overwrite<char[]>(ReadBufferSize)),
-      capacity_(ReadBufferSize) {
-  descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+LineReader::LineReader(const std::filesystem::path& path, std::string shownName,
+                       std::size_t maxLine)
+    : shownName_(std::move(shownName)), maxLine_(maxLine) {
+  // Without O_NONBLOCK the open of a FIFO waits for a writer; a regular file ignores the flag.
+  descriptor_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat info {};
   if (descriptor_ < 0) {
+    const int error = errno;
+    // A socket cannot be opened at all: saying what it is tells more than the failed open.
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      RefuseNotRegular(shownName_, info.st_mode);
+    }
     throw FileError("Die Datei " + shownName_ +
-                    " kann nicht geöffnet werden: " + SystemErrorText(errno) + ".");
+                    " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
   }
+  if (::fstat(descriptor_, &info) != 0) {
+    const int error = errno;
+    ::close(descriptor_);
+    throw FileError("Die Datei " + shownName_ +
+                    " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
+  }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(descriptor_);
+    RefuseNotRegular(shownName_, info.st_mode);
+  }
+  // Room for the longest line with CR LF, so that the buffer never has to grow.
+  capacity_ = std::max(ReadBufferSize, maxLine_ + 2);
+  buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
 
 LineReader::~LineReader() {
@@ -163,13 +197,7 @@ bool LineReader::Refill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == capacity_) {
-    // A single line longer than the buffer: grow it.
-    auto bigger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
-    std::memcpy(bigger.get(), buffer_.get(), end_);
-    buffer_ = std::move(bigger);
-    capacity_ *= 2;
-  }
+  // ReadLine stops before a pending line fills the buffer, so there is always room here.
   for (;;) {
     const ssize_t got = ::read(descriptor_, buffer_.get() + end_, capacity_ - end_);
     if (got < 0 && errno == EINTR) continue;
@@ -186,7 +214,13 @@ bool LineReader::Refill() {
   }
 }
 
+bool LineReader::StopAtLongLine() {
+  tooLong_ = true;
+  return false;
+}
+
 bool LineReader::ReadLine(std::string_view& line) {
+  if (tooLong_) return false;
   std::size_t scanned = begin_;
   for (;;) {
     // Lines are short here: a plain scan beats the set-up of memchr.
@@ -196,11 +230,14 @@ bool LineReader::ReadLine(std::string_view& line) {
     if (at < end_) {
       std::size_t stop = at;
       if (stop > begin_ && data[stop - 1] == '\r') --stop;
+      if (stop - begin_ > maxLine_) return StopAtLongLine();
       line = std::string_view(data + begin_, stop - begin_);
       begin_ = at + 1;
       ++linesRead_;
       return true;
     }
+    // Past the limit even if the last byte is a CR before the LF: too long, however it goes on.
+    if (end_ - begin_ > maxLine_ + 1) return StopAtLongLine();
     const std::size_t scannedFromBegin = end_ - begin_;
     if (!Refill()) break;
     scanned = begin_ + scannedFromBegin;
@@ -209,6 +246,7 @@ bool LineReader::ReadLine(std::string_view& line) {
   // The last line of a file without a final line end.
   std::size_t stop = end_;
   if (buffer_[stop - 1] == '\r') --stop;
+  if (stop - begin_ > maxLine_) return StopAtLongLine();
   line = std::string_view(buffer_.get() + begin_, stop - begin_);
   begin_ = end_;
   ++linesRead_;

@@ -59,28 +59,39 @@ class ReplacingFile final : public TextSink {
 };
 
 // Reads a file line by line through a large buffer. A line ends at LF; a CR just before the LF
-// is not part of the line, and the last line may lack its line end.
+// is not part of the line, and the last line may lack its line end. A line may be at most
+// `maxLine` bytes long, without its line end: the buffer never grows, so a file that never ends
+// a line cannot make the reader hold more than that, nor read more than one buffer beyond it.
+//
+// Only a regular file (or a link to one) is read. The file is opened without waiting, so that a
+// FIFO cannot hold the open up, and anything else throws NotRegularFileError.
 class LineReader {
  public:
-  LineReader(const std::filesystem::path& path, std::string shownName);
+  LineReader(const std::filesystem::path& path, std::string shownName, std::size_t maxLine);
   ~LineReader();
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // The next line, valid until the next call; false at the end of the file.
+  // The next line, valid until the next call. False at the end of the file, and at a line longer
+  // than the limit: then LineTooLong() is true, that line is number LinesRead() + 1, and every
+  // later call returns false without reading.
   bool ReadLine(std::string_view& line);
+  bool LineTooLong() const { return tooLong_; }
   long long LinesRead() const { return linesRead_; }
 
  private:
   bool Refill();
+  bool StopAtLongLine();
 
   std::string shownName_;
+  std::size_t maxLine_;
   int descriptor_ = -1;
   std::unique_ptr<char[]> buffer_;
-  std::size_t capacity_;
+  std::size_t capacity_ = 0;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool atEnd_ = false;
+  bool tooLong_ = false;
   long long linesRead_ = 0;
 };
 

@@ -109,7 +109,7 @@ StartStamp ReadStartStamp(const std::filesystem::path& folder, std::string_view 
   };
   std::optional<kit::LineReader> reader;
   reading([&] {
-    reader.emplace(*path, shown);
+    reader.emplace(*path, shown, MaxStartLine);
     return true;
   });
   StartStamp stamp{{}, shown};
@@ -118,6 +118,11 @@ StartStamp ReadStartStamp(const std::filesystem::path& folder, std::string_view 
   for (std::size_t i = 0; i < values.size(); ++i) {
     const long long number = static_cast<long long>(i) + 1;
     if (!reading([&] { return reader->ReadLine(line); })) {
+      if (reader->LineTooLong()) {
+        Fail("In der Datei " + shown + " ist Zeile " + std::to_string(number) + " (" +
+                 FieldNames[i] + ") länger als " + std::to_string(MaxStartLine) + " Bytes.",
+             number);
+      }
       Fail(i == 0 ? "Die Datei " + shown +
                         " ist leer; sie braucht vier Zeilen (Stunde, Minute, Sekunde, "
                         "Millisekunde)."

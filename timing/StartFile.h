@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -15,6 +16,10 @@
 namespace timing {
 
 inline constexpr std::string_view StartFileName = "Start.txt";
+
+// The longest line of a stamp file that is read, without its line end. A stamp's lines are 4 to
+// 7 bytes; numbers of a few hundred digits still reach the parser, which refuses them by range.
+inline constexpr std::size_t MaxStartLine = 1024;
 
 // Writes the four lines of the time of day in `time` to `out`.
 void WriteStartStamp(kit::TextSink& out, const SYSTEMTIME& time);

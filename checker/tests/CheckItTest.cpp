@@ -1,6 +1,7 @@
 #include "CheckIt.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -237,6 +238,8 @@ TEST(CheckIt, UnreadableOrImpossibleAnswersAreWrong) {
       {withFirstLine(upToLast + "-10"), line31 + " enthält den Wert -10" + range},
       {withFirstLine(upToLast + "99999999999"), line31 + " enthält den Wert 99999999999" + range},
       {withFirstLine(upToLast + big), line31 + " enthält den Wert " + big + range},
+      {withFirstLine(firstLine + std::string(kit::MaxAnswerLine, ',')),
+       line31 + " ist länger als die erlaubten 1024 Bytes."},
   };
   for (const auto& [answers, reason] : cases) {
     const CheckResult result = run.Check(answers);
@@ -313,6 +316,50 @@ TEST(CheckIt, MissingOrDamagedFilesGiveNoVerdict) {
   EXPECT_EQ(result.Kind, Verdict::CannotJudge);
   EXPECT_EQ(result.Message,
             "Fehler in IN.TXT, Rätsel 6, Zeile 60: Überzählige Leerzeile nach dem letzten Rätsel.");
+}
+
+TEST(CheckIt, AnOutTxtThatIsNoRegularFileMakesTheFirstAnswerWrong) {
+  GeneratedRun run(3);
+  const std::filesystem::path answers = run.folder / "OUT.TXT";
+  std::filesystem::remove(answers);
+  ASSERT_EQ(::mkfifo(answers.c_str(), 0600), 0);  // no writer: an open would wait
+  auto check = [&run] { return CheckIt(run.folder.Path(), [](std::int32_t) { return true; }); };
+  CheckResult result = check();
+  EXPECT_EQ(result.Kind, Verdict::Wrong);
+  EXPECT_EQ(result.Number, 1);
+  EXPECT_EQ(Announcement(result),
+            "Lösung für SUDOKU-Nr. 1 ist nicht korrekt.\nGrund: OUT.TXT ist keine gewöhnliche "
+            "Datei, sondern ein FIFO.\n");
+  std::filesystem::remove(answers);
+  std::filesystem::create_symlink("/dev/zero", run.folder / "out.txt");  // named as found
+  result = check();
+  EXPECT_EQ(result.Number, 1);
+  EXPECT_EQ(result.Reason, "out.txt ist keine gewöhnliche Datei, sondern ein Gerät.");
+  std::filesystem::remove(run.folder / "out.txt");
+  std::filesystem::create_directory(answers);
+  EXPECT_EQ(check().Reason, "OUT.TXT ist keine gewöhnliche Datei, sondern ein Ordner.");
+  // A regular file of another case is still preferred, and a link to one is read.
+  PutFile(run.folder / "Out.txt", run.out);
+  EXPECT_EQ(check().Kind, Verdict::AllCorrect);
+  std::filesystem::remove(answers);
+  std::filesystem::rename(run.folder / "Out.txt", run.folder / "answers");
+  std::filesystem::create_symlink(run.folder / "answers", answers);
+  EXPECT_EQ(check().Kind, Verdict::AllCorrect);
+}
+
+TEST(CheckAnswers, JudgesThePuzzlesItIsGivenWhateverIsOnDisk) {
+  GeneratedRun run(5);
+  kit::PuzzleText given;
+  given.Text = GetFile(run.folder / "IN.TXT");
+  PutFile(run.folder / "IN.TXT", "anything a solver may write");
+  auto always = [](std::int32_t) { return true; };
+  const CheckResult result = CheckAnswers(given, run.folder.Path(), always);
+  EXPECT_EQ(result.Kind, Verdict::AllCorrect);
+  EXPECT_EQ(result.Number, 5);
+  EXPECT_EQ(CheckIt(run.folder.Path(), always).Kind, Verdict::CannotJudge);
+
+  given.Text.resize(2 * kit::PuzzleStride - 2);  // the first two puzzles: two answers judged
+  EXPECT_EQ(CheckAnswers(given, run.folder.Path(), always).Number, 2);
 }
 
 TEST(CheckIt, StopsWhenAskedTo) {

@@ -1,6 +1,7 @@
 #include "PuzzleLines.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "FileError.h"
 #include "SampleData.h"
@@ -20,14 +21,28 @@ Board Expected() {
   return b;
 }
 
-// The line number and message of the error that `text` gives.
+// The line number and message of the error that `text` gives; read from a file, it must give the
+// same, naming the file by its path.
 std::pair<long long, std::string> ErrorOf(const std::string& text) {
+  std::pair<long long, std::string> parsed{0, "no error"}, read{0, "no error"};
   try {
     ParsePuzzleLines(text, "sammlung.txt");
   } catch (const FileError& e) {
-    return {e.Line, e.what()};
+    parsed = {e.Line, e.what()};
   }
-  return {0, "no error"};
+  testing::TempFolder folder;
+  const std::filesystem::path file = folder / "sammlung.txt";
+  testing::PutFile(file, text);
+  try {
+    ReadPuzzleLines(file);
+  } catch (const FileError& e) {
+    std::string message = e.what();
+    const std::size_t at = message.find(file.string());
+    if (at != std::string::npos) message.replace(at, file.string().size(), "sammlung.txt");
+    read = {e.Line, message};
+  }
+  EXPECT_EQ(read, parsed) << "the file reads otherwise than its text";
+  return parsed;
 }
 
 TEST(PuzzleLines, ReadsTheFieldsCommonSpellings) {
@@ -43,6 +58,12 @@ TEST(PuzzleLines, ReadsTheFieldsCommonSpellings) {
   EXPECT_EQ(ParsePuzzleLines(text, "sammlung.txt", 2).size(), 2u);
   // Lines after the last puzzle taken are not looked at.
   EXPECT_EQ(ParsePuzzleLines(Line + "\nkaputt\n", "sammlung.txt", 1).size(), 1u);
+
+  testing::TempFolder folder;
+  testing::PutFile(folder / "a.txt", text);
+  EXPECT_EQ(ReadPuzzleLines(folder / "a.txt"), boards);
+  testing::PutFile(folder / "b.txt", Line + "\n" + std::string(MaxPuzzleLine + 1, '#') + "\n");
+  EXPECT_EQ(ReadPuzzleLines(folder / "b.txt", 1).size(), 1u);
 }
 
 TEST(PuzzleLines, RefusesAnythingElseNamingFileAndLine) {
@@ -70,6 +91,25 @@ TEST(PuzzleLines, RefusesAnythingElseNamingFileAndLine) {
   for (const char* nothing : {"", "\xEF\xBB\xBF", "# only a comment\n\n"}) {
     EXPECT_EQ(ErrorOf(nothing).second, "Die Datei sammlung.txt enthält kein Rätsel.");
   }
+}
+
+TEST(PuzzleLines, AFileRefusesALineOverTheLimitAndWhatIsNoRegularFile) {
+  testing::TempFolder folder;
+  const std::filesystem::path file = folder / "sammlung.txt";
+  const std::string longest = Line + " " + std::string(MaxPuzzleLine - 82, 'x');
+  testing::PutFile(file, Line + "\r\n" + longest + "\r\n# " + longest + "\n" + Line + "\n");
+  try {
+    ReadPuzzleLines(file);
+    ADD_FAILURE() << "a line of more than " << MaxPuzzleLine << " bytes was read";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Fehler in " + file.string() + ", Zeile 3: Die Zeile ist länger als 4096 Bytes.");
+    EXPECT_EQ(e.Line, 3);
+    EXPECT_EQ(e.Puzzle, 3);
+  }
+  std::filesystem::remove(file);
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);  // no writer: an open would wait
+  EXPECT_THROW(ReadPuzzleLines(file), NotRegularFileError);
 }
 
 TEST(PuzzleLines, ReadsFilesAndTheProjectsSamples) {

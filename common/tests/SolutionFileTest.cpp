@@ -23,7 +23,7 @@ SignedBoard Grid(int sign) {
 struct ReadBack {
   explicit ReadBack(const std::string& bytes) {
     PutFile(folder / "OUT.TXT", bytes);
-    reader = std::make_unique<LineReader>(folder / "OUT.TXT", "OUT.TXT");
+    reader = std::make_unique<LineReader>(folder / "OUT.TXT", "OUT.TXT", MaxAnswerLine);
   }
   SolutionBlock Next() { return ReadSolutionBlock(*reader); }
   TempFolder folder;
@@ -123,6 +123,11 @@ TEST(ReadSolutionBlock, UnreadableBlocksSayWhyAndWhere) {
        BlockStatus::OutOfRange, 9},
       {"257", lines.substr(0, 19) + "257" + lines.substr(20) + "\r\n", BlockStatus::OutOfRange, 2},
       {"huge", "99999999999" + lines.substr(1) + "\r\n", BlockStatus::OutOfRange, 1},
+      // Values beyond the ninth are ignored, but not read without end.
+      {"too long",
+       lines.substr(0, 19 * 2) + "1,2,3,4,5,6,7,8,9" + std::string(1008, ',') +
+           lines.substr(19 * 2) + "\r\n",
+       BlockStatus::TooLong, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

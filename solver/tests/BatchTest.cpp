@@ -63,7 +63,7 @@ TEST(RunBatch, AnswersEveryPuzzleInOrderAndReplacesOutTxt) {
   EXPECT_EQ(run.errors, "");
   const std::string out = GetFile(folder / "OUT.TXT");
   EXPECT_EQ(out, ExpectedAnswers(puzzles));
-  kit::LineReader answers(folder / "OUT.TXT", "OUT.TXT");
+  kit::LineReader answers(folder / "OUT.TXT", "OUT.TXT", kit::MaxAnswerLine);
   for (std::size_t i = 0; i < puzzles.size(); ++i) {
     const kit::SolutionBlock block = kit::ReadSolutionBlock(answers);
     ASSERT_EQ(block.Status, kit::BlockStatus::Read) << i;

@@ -127,6 +127,8 @@ TEST(ReadStartStamp, DamagedOrMissingFileSaysWhatIsWrongAndThatStartMustRunFirst
       {"1" + std::string(400, '0') + "\r\n0\r\n0\r\n0\r\n", 1,
        "In der Datei " + file +
            " ist Zeile 1 (Stunde) eine Zahl außerhalb des darstellbaren Bereichs."},
+      {" 10 \r\n 0 \r\n" + std::string(MaxStartLine + 1, ' ') + "\r\n 0 \r\n", 3,
+       "In der Datei " + file + " ist Zeile 3 (Sekunde) länger als 1024 Bytes."},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(folder / "Start.txt");
