@@ -77,7 +77,8 @@ SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, Sol
       timing::SecondsOfDay(end.Clock));
   run.EndeText = timing::FormatElapsed(run.EndeSeconds, options.DecimalSeparator);
 
-  const auto answers = kit::FindFileIgnoringCase(options.Folder, kit::SolutionFileName);
+  // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
+  const auto answers = kit::FindEntryIgnoringCase(options.Folder, kit::SolutionFileName);
   if (!answers) {
     throw RunFailed("Der Löser " + solver.Solver.Name + " hat in " + runName +
                     " keine OUT.TXT in " + options.Folder.string() + " geschrieben.");

@@ -63,7 +63,7 @@ TEST(VerdictGuard, ASolverThatRewritesItsPuzzlesFailsAndTheNextOneGetsTheTrueOne
       << r.out;
   const nlohmann::json solvers = Json(folder / "j.json")["solvers"];
   ASSERT_EQ(solvers.size(), 4u);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(solvers[i]["state"], "failed") << i;
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(solvers[i]["state"], "failed") << i;
   EXPECT_EQ(solvers[3]["state"], "correct");  // measured on the true puzzles after all three
   EXPECT_EQ(solvers[3]["outcomes"]["one"].get<int>() + solvers[3]["outcomes"]["several"].get<int>() +
                 solvers[3]["outcomes"]["no_solution"].get<int>(),
