@@ -12,9 +12,9 @@
 #include "SolutionFile.h"
 #include "SolverProcess.h"
 #include "StartFile.h"
+#include "Statistics.h"
 #include "TextFiles.h"
 #include "WorkFiles.h"
-#include "Statistics.h"
 
 namespace runner {
 namespace {
@@ -26,8 +26,9 @@ std::string TamperingText(const std::string& solver, const std::string& runName,
   for (std::size_t i = 0; i < changes.size(); ++i) {
     list += (i == 0 ? "" : i + 1 == changes.size() ? " und " : ", ") + changes[i];
   }
-  return "Der Löser " + solver + " hat in " + runName + " die Dateien des Arbeitsordners angetastet (" +
-         list + "); seine Antworten werden nicht geprüft. IN.TXT ist wiederhergestellt.";
+  return "Der Löser " + solver + " hat in " + runName +
+         " die Dateien des Arbeitsordners angetastet (" + list +
+         "); seine Antworten werden nicht geprüft. IN.TXT ist wiederhergestellt.";
 }
 
 // One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict on the puzzles

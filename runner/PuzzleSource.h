@@ -32,9 +32,9 @@ struct PreparedPuzzles {
 // Writes IN.TXT into `folder` (created if need be), replacing an earlier one only when complete.
 // A collection is read before anything is written, so a line it refuses (FileError naming the
 // file and the line) leaves the folder as it was; then the folder is locked into `lock`
-// (WorkFolderLock), which the caller holds to the end of the run. Progress goes to standard error; SIGINT or
-// SIGTERM (TakeOverInterruptions) stops the generation, leaves an earlier IN.TXT as it was and
-// throws Interrupted.
+// (WorkFolderLock), which the caller holds to the end of the run. Progress goes to standard error;
+// SIGINT or SIGTERM (TakeOverInterruptions) stops the generation, leaves an earlier IN.TXT as it
+// was and throws Interrupted.
 PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem::path& folder,
                                std::optional<WorkFolderLock>& lock);
 

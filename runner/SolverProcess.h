@@ -36,8 +36,8 @@ struct SolverLimits {
 
 struct SolverEnd {
   double MonotonicSeconds = 0;  // from just before the start to the end
-  timing::SYSTEMTIME Clock{};    // the clock as Ende, started right after, would read it
-  double CleanupSeconds = 0;  // ending and reaping whatever the solver left running
+  timing::SYSTEMTIME Clock{};   // the clock as Ende, started right after, would read it
+  double CleanupSeconds = 0;    // ending and reaping whatever the solver left running
 };
 
 inline constexpr const char* SolverLogName = "solver.log";

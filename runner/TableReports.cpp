@@ -42,7 +42,8 @@ std::string FormatMarkdown(const RunReport& report) {
     const Summary m = Summarize(times);
     md << PreciseSeconds(m.Mean, sep);
     if (m.Deviation) md << " ± " << PreciseSeconds(*m.Deviation, sep);
-    md << " | " << PreciseSeconds(m.Minimum, sep) << " | " << PreciseSeconds(m.Maximum, sep) << " | ";
+    md << " | " << PreciseSeconds(m.Minimum, sep) << " | " << PreciseSeconds(m.Maximum, sep)
+       << " | ";
     if (s.State == SolverState::Wrong) {
       md << "falsch (Nr. " << s.Check.Number << ")";
     } else if (fastest && &s != &report.Solvers[*fastest]) {

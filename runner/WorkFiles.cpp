@@ -52,8 +52,8 @@ bool HoldsExactly(const std::filesystem::path& path, std::string_view expected) 
   while (same && at < expected.size()) {
     const ssize_t got = ::read(descriptor, buffer.get(), std::min(Piece, expected.size() - at));
     if (got < 0 && errno == EINTR) continue;
-    same = got > 0 && std::memcmp(buffer.get(), expected.data() + at,
-                                  static_cast<std::size_t>(got)) == 0;
+    same = got > 0 &&
+           std::memcmp(buffer.get(), expected.data() + at, static_cast<std::size_t>(got)) == 0;
     at += got > 0 ? static_cast<std::size_t>(got) : 0;
   }
   ::close(descriptor);

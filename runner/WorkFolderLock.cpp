@@ -47,8 +47,8 @@ WorkFolderLock::WorkFolderLock(const std::filesystem::path& folder)
     ::close(descriptor_);
     descriptor_ = -1;
     if (cause != EWOULDBLOCK) {
-      throw kit::FileError("Der Ordner " + folder.string() + " lässt sich nicht sperren: " +
-                           kit::SystemErrorText(cause) + ".");
+      throw kit::FileError("Der Ordner " + folder.string() +
+                           " lässt sich nicht sperren: " + kit::SystemErrorText(cause) + ".");
     }
     const std::string holder = Holder(holderFile_);
     throw kit::FileError("Im Ordner " + folder.string() + " läuft schon ein Messlauf" +

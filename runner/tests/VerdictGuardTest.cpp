@@ -37,35 +37,41 @@ TEST(VerdictGuard, ASolverThatRewritesItsPuzzlesFailsAndTheNextOneGetsTheTrueOne
   TempFolder folder;
   // Replaces every puzzle by the first one, then solves that: without the guard its answers
   // would all be "correct".
-  const std::string rewriter =
-      Script(folder, "umschreiber",
-             "head -c 171 IN.TXT > one\n"
-             "for i in 2 3 4 5 6 7 8 9; do printf '\\r\\n' >> one; head -c 171 IN.TXT >> one; done\n"
-             "mv one IN.TXT\nexec " + Quadrin());
+  const std::string rewriter = Script(
+      folder, "umschreiber",
+      "head -c 171 IN.TXT > one\n"
+      "for i in 2 3 4 5 6 7 8 9; do printf '\\r\\n' >> one; head -c 171 IN.TXT >> one; done\n"
+      "mv one IN.TXT\nexec " +
+          Quadrin());
   // Leaves another spelling of IN.TXT, which the next solver would find first.
   const std::string shadow =
       Script(folder, "schatten", Quadrin() + " && head -c 171 IN.TXT > IN.txt");
   const std::string stamper =
-      Script(folder, "stempler", Quadrin() + " && printf ' 0 \\r\\n 0 \\r\\n 0 \\r\\n 0 \\r\\n' > Start.txt");
+      Script(folder, "stempler",
+             Quadrin() + " && printf ' 0 \\r\\n 0 \\r\\n 0 \\r\\n 0 \\r\\n' > Start.txt");
   const Result r = Messlauf(folder, "--count 9 --seed 4 --dir w --json j.json --solver " +
                                         rewriter + " --solver " + shadow + " --solver " + stamper +
                                         " --solver " + Quadrin());
   EXPECT_EQ(r.status, 2) << r.out << r.err;
-  EXPECT_TRUE(Has(r.out, "Fehler:      Der Löser umschreiber hat in Runde 1 die Dateien des "
-                         "Arbeitsordners angetastet (IN.TXT verändert); seine Antworten werden "
-                         "nicht geprüft."))
+  EXPECT_TRUE(Has(r.out,
+                  "Fehler:      Der Löser umschreiber hat in Runde 1 die Dateien des "
+                  "Arbeitsordners angetastet (IN.TXT verändert); seine Antworten werden "
+                  "nicht geprüft."))
       << r.out;
-  EXPECT_TRUE(Has(r.out, "Der Löser schatten hat in Runde 1 die Dateien des Arbeitsordners "
-                         "angetastet (IN.txt angelegt)"))
+  EXPECT_TRUE(Has(r.out,
+                  "Der Löser schatten hat in Runde 1 die Dateien des Arbeitsordners "
+                  "angetastet (IN.txt angelegt)"))
       << r.out;
-  EXPECT_TRUE(Has(r.out, "Der Löser stempler hat in Runde 1 die Dateien des Arbeitsordners "
-                         "angetastet (Start.txt verändert)"))
+  EXPECT_TRUE(Has(r.out,
+                  "Der Löser stempler hat in Runde 1 die Dateien des Arbeitsordners "
+                  "angetastet (Start.txt verändert)"))
       << r.out;
   const nlohmann::json solvers = Json(folder / "j.json")["solvers"];
   ASSERT_EQ(solvers.size(), 4u);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(solvers[i]["state"], "failed") << i;
   EXPECT_EQ(solvers[3]["state"], "correct");  // measured on the true puzzles after all three
-  EXPECT_EQ(solvers[3]["outcomes"]["one"].get<int>() + solvers[3]["outcomes"]["several"].get<int>() +
+  EXPECT_EQ(solvers[3]["outcomes"]["one"].get<int>() +
+                solvers[3]["outcomes"]["several"].get<int>() +
                 solvers[3]["outcomes"]["no_solution"].get<int>(),
             9);
   kit::StringSink expected;
@@ -78,8 +84,8 @@ TEST(VerdictGuard, ADeletedPuzzleFileOrAnswersUnderAnotherSpellingAreHandled) {
   TempFolder folder;
   const std::string deleter = Script(folder, "loescher", Quadrin() + " && rm IN.TXT");
   const std::string lower = Script(folder, "klein", Quadrin() + " && mv OUT.TXT out.txt");
-  const Result r = Messlauf(folder, "--count 4 --seed 2 --dir w --solver " + deleter +
-                                        " --solver " + lower);
+  const Result r =
+      Messlauf(folder, "--count 4 --seed 2 --dir w --solver " + deleter + " --solver " + lower);
   EXPECT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "angetastet (IN.TXT gelöscht)")) << r.out;
   EXPECT_TRUE(Has(r.out, "Alle Lösungen korrekt")) << r.out;  // the second one's answers
@@ -111,8 +117,8 @@ TEST(VerdictGuard, ASecondRunInTheSameFolderIsRefusedAtOnce) {
   EXPECT_EQ(prepare.status, 2);
   EXPECT_LT(took, 1.5);  // refused at once, not after the first run
   const std::string pid = holder.substr(0, holder.find_first_of("\r\n"));
-  EXPECT_TRUE(Has(second.err, "Messlauf: Im Ordner w läuft schon ein Messlauf (Prozess " + pid +
-                                  ")"))
+  EXPECT_TRUE(
+      Has(second.err, "Messlauf: Im Ordner w läuft schon ein Messlauf (Prozess " + pid + ")"))
       << second.err;
   EXPECT_EQ(prepare.err, second.err);
   EXPECT_EQ(GetFile(folder / "first.status"), "0\n") << GetFile(folder / "first.err");
@@ -137,12 +143,13 @@ TEST(VerdictGuard, NothingASolverStartedOutlivesItsRunNotEvenInAnotherSession) {
       folder, "entwischt",
       "setsid sh -c 'sleep 31.417 & sleep 31.418' & echo $! > ../escaped.pid\nexec " + Quadrin());
   // The next run finds it gone.
-  const std::string looker = Script(
-      folder, "schaut",
-      "if kill -0 $(cat ../escaped.pid) 2>/dev/null; then echo lebt > ../alive.txt; fi\n"
-      "pgrep -f 'sleep 31.41' >> ../alive.txt\nexec " + Quadrin());
-  const Result r = Messlauf(folder, "--count 3 --dir w --repeat 2 --solver " + escaper +
-                                        " --solver " + looker);
+  const std::string looker =
+      Script(folder, "schaut",
+             "if kill -0 $(cat ../escaped.pid) 2>/dev/null; then echo lebt > ../alive.txt; fi\n"
+             "pgrep -f 'sleep 31.41' >> ../alive.txt\nexec " +
+                 Quadrin());
+  const Result r =
+      Messlauf(folder, "--count 3 --dir w --repeat 2 --solver " + escaper + " --solver " + looker);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(GetFile(folder / "alive.txt"), "");
   EXPECT_FALSE(Alive("sleep 31.41"));
@@ -157,8 +164,8 @@ TEST(VerdictGuard, AnEndlessAnswerFileIsAWrongAnswerReadFromItsFirstKilobytes) {
   TempFolder folder;
   const std::string sparse = Script(folder, "riesig", "truncate -s 60G OUT.TXT");
   // Runs after the first solver was judged: notes how much Messlauf has read by then.
-  const std::string counter = Script(folder, "zaehlt", "cat /proc/$PPID/io > ../io.txt\nexec " +
-                                                          Quadrin());
+  const std::string counter =
+      Script(folder, "zaehlt", "cat /proc/$PPID/io > ../io.txt\nexec " + Quadrin());
   const std::string command = "cd '" + folder.Path().string() + "' && exec '" + Bin() +
                               "/Messlauf' --count 20 --seed 3 --dir w --solver " + sparse +
                               " --solver " + counter + " > out.txt 2> err.txt";
@@ -179,8 +186,9 @@ TEST(VerdictGuard, AnEndlessAnswerFileIsAWrongAnswerReadFromItsFirstKilobytes) {
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 1) << GetFile(folder / "err.txt");
   const std::string out = GetFile(folder / "out.txt");
-  EXPECT_TRUE(Has(out, "Lösung für SUDOKU-Nr. 1 ist nicht korrekt.\nGrund:       Zeile 1 von "
-                       "OUT.TXT"))
+  EXPECT_TRUE(Has(out,
+                  "Lösung für SUDOKU-Nr. 1 ist nicht korrekt.\nGrund:       Zeile 1 von "
+                  "OUT.TXT"))
       << out;
   EXPECT_TRUE(Has(out, "1024")) << out;
   const std::string io = GetFile(folder / "io.txt");
