@@ -57,13 +57,14 @@ SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, Sol
                     puzzles.Count, options.Limits);
   } catch (const std::exception&) {
     RestoreWorkFiles(options.Folder, *puzzles.Text, startBytes);  // for the next solver
+    TidyAnswers(options.Folder);
     throw;
   }
   const auto checked = std::chrono::steady_clock::now();
   const std::vector<std::string> changes =
       RestoreWorkFiles(options.Folder, *puzzles.Text, startBytes);
-  if (!changes.empty()) throw RunFailed(TamperingText(solver.Solver.Name, runName, changes));
   TidyAnswers(options.Folder);
+  if (!changes.empty()) throw RunFailed(TamperingText(solver.Solver.Name, runName, changes));
 
   SolverRun run;
   run.Round = round;
