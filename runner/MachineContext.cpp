@@ -41,8 +41,8 @@ std::string UtcNow() {
 
 }  // namespace
 
-MachineContext ReadMachineContext() {
-  MachineContext c;
+record::MachineContext ReadMachineContext() {
+  record::MachineContext c;
   double load[3] = {};
   if (getloadavg(load, 3) == 3) c.LoadAverage = {load[0], load[1], load[2]};
   c.StartedUtc = UtcNow();
@@ -61,10 +61,6 @@ MachineContext ReadMachineContext() {
   c.Compiler = BuildInfo::Compiler;
   c.BuildType = BuildInfo::BuildType;
   return c;
-}
-
-bool BusyAtStart(const MachineContext& context) {
-  return context.LogicalCores > 0 && context.LoadAverage[0] > 0.5 * context.LogicalCores;
 }
 
 }  // namespace runner

@@ -1,10 +1,11 @@
-// Summaries of repeated timings, and how much slower one solver is than another.
+// Plain numbers of repeated timings: mean, deviation, median, and how much slower one solver is
+// than another. No input or output.
 #pragma once
 
 #include <optional>
 #include <vector>
 
-namespace runner {
+namespace stats {
 
 struct Summary {
   int Count = 0;
@@ -27,4 +28,4 @@ Ratio Slower(const Summary& a, const Summary& b);
 // Whether the times spread as on a busy machine: the maximum above 1.5 times the median.
 bool Scattered(const Summary& s);
 
-}  // namespace runner
+}  // namespace stats

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numeric>
 
-namespace runner {
+namespace stats {
 
 Summary Summarize(const std::vector<double>& values) {
   Summary s;
@@ -38,4 +38,4 @@ bool Scattered(const Summary& s) {
   return s.Count > 0 && s.Maximum > 1.5 * s.Median;
 }
 
-}  // namespace runner
+}  // namespace stats

@@ -1,0 +1,82 @@
+#include "RunRecord.h"
+
+namespace record {
+
+bool BusyAtStart(const MachineContext& context) {
+  return context.LogicalCores > 0 && context.LoadAverage[0] > 0.5 * context.LogicalCores;
+}
+
+const char* VerdictName(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Correct:
+      return "correct";
+    case Verdict::Wrong:
+      return "wrong";
+    default:
+      return "failed";
+  }
+}
+
+namespace {
+
+SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::size_t solver) {
+  SolverSummary s;
+  for (const Run& run : record.Runs) {
+    if (run.Set != set || run.Solver != solver) continue;
+    s.Last = &run;
+    if (run.Verdict == Verdict::Failed) {
+      s.State = Verdict::Failed;
+      continue;
+    }
+    if (run.Verdict == Verdict::Wrong && s.State == Verdict::Correct) s.State = Verdict::Wrong;
+    s.LastJudged = &run;
+    s.Ended.push_back(&run);
+    if (run.Warmup) continue;
+    s.MonotonicTimes.push_back(run.MonotonicSeconds);
+    s.EndeTimes.push_back(run.EndeSeconds);
+  }
+  s.Monotonic = stats::Summarize(s.MonotonicTimes);
+  s.Ende = stats::Summarize(s.EndeTimes);
+  return s;
+}
+
+std::optional<std::size_t> Fastest(const std::vector<SolverSummary>& solvers) {
+  std::optional<std::size_t> fastest;
+  int compared = 0;
+  for (std::size_t i = 0; i < solvers.size(); ++i) {
+    const SolverSummary& s = solvers[i];
+    if (s.State != Verdict::Correct || s.MonotonicTimes.empty()) continue;
+    ++compared;
+    if (!fastest || s.Monotonic.Mean < solvers[*fastest].Monotonic.Mean) fastest = i;
+  }
+  return compared >= 2 ? fastest : std::nullopt;
+}
+
+}  // namespace
+
+Summaries Summarize(const RunRecord& record) {
+  Summaries summaries;
+  for (std::size_t set = 0; set < record.Sets.size(); ++set) {
+    SetSummary summary;
+    for (std::size_t solver = 0; solver < record.Solvers.size(); ++solver) {
+      summary.Solvers.push_back(SummarizeSolver(record, set, solver));
+    }
+    summary.Fastest = Fastest(summary.Solvers);
+    if (summary.Fastest) {
+      const stats::Summary& best = summary.Solvers[*summary.Fastest].Monotonic;
+      for (SolverSummary& s : summary.Solvers) {
+        if (s.State == Verdict::Correct && !s.MonotonicTimes.empty()) {
+          s.RelativeToFastest = stats::Slower(best, s.Monotonic);
+        }
+      }
+    }
+    summaries.Sets.push_back(std::move(summary));
+  }
+  for (const Run& run : record.Runs) {
+    if (run.Verdict == Verdict::Failed) summaries.ExitStatus = 2;
+    if (run.Verdict == Verdict::Wrong && summaries.ExitStatus == 0) summaries.ExitStatus = 1;
+  }
+  return summaries;
+}
+
+}  // namespace record

@@ -1,0 +1,129 @@
+// Everything a benchmark run found, in one record: the machine it ran on, what it was asked to
+// do, the puzzle sets, the solvers, and every run with its own verdict, times and failure or
+// reason. Reports only read it; the summaries they share are computed once (Summarize).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Statistics.h"
+
+namespace record {
+
+// What a published figure needs beside it: the machine it was taken on, the kit's build that took
+// it, the moment, and how busy the machine was before the run began.
+struct MachineContext {
+  std::string Processor;                // the model name the system gives
+  int LogicalCores = 0;                 // online logical CPUs
+  std::uint64_t MemoryBytes = 0;        // the physical memory
+  std::string OperatingSystem;          // e.g. "Debian GNU/Linux 12 (bookworm)"
+  std::string Kernel;                   // the kernel's name and release
+  std::string KitVersion;               // the project's version
+  std::string GitCommit;                // the checkout's commit it was built from, or empty
+  bool GitChanges = false;              // the checkout had changes not committed
+  std::string Compiler;                 // compiler and version
+  std::string BuildType;                // e.g. "Release"
+  std::string StartedUtc;               // ISO 8601, to the second
+  std::array<double, 3> LoadAverage{};  // over 1, 5 and 15 minutes
+};
+
+// Whether the machine was busy when the run began: a load above 0.5 per logical core.
+bool BusyAtStart(const MachineContext& context);
+
+// What the run was asked to do, beside the sets and solvers.
+struct Settings {
+  std::filesystem::path Folder;          // where IN.TXT, Start.txt and OUT.TXT went
+  int Repeat = 1;                        // timed rounds
+  int Warmup = 0;                        // untimed rounds before them, judged all the same
+  std::optional<double> TimeoutSeconds;  // the time limit of a solver run
+  std::optional<int> PinnedCpu;          // the CPU the solvers ran on
+};
+
+// One set of puzzles, written as one IN.TXT.
+struct PuzzleSet {
+  std::string Name;                  // as reports name it
+  std::filesystem::path Collection;  // the collection it came from; empty: Build's generator
+  std::int32_t Seed = 0;             // the generator's seed, for a generated set
+  std::int64_t Count = 0;            // puzzles in its IN.TXT
+  std::uintmax_t InBytes = 0;        // the size of its IN.TXT
+};
+
+// A program that was timed.
+struct Solver {
+  std::string Name;  // as reports show it, unique within the run
+  std::filesystem::path Program;
+};
+
+enum class Verdict {
+  Correct,  // every answer was right
+  Wrong,    // an answer was wrong: Check says which and why
+  Failed,   // the run failed: Failure says how; it has no times
+};
+
+// As exported files name it: "correct", "wrong" or "failed".
+const char* VerdictName(Verdict verdict);
+
+// Check's verdict on one OUT.TXT.
+struct Judgement {
+  std::string Message;                     // "Alle Lösungen korrekt", or the wrong puzzle
+  std::int32_t Number = 0;                 // the wrong puzzle, for Verdict::Wrong
+  std::string Reason;                      // why it is wrong, for Verdict::Wrong
+  std::array<std::int64_t, 3> Outcomes{};  // puzzles with no solution, one, several
+};
+
+// One run of one solver on one set.
+struct Run {
+  std::size_t Set = 0;     // index into RunRecord::Sets
+  std::size_t Solver = 0;  // index into RunRecord::Solvers
+  int Round = 0;           // 1-based, warm-up rounds first
+  bool Warmup = false;
+  Verdict Verdict = Verdict::Correct;
+  double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
+  double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
+  double GuardSeconds = 0;      // the checks after the run: leftovers ended, files compared
+  double UserSeconds = 0;       // CPU time of the solver process
+  double SystemSeconds = 0;
+  std::int64_t MaxRssBytes = 0;  // its peak memory
+  std::uintmax_t OutBytes = 0;   // the size of its OUT.TXT
+  Judgement Check;               // for Correct and Wrong
+  std::string Failure;           // for Failed: the German message
+};
+
+struct RunRecord {
+  MachineContext Context;  // taken before anything ran
+  Settings Settings;
+  std::vector<PuzzleSet> Sets;
+  std::vector<Solver> Solvers;  // in the order given
+  std::vector<Run> Runs;        // in the order they ran
+};
+
+// A solver's runs on one set, summed up.
+struct SolverSummary {
+  Verdict State = Verdict::Correct;  // Failed if a run failed, else Wrong if one was wrong
+  const Run* Last = nullptr;         // its last run: the one that failed or was wrong
+  const Run* LastJudged = nullptr;   // its last run that was judged (not Failed)
+  std::vector<const Run*> Ended;     // its runs that were judged, warm-up runs included
+  std::vector<double> MonotonicTimes, EndeTimes;  // of its judged timed runs, in order
+  stats::Summary Monotonic, Ende;
+  std::optional<stats::Ratio> RelativeToFastest;  // for a correct solver beside a fastest one
+};
+
+struct SetSummary {
+  std::vector<SolverSummary> Solvers;  // in the order of RunRecord::Solvers
+  // The fastest of the solvers that stayed correct, by mean monotonic time; none unless at
+  // least two of them are compared.
+  std::optional<std::size_t> Fastest;
+};
+
+struct Summaries {
+  std::vector<SetSummary> Sets;  // in the order of RunRecord::Sets
+  int ExitStatus = 0;            // 2 when any run failed, else 1 when any was wrong, else 0
+};
+
+Summaries Summarize(const RunRecord& record);
+
+}  // namespace record
