@@ -43,8 +43,6 @@ class ReplacingFile final : public TextSink {
   void Write(std::string_view bytes) override;
   void Commit();
 
-  const std::filesystem::path& TemporaryPath() const { return temporary_; }
-
  private:
   void FlushBuffer();
   void WriteAll(const char* data, std::size_t size);

@@ -1,5 +1,8 @@
 #include "BuildSudokus.h"
 
+#include <chrono>
+#include <cmath>
+#include <ctime>
 #include <memory>
 
 #include "PuzzleFile.h"
@@ -75,6 +78,17 @@ void WritePuzzleFile(const std::filesystem::path& folder, const std::vector<kit:
   kit::ReplacingFile file(folder / kit::PuzzleFileName, kit::PuzzleFileName);
   kit::WritePuzzleBlocks(file, puzzles);
   file.Commit();
+}
+
+std::int32_t ProposedSeed() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const double fraction =
+      std::chrono::duration<double>(now.time_since_epoch()).count() - static_cast<double>(seconds);
+  return static_cast<std::int32_t>(
+      std::lround(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction));
 }
 
 }  // namespace generator

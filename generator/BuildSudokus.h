@@ -43,4 +43,7 @@ BuildResult WritePuzzleFile(const std::filesystem::path& folder, std::int32_t se
 // earlier file only when complete. Throws FileError.
 void WritePuzzleFile(const std::filesystem::path& folder, const std::vector<kit::Board>& puzzles);
 
+// The seed Build proposes: the local time of day in whole seconds, rounded.
+std::int32_t ProposedSeed();
+
 }  // namespace generator

@@ -5,8 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTime>
-#include <cmath>
 #include <iostream>
 #include <limits>
 
@@ -98,8 +96,7 @@ frmBuild::frmBuild(std::filesystem::path folder, QWidget* parent)
 void frmBuild::Form_Load() {
   PuzzleCount = 500000;
   // The proposed seed is the local time of day in whole seconds, rounded.
-  Seed =
-      static_cast<std::int32_t>(std::lround(QTime::currentTime().msecsSinceStartOfDay() / 1000.0));
+  Seed = generator::ProposedSeed();
   txtAnzahl->setText(QString::number(PuzzleCount));
   txtTimer->setText(QString::number(Seed));
 }
