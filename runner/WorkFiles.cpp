@@ -104,4 +104,22 @@ void TidyAnswers(const std::filesystem::path& folder) {
   }
 }
 
+std::string LogTail(const std::filesystem::path& file, std::size_t maxBytes) {
+  const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return {};
+  struct stat info {};
+  std::string all;
+  if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
+    const auto size = static_cast<std::size_t>(info.st_size);
+    const std::size_t from = size > maxBytes ? size - maxBytes : 0;
+    all.resize(size - from);
+    const ssize_t got = ::pread(descriptor, all.data(), all.size(), static_cast<off_t>(from));
+    all.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (from > 0) all = "…" + all;
+  }
+  ::close(descriptor);
+  while (!all.empty() && (all.back() == '\n' || all.back() == '\r')) all.pop_back();
+  return all;
+}
+
 }  // namespace runner

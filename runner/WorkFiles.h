@@ -33,4 +33,8 @@ void TidyAnswers(const std::filesystem::path& folder);
 // Whether `path` is a regular file (not a link) whose bytes are `expected`. Reads it in pieces.
 bool HoldsExactly(const std::filesystem::path& path, std::string_view expected);
 
+// The last `maxBytes` of a solver's log, without its final line ends, "…" in front when cut. Read
+// from its end: the log may be as large as the solver made it, or no longer a regular file.
+std::string LogTail(const std::filesystem::path& file, std::size_t maxBytes);
+
 }  // namespace runner

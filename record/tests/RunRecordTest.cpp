@@ -1,0 +1,94 @@
+// The summaries a run's reports share, computed from hand-built records, and the statistics
+// under them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "RunRecord.h"
+
+namespace record {
+namespace {
+
+using stats::Ratio;
+using stats::Scattered;
+using stats::Slower;
+using stats::Summary;
+using stats::Summarize;
+
+TEST(Statistics, MeanDeviationMedianAndTheRatio) {
+  const Summary s = Summarize({3, 1, 2, 6});
+  EXPECT_EQ(s.Count, 4);
+  EXPECT_DOUBLE_EQ(s.Mean, 3);
+  EXPECT_DOUBLE_EQ(*s.Deviation, std::sqrt(14.0 / 3));  // the sample deviation, n − 1
+  EXPECT_DOUBLE_EQ(s.Median, 2.5);
+  EXPECT_EQ(s.Minimum, 1);
+  EXPECT_EQ(s.Maximum, 6);
+  EXPECT_TRUE(Scattered(s));  // 6 > 1.5 × 2.5
+  EXPECT_FALSE(Summarize({2}).Deviation);
+  EXPECT_FALSE(Scattered(Summarize({1, 1.2, 1.1})));
+
+  Summary a, b;
+  a.Mean = 1, a.Deviation = 0.1;
+  b.Mean = 2, b.Deviation = 0.2;
+  const Ratio r = Slower(a, b);
+  EXPECT_DOUBLE_EQ(r.Factor, 2);
+  EXPECT_NEAR(*r.Deviation, 2 * std::sqrt(0.02), 1e-12);
+  b.Deviation.reset();
+  EXPECT_FALSE(Slower(a, b).Deviation);
+}
+
+Run Timed(std::size_t solver, int round, double seconds, Verdict verdict = Verdict::Correct) {
+  Run run;
+  run.Solver = solver;
+  run.Round = round;
+  run.Warmup = round == 1;
+  run.MonotonicSeconds = seconds;
+  run.EndeSeconds = seconds;
+  run.Verdict = verdict;
+  return run;
+}
+
+TEST(Summaries, StateFastestFactorAndExitStatusComeFromEveryRun) {
+  RunRecord run;
+  run.Settings.Warmup = 1;
+  run.Settings.Repeat = 2;
+  run.Sets.push_back({"Build", {}, 1, 10, 1728});
+  run.Solvers = {{"a", "/a"}, {"b", "/b"}, {"c", "/c"}, {"d", "/d"}};
+  run.Runs = {Timed(0, 1, 9), Timed(1, 1, 9), Timed(2, 1, 9), Timed(3, 1, 0, Verdict::Failed),
+              Timed(0, 2, 1), Timed(1, 2, 2), Timed(2, 2, 0.5, Verdict::Wrong),
+              Timed(0, 3, 3), Timed(1, 3, 4)};
+  const Summaries s = record::Summarize(run);
+  ASSERT_EQ(s.Sets.size(), 1u);
+  const SetSummary& set = s.Sets[0];
+  EXPECT_EQ(set.Solvers[0].State, Verdict::Correct);
+  EXPECT_EQ(set.Solvers[2].State, Verdict::Wrong);
+  EXPECT_EQ(set.Solvers[3].State, Verdict::Failed);
+  EXPECT_EQ(set.Solvers[3].Last, &run.Runs[3]);
+  EXPECT_EQ(set.Solvers[3].LastJudged, nullptr);
+  EXPECT_EQ(set.Solvers[2].Last, &run.Runs[6]);
+  // Warm-up runs are judged but not timed.
+  EXPECT_EQ(set.Solvers[0].MonotonicTimes, (std::vector<double>{1, 3}));
+  EXPECT_EQ(set.Solvers[0].Ended.size(), 3u);
+  // The wrong one is faster but does not count.
+  ASSERT_TRUE(set.Fastest);
+  EXPECT_EQ(*set.Fastest, 0u);
+  ASSERT_TRUE(set.Solvers[1].RelativeToFastest);
+  EXPECT_DOUBLE_EQ(set.Solvers[1].RelativeToFastest->Factor, 1.5);
+  EXPECT_FALSE(set.Solvers[2].RelativeToFastest);
+  EXPECT_EQ(s.ExitStatus, 2);  // a failure outranks a wrong answer
+
+  run.Runs.erase(run.Runs.begin() + 3);
+  EXPECT_EQ(record::Summarize(run).ExitStatus, 1);
+  run.Solvers.resize(1);  // a single solver has nothing to be compared with
+  EXPECT_FALSE(record::Summarize(run).Sets[0].Fastest);
+}
+
+TEST(RunName, WarmUpRoundsAreNamedApart) {
+  Settings settings;
+  settings.Warmup = 2;
+  EXPECT_EQ(RunName(settings, 2), "Aufwärmrunde 2");
+  EXPECT_EQ(RunName(settings, 3), "Runde 1");
+}
+
+}  // namespace
+}  // namespace record

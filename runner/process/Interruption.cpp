@@ -1,0 +1,44 @@
+#include "Interruption.h"
+
+#include <signal.h>
+#include <sys/prctl.h>
+
+#include <csignal>
+#include <string>
+
+namespace runner {
+namespace {
+
+volatile std::sig_atomic_t interruption = 0;
+
+extern "C" void OnInterruption(int signal) {
+  interruption = signal;
+}
+
+}  // namespace
+
+Interrupted::Interrupted(int signal)
+    : std::runtime_error(std::string("Abgebrochen durch ") +
+                         (signal == SIGINT ? "Strg+C (SIGINT)" : "SIGTERM") +
+                         "; kein Löser läuft mehr."),
+      Signal(signal) {}
+
+void TakeOverInterruptions() {
+  struct sigaction action {};
+  action.sa_handler = OnInterruption;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
+int InterruptedBy() {
+  return interruption;
+}
+
+void NoteInterruption(int signal) {
+  interruption = signal;
+}
+
+}  // namespace runner

@@ -1,0 +1,53 @@
+// One solver process: spawned in the work folder in a process group of its own, with its output
+// going to a log file, optionally pinned to one logical CPU and stopped at a time limit. Nothing
+// it started is left running when it ends, however it ends: neither its process group nor any
+// process that left the group or its session, which the system hands to this process as their
+// reaper (TakeOverInterruptions). It only starts, waits and stops; what an ending means for a
+// run is for its caller to say.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "Module1.h"
+
+namespace runner {
+
+struct ProcessSpec {
+  std::filesystem::path Folder;          // its working folder
+  std::filesystem::path Program;         // run without arguments
+  std::filesystem::path Log;             // standard output and error, relative to Folder
+  std::optional<double> TimeoutSeconds;  // a run past it is stopped
+  std::optional<int> PinnedCpu;          // the logical CPU it runs on
+};
+
+enum class Ending {
+  NotStarted,   // the system refused to start it: Code is the error number
+  Exited,       // it ended by itself: Code is its exit status
+  Signaled,     // a signal ended it: Code is the signal
+  TimedOut,     // it ran past the time limit and was stopped
+  Interrupted,  // SIGINT or SIGTERM arrived (Code) and was passed on; it has ended
+};
+
+struct ProcessEnd {
+  Ending How = Ending::NotStarted;
+  int Code = 0;
+  double MonotonicSeconds = 0;  // from just before the start to the end
+  timing::SYSTEMTIME Clock{};   // the clock as Ende, started right after, would read it
+  double CleanupSeconds = 0;    // ending and reaping whatever it left running
+  double UserSeconds = 0;       // its CPU time, from wait4: its own and its waited-for children's
+  double SystemSeconds = 0;
+  std::int64_t MaxRssBytes = 0;  // the peak memory of it or one of its waited-for children
+};
+
+// Runs the process to its end; `tick` is called about four times a second while it runs.
+ProcessEnd RunProcess(const ProcessSpec& spec, const std::function<void()>& tick);
+
+// Why a process cannot be pinned to `cpu` here (it does not exist, or the system does not allow
+// it), as a German sentence; nothing when it can.
+std::optional<std::string> CannotPin(int cpu);
+
+}  // namespace runner
