@@ -1,23 +1,70 @@
 #include "BenchmarkRun.h"
 
-#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <sstream>
+#include <stdexcept>
 
+#include "AnswerCounter.h"
+#include "CheckIt.h"
 #include "ElapsedTime.h"
 #include "FileError.h"
 #include "FileNames.h"
+#include "Interruption.h"
+#include "Process.h"
 #include "ProgressDisplay.h"
-#include "PuzzleFile.h"
 #include "SolutionFile.h"
-#include "SolverProcess.h"
 #include "StartFile.h"
-#include "Statistics.h"
 #include "TextFiles.h"
 #include "WorkFiles.h"
 
 namespace runner {
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* SolverLogName = "solver.log";
+
+// A run that failed: the solver could not be started, failed, wrote nothing, ran past its limit
+// or changed files it must leave alone. The text is the German message.
+class RunFailed : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string Number(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, end.ptr);
+}
+
+// What an ending means for the run: nothing when the solver ended by itself with status 0,
+// otherwise the failure (or the interruption) it is.
+void JudgeEnding(const ProcessEnd& end, const Plan& plan, const record::Solver& solver,
+                 const std::string& runName) {
+  const std::string log = (plan.Settings.Folder / SolverLogName).string();
+  const std::string who = "Der Löser " + solver.Name;
+  switch (end.How) {
+    case Ending::NotStarted:
+      throw RunFailed(who + " (" + solver.Program.string() + ") lässt sich nicht starten: " +
+                      kit::SystemErrorText(end.Code) + ".");
+    case Ending::Interrupted:
+      throw Interrupted(end.Code);
+    case Ending::TimedOut:
+      throw RunFailed(who + " überschritt in " + runName + " die Zeitgrenze von " +
+                      Number(*plan.Settings.TimeoutSeconds) +
+                      " s und wurde beendet; seine OUT.TXT wird nicht geprüft.");
+    case Ending::Signaled:
+      throw RunFailed(who + " wurde in " + runName + " durch das Signal " +
+                      std::to_string(end.Code) + " beendet. Seine Ausgabe (" + log + "):\n" +
+                      LogTail(log, 2000));
+    case Ending::Exited:
+      if (end.Code == 0) return;
+      throw RunFailed(who + " endete in " + runName + " mit dem Status " +
+                      std::to_string(end.Code) + ". Seine Ausgabe (" + log + "):\n" +
+                      LogTail(log, 2000));
+  }
+}
 
 // What the solver changed of the files it must leave alone, as one German sentence.
 std::string TamperingText(const std::string& solver, const std::string& runName,
@@ -31,176 +78,121 @@ std::string TamperingText(const std::string& solver, const std::string& runName,
          "); seine Antworten werden nicht geprüft. IN.TXT ist wiederhergestellt.";
 }
 
-// One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict on the puzzles
-// Messlauf wrote. A failure throws RunFailed; so does a solver that changed IN.TXT or Start.txt.
-SolverRun RunOnce(const RunOptions& options, const PreparedPuzzles& puzzles, SolverReport& solver,
-                  int round) {
-  // An answer file left from before must not be judged in place of one the solver failed to
-  // write.
-  RemoveAnswers(options.Folder);
+// Start's stamp in the work folder, and its bytes as written.
+struct Stamp {
+  timing::StartStamp Values;
+  std::string Bytes;
+};
+
+Stamp StampStart(const std::filesystem::path& folder) {
   std::ostringstream startErrors;
-  if (timing::RunStart(options.Folder, timing::GetSystemTime, startErrors) != 0) {
+  if (timing::RunStart(folder, timing::GetSystemTime, startErrors) != 0) {
     throw kit::FileError(startErrors.str());
   }
   // Read before the solver runs: it cannot move Ende's start.
-  const timing::StartStamp stamp = timing::ReadStartStamp(options.Folder, ".");
-  const std::string startBytes = kit::ReadWholeFile(
-      options.Folder / std::string(timing::StartFileName), std::string(timing::StartFileName));
-  const int rounds = options.Warmup + options.Repeat;
-  const std::string phase = solver.Solver.Name +
-                            (round <= options.Warmup ? ", Aufwärmen " : ", Runde ") +
-                            std::to_string(round) + "/" + std::to_string(rounds);
-  const std::string runName = RunName(options, round);
-  SolverEnd end;
-  try {
-    end = RunSolver(options.Folder, solver.Solver.Program, solver.Solver.Name, runName, phase,
-                    puzzles.Count, options.Limits);
-  } catch (const std::exception&) {
-    RestoreWorkFiles(options.Folder, *puzzles.Text, startBytes);  // for the next solver
-    TidyAnswers(options.Folder);
-    throw;
-  }
-  const auto checked = std::chrono::steady_clock::now();
-  const std::vector<std::string> changes =
-      RestoreWorkFiles(options.Folder, *puzzles.Text, startBytes);
-  TidyAnswers(options.Folder);
-  if (!changes.empty()) throw RunFailed(TamperingText(solver.Solver.Name, runName, changes));
-
-  SolverRun run;
-  run.Round = round;
-  run.Warmup = round <= options.Warmup;
-  run.MonotonicSeconds = end.MonotonicSeconds;
-  run.GuardSeconds =
-      end.CleanupSeconds +
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - checked).count();
-  // What Ende shows when it runs right after the solver.
-  run.EndeSeconds = timing::ElapsedSeconds(
-      timing::SecondsOfDay(stamp.Values[0], stamp.Values[1], stamp.Values[2], stamp.Values[3]),
-      timing::SecondsOfDay(end.Clock));
-  run.EndeText = timing::FormatElapsed(run.EndeSeconds, options.DecimalSeparator);
-
-  // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
-  const auto answers = kit::FindEntryIgnoringCase(options.Folder, kit::SolutionFileName);
-  if (!answers) {
-    throw RunFailed("Der Löser " + solver.Solver.Name + " hat in " + runName +
-                    " keine OUT.TXT in " + options.Folder.string() + " geschrieben.");
-  }
-  std::error_code error;
-  solver.OutBytes = std::filesystem::file_size(*answers, error);
-
-  ProgressDisplay progress("Prüfen  ", puzzles.Count);
-  solver.Check = checker::CheckAnswers(*puzzles.Text, options.Folder, [&](std::int32_t n) {
-    progress.Update(n);
-    return InterruptedBy() == 0;
-  });
-  progress.Finish(solver.Check.Number);
-  if (solver.Check.Kind == checker::Verdict::Stopped) throw Interrupted(InterruptedBy());
-  return run;
+  const std::string name(timing::StartFileName);
+  return {timing::ReadStartStamp(folder, "."), kit::ReadWholeFile(folder / name, name)};
 }
 
-std::vector<double> Times(const std::vector<SolverRun>& runs, double SolverRun::*time) {
-  std::vector<double> times;
-  for (const SolverRun& run : runs) {
-    if (!run.Warmup) times.push_back(run.*time);
+// Starts the solver right after Start's stamp and waits for it, with the progress of its
+// answers; puts the work folder right afterwards, however the run ended.
+ProcessEnd RunSolver(const Plan& plan, const PreparedPuzzles& puzzles,
+                     const record::Solver& solver, int round, const Stamp& stamp,
+                     std::vector<std::string>& changes) {
+  const int rounds = plan.Settings.Warmup + plan.Settings.Repeat;
+  ProgressDisplay progress(solver.Name +
+                               (round <= plan.Settings.Warmup ? ", Aufwärmen " : ", Runde ") +
+                               std::to_string(round) + "/" + std::to_string(rounds),
+                           puzzles.Set.Count);
+  AnswerCounter answers(plan.Settings.Folder, puzzles.Set.Count);
+  const ProcessSpec spec{plan.Settings.Folder, solver.Program, SolverLogName,
+                         plan.Settings.TimeoutSeconds, plan.Settings.PinnedCpu};
+  ProcessEnd end = RunProcess(spec, [&] { progress.Update(answers.Count()); });
+  progress.Finish(answers.Count());
+  const auto checked = Clock::now();
+  changes = RestoreWorkFiles(plan.Settings.Folder, *puzzles.Text, stamp.Bytes);
+  TidyAnswers(plan.Settings.Folder);
+  end.CleanupSeconds += std::chrono::duration<double>(Clock::now() - checked).count();
+  return end;
+}
+
+// Check's verdict on the solver's OUT.TXT, against the puzzles Messlauf wrote.
+void Judge(const Plan& plan, const PreparedPuzzles& puzzles, const std::string& who,
+           const std::string& runName, record::Run& run) {
+  // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
+  const auto answers = kit::FindEntryIgnoringCase(plan.Settings.Folder, kit::SolutionFileName);
+  if (!answers) {
+    throw RunFailed("Der Löser " + who + " hat in " + runName + " keine OUT.TXT in " +
+                    plan.Settings.Folder.string() + " geschrieben.");
   }
-  return times;
+  std::error_code error;
+  run.OutBytes = std::filesystem::file_size(*answers, error);
+  ProgressDisplay progress("Prüfen  ", puzzles.Set.Count);
+  const checker::CheckResult check =
+      checker::CheckAnswers(*puzzles.Text, plan.Settings.Folder, [&](std::int32_t n) {
+        progress.Update(n);
+        return InterruptedBy() == 0;
+      });
+  progress.Finish(check.Number);
+  if (check.Kind == checker::Verdict::Stopped) throw Interrupted(InterruptedBy());
+  if (check.Kind == checker::Verdict::CannotJudge) throw RunFailed(check.Message);
+  run.Verdict =
+      check.Kind == checker::Verdict::Wrong ? record::Verdict::Wrong : record::Verdict::Correct;
+  run.Check = {check.Message, check.Number, check.Reason, check.Outcomes};
+}
+
+// One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict. A failure
+// throws RunFailed; so does a solver that changed IN.TXT or Start.txt.
+void RunOnce(const Plan& plan, const PreparedPuzzles& puzzles, const record::Solver& solver,
+             record::Run& run) {
+  RemoveAnswers(plan.Settings.Folder);  // an old answer file must not be judged for a new run
+  const Stamp stamp = StampStart(plan.Settings.Folder);
+  const std::string runName = record::RunName(plan.Settings, run.Round);
+  std::vector<std::string> changes;
+  const ProcessEnd end = RunSolver(plan, puzzles, solver, run.Round, stamp, changes);
+  JudgeEnding(end, plan, solver, runName);
+  if (!changes.empty()) throw RunFailed(TamperingText(solver.Name, runName, changes));
+  run.MonotonicSeconds = end.MonotonicSeconds;
+  run.GuardSeconds = end.CleanupSeconds;
+  run.UserSeconds = end.UserSeconds;
+  run.SystemSeconds = end.SystemSeconds;
+  run.MaxRssBytes = end.MaxRssBytes;
+  // What Ende shows when it runs right after the solver.
+  const auto& v = stamp.Values.Values;
+  run.EndeSeconds = timing::ElapsedSeconds(timing::SecondsOfDay(v[0], v[1], v[2], v[3]),
+                                           timing::SecondsOfDay(end.Clock));
+  Judge(plan, puzzles, solver.Name, runName, run);
 }
 
 }  // namespace
 
-std::vector<double> SolverReport::MonotonicTimes() const {
-  return Times(Runs, &SolverRun::MonotonicSeconds);
-}
-
-std::vector<double> SolverReport::EndeTimes() const {
-  return Times(Runs, &SolverRun::EndeSeconds);
-}
-
-std::string RunName(const RunOptions& options, int round) {
-  if (round <= options.Warmup) return "Aufwärmrunde " + std::to_string(round);
-  return "Runde " + std::to_string(round - options.Warmup);
-}
-
-std::vector<SolverSpec> NameSolvers(const std::vector<std::pair<std::string, std::string>>& given) {
-  std::vector<SolverSpec> solvers;
-  auto taken = [&solvers](const std::string& name) {
-    return std::any_of(solvers.begin(), solvers.end(),
-                       [&name](const SolverSpec& s) { return s.Name == name; });
-  };
-  for (const auto& [name, path] : given) {
-    const std::string base = name.empty() ? std::filesystem::path(path).filename().string() : name;
-    std::string unique = base;
-    for (int n = 2; taken(unique); ++n) unique = base + " (" + std::to_string(n) + ")";
-    solvers.push_back({unique, path});
-  }
-  return solvers;
-}
-
-int ExitStatus(const RunReport& report) {
-  int status = 0;
-  for (const SolverReport& solver : report.Solvers) {
-    if (solver.State == SolverState::Failed) return 2;
-    if (solver.State == SolverState::Wrong) status = 1;
-  }
-  return status;
-}
-
-std::optional<std::size_t> Fastest(const RunReport& report) {
-  std::optional<std::size_t> fastest;
-  double best = 0;
-  int compared = 0;
-  for (std::size_t i = 0; i < report.Solvers.size(); ++i) {
-    const SolverReport& s = report.Solvers[i];
-    if (s.State != SolverState::Correct || s.MonotonicTimes().empty()) continue;
-    ++compared;
-    const double mean = Summarize(s.MonotonicTimes()).Mean;
-    if (!fastest || mean < best) fastest = i, best = mean;
-  }
-  return compared >= 2 ? fastest : std::nullopt;
-}
-
-RunReport PerformRun(const RunOptions& options, const PreparedPuzzles& puzzles,
-                     const MachineContext& context) {
-  RunReport report;
-  report.Options = options;
-  report.Context = context;
-  report.Puzzles = puzzles;
-  for (const SolverSpec& named : options.Solvers) {
-    SolverReport solver;
-    solver.Solver = named;
-    report.Solvers.push_back(solver);
-  }
-
-  for (int round = 1; round <= options.Warmup + options.Repeat; ++round) {
-    for (SolverReport& solver : report.Solvers) {
-      if (solver.State != SolverState::Correct) continue;  // it has left the comparison
-      solver.LastRound = round;
+record::RunRecord PerformRun(const Plan& plan, const PreparedPuzzles& puzzles,
+                             const record::MachineContext& context) {
+  record::RunRecord result;
+  result.Context = context;
+  result.Settings = plan.Settings;
+  result.Sets.push_back(puzzles.Set);
+  result.Solvers = plan.Solvers;
+  std::vector<bool> left(plan.Solvers.size(), false);  // failed or answered wrongly
+  for (int round = 1; round <= plan.Settings.Warmup + plan.Settings.Repeat; ++round) {
+    for (std::size_t s = 0; s < plan.Solvers.size(); ++s) {
+      if (left[s]) continue;
+      record::Run run;
+      run.Set = 0;
+      run.Solver = s;
+      run.Round = round;
+      run.Warmup = round <= plan.Settings.Warmup;
       try {
-        solver.Runs.push_back(RunOnce(options, puzzles, solver, round));
+        RunOnce(plan, puzzles, plan.Solvers[s], run);
       } catch (const RunFailed& e) {
-        solver.State = SolverState::Failed;
-        solver.Failure = e.what();
-        continue;
+        run.Verdict = record::Verdict::Failed;
+        run.Failure = e.what();
       }
-      if (solver.Check.Kind == checker::Verdict::Wrong) solver.State = SolverState::Wrong;
-      if (solver.Check.Kind == checker::Verdict::CannotJudge) {
-        solver.State = SolverState::Failed;
-        solver.Failure = solver.Check.Message;
-      }
+      left[s] = run.Verdict != record::Verdict::Correct;
+      result.Runs.push_back(std::move(run));
     }
   }
-  return report;
-}
-
-const char* StateName(SolverState state) {
-  switch (state) {
-    case SolverState::Correct:
-      return "correct";
-    case SolverState::Wrong:
-      return "wrong";
-    default:
-      return "failed";
-  }
+  return result;
 }
 
 }  // namespace runner

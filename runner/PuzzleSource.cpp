@@ -5,7 +5,7 @@
 #include "ProgressDisplay.h"
 #include "PuzzleFile.h"
 #include "PuzzleLines.h"
-#include "SolverProcess.h"
+#include "Interruption.h"
 
 namespace runner {
 
@@ -26,24 +26,28 @@ PreparedPuzzles PreparePuzzles(const PuzzleSource& source, const std::filesystem
   }
 
   lock.emplace(folder);  // creates the folder: not before the collection is known to be good
+  record::PuzzleSet& set = prepared.Set;
+  set.Collection = source.Collection;
+  set.Seed = source.Seed;
+  set.Name = source.Collection.empty() ? "Build" : source.Collection.stem().string();
   if (source.Collection.empty()) {
-    prepared.Count = source.Count < 1 ? 1 : source.Count;
-    ProgressDisplay progress("Erzeugen", prepared.Count);
+    set.Count = source.Count < 1 ? 1 : source.Count;
+    ProgressDisplay progress("Erzeugen", set.Count);
     const auto result =
         generator::WritePuzzleFile(folder, source.Seed, source.Count, [&](std::int32_t n) {
           progress.Update(n);
           return InterruptedBy() == 0;
         });
     if (result == generator::BuildResult::Stopped) throw Interrupted(InterruptedBy());
-    progress.Finish(prepared.Count);
+    progress.Finish(set.Count);
   } else {
-    prepared.Count = static_cast<std::int64_t>(collection.size());
+    set.Count = static_cast<std::int64_t>(collection.size());
     generator::WritePuzzleFile(folder, collection);
   }
   // Read back at once, while no solver has run, so that the run judges the puzzles it wrote.
   prepared.Text = std::make_shared<const kit::PuzzleText>(kit::PuzzleText{
       kit::ReadWholeFile(folder / kit::PuzzleFileName, kit::PuzzleFileName), kit::PuzzleFileName});
-  prepared.Bytes = prepared.Text->Text.size();
+  set.InBytes = prepared.Text->Text.size();
   return prepared;
 }
 

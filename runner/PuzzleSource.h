@@ -9,6 +9,7 @@
 #include <string>
 
 #include "PuzzleFile.h"
+#include "RunRecord.h"
 #include "WorkFolderLock.h"
 
 namespace runner {
@@ -21,9 +22,8 @@ struct PuzzleSource {
 };
 
 struct PreparedPuzzles {
-  std::int64_t Count = 0;    // puzzles in IN.TXT
-  std::uintmax_t Bytes = 0;  // the size of IN.TXT
-  std::string Warning;       // what the user should know, e.g. fewer puzzles than asked for
+  record::PuzzleSet Set;  // its name, source, count and the size of IN.TXT
+  std::string Warning;    // what the user should know, e.g. fewer puzzles than asked for
   // The bytes of IN.TXT as written: what every answer is judged against, and what IN.TXT must
   // still hold after each solver's run.
   std::shared_ptr<const kit::PuzzleText> Text;

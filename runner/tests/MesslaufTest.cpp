@@ -9,13 +9,12 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "BenchmarkRun.h"
+#include "Options.h"
 #include "BuildSudokus.h"
 #include "MesslaufHelpers.h"
 #include "ProgressDisplay.h"
 #include "PuzzleFile.h"
 #include "SampleData.h"
-#include "Statistics.h"
 #include "TempFolder.h"
 
 namespace runner {
@@ -214,38 +213,16 @@ TEST(Messlauf, TwoSolversOfTheSameFileNameAreToldApart) {
 }
 
 TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
-  const std::vector<SolverSpec> named = NameSolvers({{"", "/a/Quadrin"},
+  const std::vector<record::Solver> named = NameSolvers({{"", "/a/Quadrin"},
                                                      {"", "/b/Quadrin"},
                                                      {"schnell", "/c/x"},
                                                      {"", "/d/Quadrin"},
                                                      {"schnell", "/e/y"}});
   std::vector<std::string> names;
-  for (const SolverSpec& s : named) names.push_back(s.Name);
+  for (const record::Solver& s : named) names.push_back(s.Name);
   EXPECT_EQ(names, (std::vector<std::string>{"Quadrin", "Quadrin (2)", "schnell", "Quadrin (3)",
                                              "schnell (2)"}));
   EXPECT_EQ(named[1].Program, "/b/Quadrin");
-}
-
-TEST(Statistics, MeanDeviationMedianAndTheRatio) {
-  const Summary s = Summarize({3, 1, 2, 6});
-  EXPECT_EQ(s.Count, 4);
-  EXPECT_DOUBLE_EQ(s.Mean, 3);
-  EXPECT_DOUBLE_EQ(*s.Deviation, std::sqrt(14.0 / 3));  // the sample deviation, n − 1
-  EXPECT_DOUBLE_EQ(s.Median, 2.5);
-  EXPECT_EQ(s.Minimum, 1);
-  EXPECT_EQ(s.Maximum, 6);
-  EXPECT_TRUE(Scattered(s));  // 6 > 1.5 × 2.5
-  EXPECT_FALSE(Summarize({2}).Deviation);
-  EXPECT_FALSE(Scattered(Summarize({1, 1.2, 1.1})));
-
-  Summary a, b;
-  a.Mean = 1, a.Deviation = 0.1;
-  b.Mean = 2, b.Deviation = 0.2;
-  const Ratio r = Slower(a, b);
-  EXPECT_DOUBLE_EQ(r.Factor, 2);
-  EXPECT_NEAR(*r.Deviation, 2 * std::sqrt(0.02), 1e-12);
-  b.Deviation.reset();
-  EXPECT_FALSE(Slower(a, b).Deviation);
 }
 
 TEST(Messlauf, TakesThePuzzlesFromACollection) {

@@ -1,0 +1,247 @@
+#include "Options.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <sstream>
+
+#include "BuildSudokus.h"
+#include "FileError.h"
+#include "ExportFiles.h"
+#include "Process.h"
+
+namespace runner {
+namespace {
+
+// The values as the command line gives them, before they are checked.
+struct Given {
+  std::string Folder = "run", Json, Markdown, Csv, Plot, Puzzles;
+  std::vector<std::string> Solvers;
+  std::optional<std::int32_t> Seed, Count;
+  std::optional<double> Timeout;
+  std::optional<int> Pin;
+  int Repeat = 1, Warmup = 0;
+  bool PrepareOnly = false;
+};
+
+// CLI11 explains in English; the kit speaks German.
+std::string German(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::ExtrasError*>(&e))
+    return "Unbekannte Angabe: " + what.substr(what.find(':') + 1);
+  if (dynamic_cast<const CLI::ConversionError*>(&e) ||
+      dynamic_cast<const CLI::ValidationError*>(&e)) {
+    return "Ungültiger Wert: " + what;
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return "Es fehlt ein Wert: " + what;
+  return what;
+}
+
+// The help in German throughout: CLI11's own labels too.
+void Germanize(CLI::App& app) {
+  auto formatter = app.get_formatter();
+  formatter->label("Usage", "Aufruf");
+  formatter->label("OPTIONS", "OPTIONEN");
+  formatter->label("REQUIRED", "nötig");
+  formatter->column_width(30);
+  app.set_help_flag("-h,--help", "Zeigt diese Hilfe und endet");
+  app.option_defaults()->group("Optionen");
+  app.get_help_ptr()->group("Optionen");
+}
+
+void Declare(CLI::App& app, Given& g) {
+  Germanize(app);
+  app.add_option("--count", g.Count,
+                 "Anzahl der SUDOKUs (Vorgabe: 500000; mit --puzzles alle der Datei)")
+      ->type_name("N");
+  app.add_option("--seed", g.Seed,
+                 "Startzahl des Zufallsgenerators (Vorgabe: die Tageszeit in Sekunden)")
+      ->type_name("N");
+  app.add_option("--puzzles", g.Puzzles,
+                 "Nimmt die Rätsel aus dieser Sammlung (ein Rätsel je Zeile, 81 Zeichen, . oder 0 "
+                 "für leere Felder) statt sie zu erzeugen")
+      ->type_name("DATEI");
+  app.add_option("--dir", g.Folder,
+                 "Arbeitsordner für IN.TXT, Start.txt und OUT.TXT (Vorgabe: run)")
+      ->type_name("ORDNER");
+  app.add_option("--solver", g.Solvers,
+                 "Ein gemessenes Programm, als PFAD oder NAME=PFAD; es liest IN.TXT und schreibt "
+                 "OUT.TXT in seinem Ordner. Mehrfach angegeben: alle im Vergleich, reihum "
+                 "(Vorgabe: Quadrin neben Messlauf)")
+      ->type_name("PFAD")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--repeat", g.Repeat,
+                 "Gemessene Runden, 1 bis 1000 (jeder Löser einmal je Runde; Vorgabe: 1)")
+      ->type_name("N");
+  app.add_option("--warmup", g.Warmup,
+                 "Runden vorher, die nicht gemessen, aber geprüft werden, 0 bis 1000 (Vorgabe: 0)")
+      ->type_name("N");
+  app.add_option("--timeout", g.Timeout,
+                 "Zeitgrenze je Lauf eines Lösers in Sekunden; wer sie überschreitet, wird beendet "
+                 "und zählt als gescheitert")
+      ->type_name("SEKUNDEN");
+  app.add_option("--pin", g.Pin, "Lässt die Löser auf diesem logischen Prozessor laufen (0, 1, …)")
+      ->type_name("PROZESSOR");
+  app.add_option("--json", g.Json, "Schreibt den Bericht zusätzlich als JSON in diese Datei")
+      ->type_name("DATEI");
+  app.add_option("--markdown", g.Markdown,
+                 "Schreibt den Vergleich als Markdown-Tabelle in diese Datei")
+      ->type_name("DATEI");
+  app.add_option("--csv", g.Csv, "Schreibt jeden Lauf als Zeile einer CSV-Datei in diese Datei")
+      ->type_name("DATEI");
+  app.add_option("--plot", g.Plot, "Zeichnet jeden gemessenen Lauf in dieses PNG-Bild")
+      ->type_name("DATEI");
+  app.add_flag("--prepare", g.PrepareOnly,
+               "Schreibt nur IN.TXT in den Arbeitsordner, für Start, Quadrin, Ende und Check von "
+               "Hand");
+}
+
+// A combination of options or a value that makes no sense, in German.
+std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
+  if (g.Repeat < 1 || g.Repeat > 1000) return "--repeat braucht eine Zahl von 1 bis 1000.";
+  if (g.Warmup < 0 || g.Warmup > 1000) return "--warmup braucht eine Zahl von 0 bis 1000.";
+  if (g.Timeout && !(*g.Timeout > 0)) return "--timeout braucht eine Zahl von Sekunden über 0.";
+  if (app.count("--puzzles") && app.count("--seed")) {
+    return "--seed passt nicht zu --puzzles: die Rätsel kommen dann aus der Datei, nicht vom "
+           "Generator.";
+  }
+  if (!g.Puzzles.empty() && g.Count && *g.Count < 1) {
+    return "Mit --puzzles braucht --count eine Zahl ab 1.";
+  }
+  if (app.count("--prepare")) {
+    for (const char* option : {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json",
+                               "--markdown", "--csv", "--plot"}) {
+      if (app.count(option)) {
+        return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// "NAME=PATH" or a plain path; a "=" after a "/" belongs to the path.
+std::pair<std::string, std::string> SolverArgument(const std::string& argument) {
+  const std::size_t equals = argument.find('=');
+  if (equals == std::string::npos || argument.find('/') < equals) return {"", argument};
+  return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+// Why a solver's program cannot be started, as a German sentence; nothing when it can.
+std::optional<std::string> CannotStart(const record::Solver& solver) {
+  std::error_code error;
+  const auto status = std::filesystem::status(solver.Program, error);
+  const std::string who = "Der Löser " + solver.Name + " (" + solver.Program.string() + ")";
+  if (!std::filesystem::exists(status)) {
+    return who + " lässt sich nicht starten: die Datei gibt es nicht.";
+  }
+  if (!std::filesystem::is_regular_file(status) || ::access(solver.Program.c_str(), X_OK) != 0) {
+    return who + " lässt sich nicht starten: die Datei ist kein ausführbares Programm.";
+  }
+  return std::nullopt;
+}
+
+// The solvers with their names and absolute paths, or why one is refused.
+std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::path& defaultSolver,
+                                       Plan& plan) {
+  std::vector<std::pair<std::string, std::string>> named;
+  for (const std::string& argument : g.Solvers) {
+    auto [name, path] = SolverArgument(argument);
+    if (path.empty()) return "Zu --solver " + argument + " fehlt der Pfad des Programms.";
+    named.emplace_back(name, std::filesystem::absolute(path).string());
+  }
+  if (named.empty()) named.emplace_back("", defaultSolver.string());
+  plan.Solvers = NameSolvers(named);
+  if (plan.PrepareOnly) return std::nullopt;
+  for (const record::Solver& solver : plan.Solvers) {
+    if (auto why = CannotStart(solver)) return why;
+  }
+  return std::nullopt;
+}
+
+// Why the collection cannot be read, or an export file cannot be written, or the CPU cannot be
+// used; nothing when all is well.
+std::optional<std::string> CheckPlaces(const Given& g, const Plan& plan) {
+  if (!g.Puzzles.empty() && ::access(g.Puzzles.c_str(), R_OK) != 0) {
+    return "Die Datei " + g.Puzzles + " kann nicht gelesen werden: " +
+           kit::SystemErrorText(errno) + ".";
+  }
+  for (const auto* path : {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv,
+                           &plan.Exports.Plot}) {
+    if (path->empty()) continue;
+    if (auto why = report::CannotWrite(*path)) return why;
+  }
+  if (g.Pin) {
+    if (auto why = CannotPin(*g.Pin)) return "--pin " + std::to_string(*g.Pin) + ": " + *why;
+  }
+  return std::nullopt;
+}
+
+Plan MakePlan(const Given& g) {
+  Plan plan;
+  plan.Settings.Folder = g.Folder;
+  plan.Settings.Repeat = g.Repeat;
+  plan.Settings.Warmup = g.Warmup;
+  plan.Settings.TimeoutSeconds = g.Timeout;
+  plan.Settings.PinnedCpu = g.Pin;
+  plan.Source.Collection = g.Puzzles;
+  plan.Source.Seed = g.Seed ? *g.Seed : generator::ProposedSeed();
+  plan.Source.Count = g.Count ? *g.Count : g.Puzzles.empty() ? 500000 : 0;
+  plan.Exports = {g.Json, g.Markdown, g.Csv, g.Plot};
+  plan.PrepareOnly = g.PrepareOnly;
+  return plan;
+}
+
+ParsedOptions Refused(const std::string& why, bool withHint) {
+  ParsedOptions refused;
+  refused.ExitStatus = 2;
+  refused.Error = "Messlauf: " + why + "\n" + (withHint ? "Hilfe: Messlauf --help\n" : "");
+  return refused;
+}
+
+}  // namespace
+
+std::vector<record::Solver> NameSolvers(
+    const std::vector<std::pair<std::string, std::string>>& given) {
+  std::vector<record::Solver> solvers;
+  auto taken = [&solvers](const std::string& name) {
+    return std::any_of(solvers.begin(), solvers.end(),
+                       [&name](const record::Solver& s) { return s.Name == name; });
+  };
+  for (const auto& [name, path] : given) {
+    const std::string base = name.empty() ? std::filesystem::path(path).filename().string() : name;
+    std::string unique = base;
+    for (int n = 2; taken(unique); ++n) unique = base + " (" + std::to_string(n) + ")";
+    solvers.push_back({unique, path});
+  }
+  return solvers;
+}
+
+ParsedOptions ParseOptions(int argc, const char* const argv[],
+                           const std::filesystem::path& defaultSolver) {
+  Given given;
+  CLI::App app{
+      "Messlauf: erzeugt IN.TXT wie Build (oder nimmt die Rätsel aus einer Sammlung), misst einen "
+      "oder mehrere Löser wie Start und Ende und prüft jede OUT.TXT wie Check.",
+      "Messlauf"};
+  Declare(app, given);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    ParsedOptions help;
+    help.Output = app.help();
+    return help;
+  } catch (const CLI::ParseError& e) {
+    return Refused(German(e), true);
+  }
+  if (const auto conflict = Conflict(app, given)) return Refused(*conflict, true);
+  Plan plan = MakePlan(given);
+  if (const auto why = TakeSolvers(given, defaultSolver, plan)) return Refused(*why, false);
+  if (const auto why = CheckPlaces(given, plan)) return Refused(*why, false);
+  ParsedOptions parsed;
+  parsed.Plan = std::move(plan);
+  return parsed;
+}
+
+}  // namespace runner

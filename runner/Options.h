@@ -1,0 +1,50 @@
+// Messlauf's command line, parsed and checked into a plan before anything runs: every refusal
+// (a bad value, options that do not fit together, a solver that cannot be started, a collection
+// that cannot be read, an export file that cannot be written) comes before the work folder is
+// touched.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PuzzleSource.h"
+#include "RunRecord.h"
+
+namespace runner {
+
+// Where the reports go besides standard output; an empty path: not written.
+struct Exports {
+  std::filesystem::path Json, Markdown, Csv, Plot;
+};
+
+// Everything a run is to do.
+struct Plan {
+  record::Settings Settings;            // work folder, rounds, time limit, CPU
+  PuzzleSource Source;                  // the generator and its seed, or a collection
+  std::vector<record::Solver> Solvers;  // run in this order in every round
+  runner::Exports Exports;
+  bool PrepareOnly = false;  // only IN.TXT is written (--prepare)
+};
+
+// What the command line came to: a plan, or what to print and the status to end with (the help,
+// or a refusal).
+struct ParsedOptions {
+  std::optional<runner::Plan> Plan;
+  int ExitStatus = 0;
+  std::string Output;  // for standard output: the help
+  std::string Error;   // for standard error: why the command line is refused
+};
+
+// `defaultSolver` is timed when no --solver is given.
+ParsedOptions ParseOptions(int argc, const char* const argv[],
+                           const std::filesystem::path& defaultSolver);
+
+// The names solvers get from their paths: the file name, unless `given` names it; names that
+// would be the same for two solvers get " (2)", " (3)", ... in order.
+std::vector<record::Solver> NameSolvers(
+    const std::vector<std::pair<std::string, std::string>>& given);
+
+}  // namespace runner

@@ -1,0 +1,83 @@
+// The command line checked into a plan: every refusal before anything runs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+
+#include "MesslaufHelpers.h"
+#include "Options.h"
+
+namespace runner {
+namespace {
+
+using testing::Has;
+using testing::Messlauf;
+using testing::Result;
+using testing::Script;
+using testing::TempFolder;
+
+ParsedOptions Parse(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "Messlauf");
+  std::vector<const char*> argv;
+  for (const std::string& a : arguments) argv.push_back(a.c_str());
+  return ParseOptions(static_cast<int>(argv.size()), argv.data(), "/bin/true");
+}
+
+TEST(Options, AnExportThatCannotBeWrittenIsRefusedBeforeAnythingRuns) {
+  TempFolder folder;
+  for (const char* option : {"--json", "--markdown", "--csv", "--plot"}) {
+    const ParsedOptions parsed = Parse({option, "/nonexistent-dir/x.out"});
+    EXPECT_FALSE(parsed.Plan) << option;
+    EXPECT_EQ(parsed.ExitStatus, 2);
+    EXPECT_TRUE(Has(parsed.Error, "/nonexistent-dir")) << parsed.Error;
+  }
+  EXPECT_FALSE(Parse({"--json", folder.Path().string()}).Plan);  // a folder is no file
+  EXPECT_TRUE(Parse({"--json", (folder / "x.json").string()}).Plan);
+
+  // The whole program: at once, and the work folder is not even made.
+  const auto started = std::chrono::steady_clock::now();
+  const Result r = Messlauf(folder, "--count 500000 --dir w --json /nonexistent-dir/x.json");
+  const double took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_LT(took, 1);
+  EXPECT_FALSE(std::filesystem::exists(folder / "w"));
+  EXPECT_TRUE(Has(r.err, "Messlauf: ")) << r.err;
+}
+
+TEST(Options, SolversAndCollectionsAreCheckedBeforehand) {
+  TempFolder folder;
+  const std::string notExecutable = (folder / "plain").string();
+  testing::PutFile(notExecutable, "#!/bin/sh\n");
+  ParsedOptions parsed = Parse({"--solver", "/no/such/solver"});
+  EXPECT_EQ(parsed.Error,
+            "Messlauf: Der Löser solver (/no/such/solver) lässt sich nicht starten: die Datei gibt "
+            "es nicht.\n");
+  parsed = Parse({"--solver", "x=" + notExecutable});
+  EXPECT_TRUE(Has(parsed.Error, "Der Löser x (" + notExecutable + ") lässt sich nicht starten: "
+                                "die Datei ist kein ausführbares Programm."))
+      << parsed.Error;
+  parsed = Parse({"--puzzles", (folder / "fehlt.txt").string()});
+  EXPECT_TRUE(Has(parsed.Error, "fehlt.txt kann nicht gelesen werden")) << parsed.Error;
+  parsed = Parse({"--prepare", "--count", "3"});  // no solver runs: none is checked
+  ASSERT_TRUE(parsed.Plan);
+  EXPECT_TRUE(parsed.Plan->PrepareOnly);
+  EXPECT_EQ(parsed.Plan->Source.Count, 3);
+}
+
+TEST(Options, TheHelpIsGermanThroughout) {
+  const ParsedOptions help = Parse({"--help"});
+  EXPECT_EQ(help.ExitStatus, 0);
+  EXPECT_FALSE(help.Plan);
+  EXPECT_TRUE(Has(help.Output, "Aufruf: Messlauf [OPTIONEN]")) << help.Output;
+  EXPECT_TRUE(Has(help.Output, "Zeigt diese Hilfe und endet"));
+  for (const char* english : {"Usage", "Options", "OPTIONS", "Print", "help message", "TEXT",
+                              "INT", "FLOAT", "POSITIVE", "REQUIRED", "Excludes", "Needs"}) {
+    EXPECT_FALSE(std::regex_search(help.Output, std::regex(std::string("\\b") + english + "\\b")))
+        << english << " in\n"
+        << help.Output;
+  }
+}
+
+}  // namespace
+}  // namespace runner
