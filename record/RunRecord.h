@@ -81,7 +81,7 @@ struct Run {
   std::size_t Solver = 0;  // index into RunRecord::Solvers
   int Round = 0;           // 1-based, warm-up rounds first
   bool Warmup = false;
-  Verdict Verdict = Verdict::Correct;
+  record::Verdict Verdict = record::Verdict::Correct;
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
   double GuardSeconds = 0;      // the checks after the run: leftovers ended, files compared
@@ -95,7 +95,7 @@ struct Run {
 
 struct RunRecord {
   MachineContext Context;  // taken before anything ran
-  Settings Settings;
+  record::Settings Settings;
   std::vector<PuzzleSet> Sets;
   std::vector<Solver> Solvers;  // in the order given
   std::vector<Run> Runs;        // in the order they ran
