@@ -1,0 +1,32 @@
+// The report of a run for people: German, one item a line, times with the user's decimal
+// separator.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "RunRecord.h"
+
+namespace report {
+
+std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
+                         const std::string& decimalSeparator);
+
+inline const char* const BusyMachineWarning = "Der Rechner war beschäftigt; die Zeiten streuen.";
+std::string BusyAtStartWarning(double load, const std::string& separator);
+
+// Only IN.TXT was written (--prepare): where, from what, how much.
+std::string FormatPrepared(const record::Settings& settings, const record::PuzzleSet& set);
+
+// A number with `decimals` decimals and the given decimal separator, without grouping.
+std::string Decimal(double value, int decimals, const std::string& separator);
+
+// A monotonic time in seconds: three decimals, and four significant digits below one second
+// (0,03812), where three decimals would round a fast run by several per cent.
+std::string PreciseSeconds(double seconds, const std::string& separator);
+
+// A path as the report shows it: relative to the current folder when it lies below it, so that a
+// report can be shown elsewhere; otherwise absolute.
+std::string ReportPath(const std::filesystem::path& path);
+
+}  // namespace report
