@@ -183,6 +183,25 @@ TEST(Exports, MonotonicTimesKeepTheirMicroseconds) {
   EXPECT_EQ(PreciseSeconds(0.00123456, "."), "0.001235");
 }
 
+// Each row says what its own run was, also where a solver's runs differ in an order the
+// goldens do not show: wrong, then right, then failed.
+TEST(Exports, EveryCsvRowHasItsOwnRunsVerdict) {
+  record::RunRecord run;
+  run.Settings.Repeat = 3;
+  run.Sets.resize(1);
+  run.Solvers = {{"A", "a"}};
+  record::Run failed;
+  failed.Round = 3;
+  failed.Verdict = Verdict::Failed;
+  run.Runs = {Ran(0, 1, 0, 1.5, 1.25, WrongAnswer(4, "")),
+              Ran(0, 2, 0, 1.5, 1.25, AllCorrect(0, 9, 0)), failed};
+  EXPECT_EQ(FormatCsv(run, record::Summarize(run)),
+            "solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n"
+            "A,a,1,false,1.250000,1.500,wrong\r\n"
+            "A,a,2,false,1.250000,1.500,correct\r\n"
+            "A,a,3,false,,,failed\r\n");
+}
+
 TEST(Context, ABusyMachineAtTheStartIsNamed) {
   record::RunRecord run;
   run.Context.LogicalCores = 2;
