@@ -6,6 +6,11 @@ bool BusyAtStart(const MachineContext& context) {
   return context.LogicalCores > 0 && context.LoadAverage[0] > 0.5 * context.LogicalCores;
 }
 
+std::string RunName(const Settings& settings, int round) {
+  if (round <= settings.Warmup) return "Aufwärmrunde " + std::to_string(round);
+  return "Runde " + std::to_string(round - settings.Warmup);
+}
+
 const char* VerdictName(Verdict verdict) {
   switch (verdict) {
     case Verdict::Correct:

@@ -43,6 +43,9 @@ struct Settings {
   std::optional<int> PinnedCpu;          // the CPU the solvers ran on
 };
 
+// Which run of a solver a round is, as reports name it: "Aufwärmrunde 1", "Runde 2".
+std::string RunName(const Settings& settings, int round);
+
 // One set of puzzles, written as one IN.TXT.
 struct PuzzleSet {
   std::string Name;                  // as reports name it

@@ -10,7 +10,6 @@
 #include <regex>
 
 #include "MesslaufHelpers.h"
-#include "TextReport.h"
 
 extern char** environ;
 
@@ -154,21 +153,6 @@ TEST(Context, TheReportNamesMachineBuildAndMoment) {
       << r.out;
   EXPECT_TRUE(Has(r.out, "\nMesskit:     " + c["kit_version"].get<std::string>()));
   EXPECT_TRUE(Has(r.out, "\nBeginn:      " + c["started_utc"].get<std::string>() + ", Last "));
-}
-
-TEST(Context, ABusyMachineAtTheStartIsNamed) {
-  RunReport report;
-  report.Options.DecimalSeparator = ",";
-  report.Context.LogicalCores = 2;
-  report.Context.LoadAverage = {1.25, 0.5, 0.5};
-  EXPECT_TRUE(BusyAtStart(report.Context));
-  EXPECT_TRUE(Has(FormatReport(report),
-                  "\nWarnung:     Der Rechner war beim Start beschäftigt (Last 1,25); die Zeiten "
-                  "können streuen.\n"))
-      << FormatReport(report);
-  report.Context.LoadAverage = {0.9, 3, 3};  // what counts is the last minute
-  EXPECT_FALSE(BusyAtStart(report.Context));
-  EXPECT_FALSE(Has(FormatReport(report), "beschäftigt"));
 }
 
 }  // namespace

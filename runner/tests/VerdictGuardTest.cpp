@@ -11,10 +11,7 @@
 
 #include "BenchmarkRun.h"
 #include "BuildSudokus.h"
-#include "JsonReport.h"
 #include "MesslaufHelpers.h"
-#include "TableReports.h"
-#include "TextReport.h"
 
 namespace runner {
 namespace {
@@ -199,29 +196,6 @@ TEST(VerdictGuard, AnEndlessAnswerFileIsAWrongAnswerReadFromItsFirstKilobytes) {
   EXPECT_LT(usage.ru_maxrss * 1024, inBytes + (64l << 20));
   EXPECT_LT(took, 30);
 #endif
-}
-
-TEST(Exports, MonotonicTimesKeepTheirMicroseconds) {
-  RunReport report;
-  report.Options.Repeat = 1;
-  report.Options.DecimalSeparator = ",";
-  report.Puzzles.Count = 1;
-  SolverReport solver;
-  solver.Solver = {"Quadrin", "Quadrin"};
-  solver.Check.Kind = checker::Verdict::AllCorrect;
-  solver.Check.Message = checker::AllCorrectText;
-  solver.Runs.push_back({1, false, 0.040, "0,040 Sek.", 0.0381234, 0});
-  report.Solvers.push_back(solver);
-  const nlohmann::json json = nlohmann::json::parse(FormatJson(report));
-  EXPECT_EQ(json["solvers"][0]["runs"][0]["monotonic_seconds"], 0.038123);
-  EXPECT_EQ(json["solvers"][0]["monotonic_seconds"]["median"], 0.038123);
-  EXPECT_EQ(json["solvers"][0]["runs"][0]["ende_seconds"], 0.04);  // Start.txt has milliseconds
-  EXPECT_TRUE(Has(FormatCsv(report), ",0.038123,0.040,")) << FormatCsv(report);
-  EXPECT_TRUE(Has(FormatReport(report), "Laufzeit:    0,040 Sek. (monoton gemessen 0,03812 s)"))
-      << FormatReport(report);
-  EXPECT_EQ(PreciseSeconds(12.34567, "."), "12.346");
-  EXPECT_EQ(PreciseSeconds(9.87654, "."), "9.877");
-  EXPECT_EQ(PreciseSeconds(0.00123456, "."), "0.001235");
 }
 
 }  // namespace

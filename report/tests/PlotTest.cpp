@@ -5,8 +5,10 @@
 #include <cstdlib>
 
 #include "Plot.h"
+#include "PngFile.h"
+#include "TempFolder.h"
 
-namespace runner {
+namespace report {
 namespace {
 
 void NeedApplication() {
@@ -68,25 +70,45 @@ TEST(Plot, OneRowPerSolverWithItsRunsAndMedianInTimeOrder) {
 }
 
 TEST(Plot, TitleNamesCountSourceAndRounds) {
-  RunReport report;
-  report.Options.Source.Seed = 4711;
-  report.Options.Repeat = 5;
-  report.Puzzles.Count = 5000;
-  SolverReport a, b;
-  a.Solver.Name = "A";
-  a.Runs = {{1, true, 1, "", 1}, {2, false, 2, "", 2}};
-  b.Solver.Name = "B";
-  b.State = SolverState::Wrong;
-  report.Solvers = {a, b};
-  PlotData data = PlotOf(report);
+  record::RunRecord run;
+  run.Settings.Repeat = 5;
+  run.Settings.Warmup = 1;
+  run.Sets.resize(1);
+  run.Sets[0].Seed = 4711;
+  run.Sets[0].Count = 5000;
+  run.Solvers = {{"A", "a"}, {"B", "b"}};
+  run.Runs.resize(3);
+  run.Runs[0].Round = run.Runs[1].Round = 1;
+  run.Runs[0].Warmup = run.Runs[1].Warmup = true;
+  run.Runs[0].MonotonicSeconds = 1;
+  run.Runs[1].Solver = 1;
+  run.Runs[1].Verdict = record::Verdict::Wrong;
+  run.Runs[2].Round = 2;
+  run.Runs[2].MonotonicSeconds = 2;
+  PlotData data = PlotOf(run, record::Summarize(run), ".");
   EXPECT_EQ(data.Title, "5000 Rätsel von Build (Startzahl 4711), 5 Runden");
+  EXPECT_EQ(data.DecimalSeparator, ".");
   ASSERT_EQ(data.Rows.size(), 2u);
   EXPECT_EQ(data.Rows[0].Seconds, std::vector<double>{2});  // the warm-up run is not drawn
   EXPECT_EQ(data.Rows[1].Name, "B (falsch)");
-  report.Options.Source.Collection = "data/puzzles/top1465.txt";
-  report.Options.Repeat = 1;
-  EXPECT_EQ(PlotOf(report).Title, "5000 Rätsel aus top1465.txt, 1 Runde");
+  run.Sets[0].Collection = "data/puzzles/top1465.txt";
+  run.Settings.Repeat = 1;
+  EXPECT_EQ(PlotOf(run, record::Summarize(run), ",").Title, "5000 Rätsel aus top1465.txt, 1 Runde");
+}
+
+// The file holds the picture as drawn, and replaces an earlier one.
+TEST(Plot, ThePngFileHoldsThePicture) {
+  NeedApplication();
+  kit::testing::TempFolder folder;
+  kit::testing::PutFile(folder / "bild.png", "alt");
+  PlotData data;
+  data.Rows = {{"A", {0.5, 0.7}}};
+  const QImage image = DrawComparison(data);
+  WritePng(folder / "bild.png", image, "bild.png");
+  QImage read;
+  ASSERT_TRUE(read.load(QString::fromStdString((folder / "bild.png").string()), "PNG"));
+  EXPECT_EQ(read.convertToFormat(image.format()), image);
 }
 
 }  // namespace
-}  // namespace runner
+}  // namespace report

@@ -5,17 +5,18 @@
 #include <filesystem>
 #include <string>
 
-#include "BenchmarkRun.h"
+#include "RunRecord.h"
 
-namespace runner {
+namespace report {
 
-std::string FormatReport(const RunReport& report);
+std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
+                         const std::string& decimalSeparator);
 
 inline const char* const BusyMachineWarning = "Der Rechner war beschäftigt; die Zeiten streuen.";
 std::string BusyAtStartWarning(double load, const std::string& separator);
 
 // Only IN.TXT was written (--prepare): where, from what, how much.
-std::string FormatPrepared(const RunOptions& options, const PreparedPuzzles& puzzles);
+std::string FormatPrepared(const record::Settings& settings, const record::PuzzleSet& set);
 
 // A number with `decimals` decimals and the given decimal separator, without grouping.
 std::string Decimal(double value, int decimals, const std::string& separator);
@@ -28,4 +29,4 @@ std::string PreciseSeconds(double seconds, const std::string& separator);
 // report can be shown elsewhere; otherwise absolute.
 std::string ReportPath(const std::filesystem::path& path);
 
-}  // namespace runner
+}  // namespace report

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "BenchmarkRun.h"
+#include "RunRecord.h"
 
-namespace runner {
+namespace report {
 
 struct PlotRow {
   std::string Name;             // the solver, and a note when it left the comparison
@@ -27,6 +27,7 @@ QImage DrawComparison(const PlotData& data);
 
 // What the picture of a run shows: its timed runs per solver, under a German title that names
 // the count and the source of the puzzles.
-PlotData PlotOf(const RunReport& report);
+PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
+                const std::string& decimalSeparator);
 
-}  // namespace runner
+}  // namespace report

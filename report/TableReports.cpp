@@ -1,0 +1,91 @@
+#include "TableReports.h"
+
+#include <sstream>
+
+#include "LastRun.h"
+#include "TextReport.h"
+
+namespace report {
+namespace {
+
+using record::Verdict;
+
+// A Markdown cell: a "|" would end it.
+std::string Cell(const std::string& text) {
+  std::string cell;
+  for (char c : text) cell += c == '|' ? std::string("\\|") : std::string(1, c);
+  return cell;
+}
+
+// A CSV field, quoted when it holds a separator, a quote or a line break.
+std::string Field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+// The last cell of a solver's row: its factor against the fastest, or why it has none.
+std::string Relative(const record::SetSummary& summary, std::size_t solver,
+                     const std::string& sep) {
+  const record::SolverSummary& s = summary.Solvers[solver];
+  if (s.State == Verdict::Wrong) return "falsch (Nr. " + std::to_string(LastCheck(s).Number) + ")";
+  if (summary.Fastest == solver || !s.RelativeToFastest) return Decimal(1, 2, sep);
+  const stats::Ratio& r = *s.RelativeToFastest;
+  return Decimal(r.Factor, 2, sep) + (r.Deviation ? " ± " + Decimal(*r.Deviation, 2, sep) : "");
+}
+
+void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
+                   const record::SetSummary& summary, const std::string& sep) {
+  md << "| Löser | Mittel ± σ [s] | Minimum [s] | Maximum [s] | relativ |\n"
+     << "|---|---:|---:|---:|---:|\n";
+  for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
+    const record::SolverSummary& s = summary.Solvers[i];
+    md << "| " << Cell(record.Solvers[i].Name) << " | ";
+    if (s.State == Verdict::Failed || s.MonotonicTimes.empty()) {
+      md << "– | – | – | " << (s.State == Verdict::Correct ? "–" : "fehlgeschlagen") << " |\n";
+      continue;
+    }
+    const stats::Summary& m = s.Monotonic;
+    md << PreciseSeconds(m.Mean, sep);
+    if (m.Deviation) md << " ± " << PreciseSeconds(*m.Deviation, sep);
+    md << " | " << PreciseSeconds(m.Minimum, sep) << " | " << PreciseSeconds(m.Maximum, sep)
+       << " | " << Relative(summary, i, sep) << " |\n";
+  }
+}
+
+}  // namespace
+
+std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
+                           const std::string& decimalSeparator) {
+  std::ostringstream md;
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    if (set > 0) md << "\n";
+    MarkdownTable(md, record, summaries.Sets[set], decimalSeparator);
+  }
+  return md.str();
+}
+
+std::string FormatCsv(const record::RunRecord& record, const record::Summaries& summaries) {
+  std::ostringstream csv;
+  csv << "solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n";
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+      const record::Solver& solver = record.Solvers[i];
+      const std::string who = Field(solver.Name) + "," + Field(ReportPath(solver.Program)) + ",";
+      for (const record::Run& run : record.Runs) {
+        if (run.Set != set || run.Solver != i) continue;
+        csv << who << run.Round << "," << (run.Warmup ? "true" : "false") << ",";
+        if (run.Verdict != Verdict::Failed) {  // a failed run has no times
+          csv << Decimal(run.MonotonicSeconds, 6, ".") << "," << Decimal(run.EndeSeconds, 3, ".");
+        } else {
+          csv << ",";
+        }
+        csv << "," << record::VerdictName(run.Verdict) << "\r\n";
+      }
+    }
+  }
+  return csv.str();
+}
+
+}  // namespace report

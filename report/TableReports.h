@@ -1,0 +1,19 @@
+// The comparison as tables for other tools: Markdown for pages, CSV for spreadsheets and scripts.
+#pragma once
+
+#include <string>
+
+#include "RunRecord.h"
+
+namespace report {
+
+// One row per solver: name, mean ± σ, minimum, maximum of the monotonic time in seconds, and the
+// factor against the fastest; with the user's decimal separator, as the text report.
+std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
+                           const std::string& decimalSeparator);
+
+// One row per run, warm-up runs and failed runs included, each with its own verdict, under a
+// header row; numbers always with a decimal point, whatever the locale.
+std::string FormatCsv(const record::RunRecord& record, const record::Summaries& summaries);
+
+}  // namespace report
