@@ -46,8 +46,8 @@ void JudgeEnding(const ProcessEnd& end, const Plan& plan, const record::Solver& 
   const std::string who = "Der Löser " + solver.Name;
   switch (end.How) {
     case Ending::NotStarted:
-      throw RunFailed(who + " (" + solver.Program.string() + ") lässt sich nicht starten: " +
-                      kit::SystemErrorText(end.Code) + ".");
+      throw RunFailed(who + " (" + solver.Program.string() +
+                      ") lässt sich nicht starten: " + kit::SystemErrorText(end.Code) + ".");
     case Ending::Interrupted:
       throw Interrupted(end.Code);
     case Ending::TimedOut:
@@ -96,9 +96,8 @@ Stamp StampStart(const std::filesystem::path& folder) {
 
 // Starts the solver right after Start's stamp and waits for it, with the progress of its
 // answers; puts the work folder right afterwards, however the run ended.
-ProcessEnd RunSolver(const Plan& plan, const PreparedPuzzles& puzzles,
-                     const record::Solver& solver, int round, const Stamp& stamp,
-                     std::vector<std::string>& changes) {
+ProcessEnd RunSolver(const Plan& plan, const PreparedPuzzles& puzzles, const record::Solver& solver,
+                     int round, const Stamp& stamp, std::vector<std::string>& changes) {
   const int rounds = plan.Settings.Warmup + plan.Settings.Repeat;
   ProgressDisplay progress(solver.Name +
                                (round <= plan.Settings.Warmup ? ", Aufwärmen " : ", Runde ") +

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "BuildSudokus.h"
-#include "FileError.h"
 #include "ExportFiles.h"
+#include "FileError.h"
 #include "Process.h"
 
 namespace runner {
@@ -25,16 +25,28 @@ struct Given {
   bool PrepareOnly = false;
 };
 
-// CLI11 explains in English; the kit speaks German.
+// CLI11 explains in English; the kit speaks German. Its messages name the option and the value
+// in a fixed shape ("Could not convert: --count = abc", "--json: 1 required DATEI missing").
 std::string German(const CLI::ParseError& e) {
   const std::string what = e.what();
-  if (dynamic_cast<const CLI::ExtrasError*>(&e))
-    return "Unbekannte Angabe: " + what.substr(what.find(':') + 1);
-  if (dynamic_cast<const CLI::ConversionError*>(&e) ||
-      dynamic_cast<const CLI::ValidationError*>(&e)) {
+  auto trimmed = [](std::string text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+  };
+  if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+    return "Unbekannte Angabe: " + trimmed(what.substr(what.find(':') + 1));
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&e)) {
+    const std::size_t colon = what.find(':'), equals = what.find(" = ");
+    if (colon != std::string::npos && equals != std::string::npos && colon < equals) {
+      return "Ungültiger Wert für " + trimmed(what.substr(colon + 1, equals - colon - 1)) + ": „" +
+             what.substr(equals + 3) + "“";
+    }
     return "Ungültiger Wert: " + what;
   }
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return "Es fehlt ein Wert: " + what;
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+    return "Zu " + what.substr(0, what.find(':')) + " fehlt ein Wert.";
+  }
   return what;
 }
 
@@ -164,11 +176,11 @@ std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::pa
 // used; nothing when all is well.
 std::optional<std::string> CheckPlaces(const Given& g, const Plan& plan) {
   if (!g.Puzzles.empty() && ::access(g.Puzzles.c_str(), R_OK) != 0) {
-    return "Die Datei " + g.Puzzles + " kann nicht gelesen werden: " +
-           kit::SystemErrorText(errno) + ".";
+    return "Die Datei " + g.Puzzles + " kann nicht gelesen werden: " + kit::SystemErrorText(errno) +
+           ".";
   }
-  for (const auto* path : {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv,
-                           &plan.Exports.Plot}) {
+  for (const auto* path :
+       {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv, &plan.Exports.Plot}) {
     if (path->empty()) continue;
     if (auto why = report::CannotWrite(*path)) return why;
   }

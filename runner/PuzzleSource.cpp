@@ -2,10 +2,10 @@
 
 #include "BuildSudokus.h"
 #include "FileError.h"
+#include "Interruption.h"
 #include "ProgressDisplay.h"
 #include "PuzzleFile.h"
 #include "PuzzleLines.h"
-#include "Interruption.h"
 
 namespace runner {
 

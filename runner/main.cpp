@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "BenchmarkRun.h"
-#include "FileError.h"
 #include "ExportFiles.h"
+#include "FileError.h"
 #include "Interruption.h"
 #include "JsonReport.h"
 #include "MachineContext.h"
@@ -41,8 +41,7 @@ bool Export(const std::filesystem::path& path, Write write) {
 // Draws the picture on Qt's offscreen platform, so that no display is needed. Qt's notes about
 // the desktop it does not use would only confuse the report's reader, so they are dropped.
 void WritePicture(const std::filesystem::path& path, const record::RunRecord& run,
-                  const record::Summaries& summaries, const std::string& separator,
-                  char* program) {
+                  const record::Summaries& summaries, const std::string& separator, char* program) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   int argc = 1;

@@ -12,8 +12,8 @@ namespace {
 using stats::Ratio;
 using stats::Scattered;
 using stats::Slower;
-using stats::Summary;
 using stats::Summarize;
+using stats::Summary;
 
 TEST(Statistics, MeanDeviationMedianAndTheRatio) {
   const Summary s = Summarize({3, 1, 2, 6});
@@ -54,9 +54,15 @@ TEST(Summaries, StateFastestFactorAndExitStatusComeFromEveryRun) {
   run.Settings.Repeat = 2;
   run.Sets.push_back({"Build", {}, 1, 10, 1728});
   run.Solvers = {{"a", "/a"}, {"b", "/b"}, {"c", "/c"}, {"d", "/d"}};
-  run.Runs = {Timed(0, 1, 9), Timed(1, 1, 9), Timed(2, 1, 9), Timed(3, 1, 0, Verdict::Failed),
-              Timed(0, 2, 1), Timed(1, 2, 2), Timed(2, 2, 0.5, Verdict::Wrong),
-              Timed(0, 3, 3), Timed(1, 3, 4)};
+  run.Runs = {Timed(0, 1, 9),
+              Timed(1, 1, 9),
+              Timed(2, 1, 9),
+              Timed(3, 1, 0, Verdict::Failed),
+              Timed(0, 2, 1),
+              Timed(1, 2, 2),
+              Timed(2, 2, 0.5, Verdict::Wrong),
+              Timed(0, 3, 3),
+              Timed(1, 3, 4)};
   const Summaries s = record::Summarize(run);
   ASSERT_EQ(s.Sets.size(), 1u);
   const SetSummary& set = s.Sets[0];

@@ -188,8 +188,8 @@ pid_t Spawn(const ProcessSpec& spec) {
   SpawnActions actions;
   posix_spawn_file_actions_addchdir_np(actions.get(), spec.Folder.c_str());
   posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(actions.get(), 1, spec.Log.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(actions.get(), 1, spec.Log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   posix_spawn_file_actions_adddup2(actions.get(), 1, 2);
   SpawnAttributes attributes;
   sigset_t none, defaults;
@@ -207,7 +207,8 @@ pid_t Spawn(const ProcessSpec& spec) {
   const PinnedThread pinned(spec.PinnedCpu);
   if (pinned.Error() != 0) return -pinned.Error();
   pid_t child = 0;
-  const int error = posix_spawn(&child, path.c_str(), actions.get(), attributes.get(), argv, environ);
+  const int error =
+      posix_spawn(&child, path.c_str(), actions.get(), attributes.get(), argv, environ);
   return error != 0 ? -error : child;
 }
 

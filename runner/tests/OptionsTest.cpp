@@ -54,8 +54,9 @@ TEST(Options, SolversAndCollectionsAreCheckedBeforehand) {
             "Messlauf: Der Löser solver (/no/such/solver) lässt sich nicht starten: die Datei gibt "
             "es nicht.\n");
   parsed = Parse({"--solver", "x=" + notExecutable});
-  EXPECT_TRUE(Has(parsed.Error, "Der Löser x (" + notExecutable + ") lässt sich nicht starten: "
-                                "die Datei ist kein ausführbares Programm."))
+  EXPECT_TRUE(Has(parsed.Error, "Der Löser x (" + notExecutable +
+                                    ") lässt sich nicht starten: "
+                                    "die Datei ist kein ausführbares Programm."))
       << parsed.Error;
   parsed = Parse({"--puzzles", (folder / "fehlt.txt").string()});
   EXPECT_TRUE(Has(parsed.Error, "fehlt.txt kann nicht gelesen werden")) << parsed.Error;
@@ -65,18 +66,24 @@ TEST(Options, SolversAndCollectionsAreCheckedBeforehand) {
   EXPECT_EQ(parsed.Plan->Source.Count, 3);
 }
 
-TEST(Options, TheHelpIsGermanThroughout) {
+TEST(Options, TheHelpAndTheRefusalsAreGermanThroughout) {
   const ParsedOptions help = Parse({"--help"});
   EXPECT_EQ(help.ExitStatus, 0);
   EXPECT_FALSE(help.Plan);
   EXPECT_TRUE(Has(help.Output, "Aufruf: Messlauf [OPTIONEN]")) << help.Output;
   EXPECT_TRUE(Has(help.Output, "Zeigt diese Hilfe und endet"));
-  for (const char* english : {"Usage", "Options", "OPTIONS", "Print", "help message", "TEXT",
-                              "INT", "FLOAT", "POSITIVE", "REQUIRED", "Excludes", "Needs"}) {
+  for (const char* english : {"Usage", "Options", "OPTIONS", "Print", "help message", "TEXT", "INT",
+                              "FLOAT", "POSITIVE", "REQUIRED", "Excludes", "Needs"}) {
     EXPECT_FALSE(std::regex_search(help.Output, std::regex(std::string("\\b") + english + "\\b")))
         << english << " in\n"
         << help.Output;
   }
+  EXPECT_EQ(Parse({"--count", "abc"}).Error,
+            "Messlauf: Ungültiger Wert für --count: „abc“\nHilfe: Messlauf --help\n");
+  EXPECT_EQ(Parse({"--json"}).Error,
+            "Messlauf: Zu --json fehlt ein Wert.\nHilfe: Messlauf --help\n");
+  EXPECT_EQ(Parse({"--frobnicate"}).Error,
+            "Messlauf: Unbekannte Angabe: --frobnicate\nHilfe: Messlauf --help\n");
 }
 
 }  // namespace
