@@ -1,5 +1,7 @@
 #include "RunRecord.h"
 
+#include <algorithm>
+
 namespace record {
 
 bool BusyAtStart(const MachineContext& context) {
@@ -26,6 +28,7 @@ namespace {
 
 SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::size_t solver) {
   SolverSummary s;
+  std::vector<double> startups;
   for (const Run& run : record.Runs) {
     if (run.Set != set || run.Solver != solver) continue;
     s.Last = &run;
@@ -35,6 +38,10 @@ SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::siz
     }
     if (run.Verdict == Verdict::Wrong && s.State == Verdict::Correct) s.State = Verdict::Wrong;
     s.LastJudged = &run;
+    if (run.Startup) {
+      if (!run.Warmup) startups.push_back(run.MonotonicSeconds);
+      continue;
+    }
     s.Ended.push_back(&run);
     if (run.Warmup) continue;
     s.MonotonicTimes.push_back(run.MonotonicSeconds);
@@ -42,6 +49,16 @@ SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::siz
   }
   s.Monotonic = stats::Summarize(s.MonotonicTimes);
   s.Ende = stats::Summarize(s.EndeTimes);
+  if (!startups.empty()) s.StartupSeconds = stats::Median(startups);
+  const auto n = static_cast<double>(set < record.Sets.size() ? record.Sets[set].Count : 0);
+  if (!s.MonotonicTimes.empty() && n > 0) {
+    const double median = s.Monotonic.Median;
+    s.MicrosecondsPerPuzzle = median / n * 1e6;
+    s.PuzzlesPerSecond = n / median;
+    if (s.StartupSeconds && n > 1) {
+      s.MicrosecondsPerPuzzleNet = (median - *s.StartupSeconds) / (n - 1) * 1e6;
+    }
+  }
   return s;
 }
 
@@ -55,6 +72,26 @@ std::optional<std::size_t> Fastest(const std::vector<SolverSummary>& solvers) {
     if (!fastest || s.Monotonic.Mean < solvers[*fastest].Monotonic.Mean) fastest = i;
   }
   return compared >= 2 ? fastest : std::nullopt;
+}
+
+// Each solver's geometric mean of its factors, over the sets where every solver has one.
+std::vector<std::optional<double>> GeometricMeans(const std::vector<SetSummary>& sets,
+                                                  std::size_t solvers) {
+  std::vector<std::vector<double>> factors(solvers);
+  for (const SetSummary& set : sets) {
+    const bool complete =
+        std::all_of(set.Solvers.begin(), set.Solvers.end(),
+                    [](const SolverSummary& s) { return s.RelativeToFastest.has_value(); });
+    if (!complete) continue;
+    for (std::size_t i = 0; i < solvers; ++i) {
+      factors[i].push_back(set.Solvers[i].RelativeToFastest->Factor);
+    }
+  }
+  std::vector<std::optional<double>> means(solvers);
+  for (std::size_t i = 0; i < solvers; ++i) {
+    if (!factors[i].empty()) means[i] = stats::GeometricMean(factors[i]);
+  }
+  return means;
 }
 
 }  // namespace
@@ -81,6 +118,7 @@ Summaries Summarize(const RunRecord& record) {
     if (run.Verdict == Verdict::Failed) summaries.ExitStatus = 2;
     if (run.Verdict == Verdict::Wrong && summaries.ExitStatus == 0) summaries.ExitStatus = 1;
   }
+  summaries.GeometricMeanFactors = GeometricMeans(summaries.Sets, record.Solvers.size());
   return summaries;
 }
 

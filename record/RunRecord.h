@@ -29,6 +29,8 @@ struct MachineContext {
   std::string BuildType;                // e.g. "Release"
   std::string StartedUtc;               // ISO 8601, to the second
   std::array<double, 3> LoadAverage{};  // over 1, 5 and 15 minutes
+  std::string Host;                     // the host name
+  std::string MachineId;                // SHA-256 of /etc/machine-id in hex, or empty
 };
 
 // Whether the machine was busy when the run began: a load above 0.5 per logical core.
@@ -53,18 +55,20 @@ struct PuzzleSet {
   std::int32_t Seed = 0;             // the generator's seed, for a generated set
   std::int64_t Count = 0;            // puzzles in its IN.TXT
   std::uintmax_t InBytes = 0;        // the size of its IN.TXT
+  std::string InSha256 = {};         // SHA-256 of its IN.TXT in hex
 };
 
 // A program that was timed.
 struct Solver {
   std::string Name;  // as reports show it, unique within the run
   std::filesystem::path Program;
+  std::string ProgramSha256 = {};  // SHA-256 of the program file in hex
 };
 
 enum class Verdict {
   Correct,  // every answer was right
   Wrong,    // an answer was wrong: Check says which and why
-  Failed,   // the run failed: Failure says how; it has no times
+  Failed,   // the run failed: Failure says how
 };
 
 // As exported files name it: "correct", "wrong" or "failed".
@@ -84,6 +88,12 @@ struct Run {
   std::size_t Solver = 0;  // index into RunRecord::Solvers
   int Round = 0;           // 1-based, warm-up rounds first
   bool Warmup = false;
+  // A run on the set's first puzzle alone, in every round: what the program costs to start,
+  // load and write its files, apart from the puzzles.
+  bool Startup = false;
+  // The process ran to an end: its times, CPU times and memory below are real (a failed run may
+  // have them too, one that could not be started has not).
+  bool Timed = false;
   record::Verdict Verdict = record::Verdict::Correct;
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
@@ -109,10 +119,17 @@ struct SolverSummary {
   Verdict State = Verdict::Correct;  // Failed if a run failed, else Wrong if one was wrong
   const Run* Last = nullptr;         // its last run: the one that failed or was wrong
   const Run* LastJudged = nullptr;   // its last run that was judged (not Failed)
-  std::vector<const Run*> Ended;     // its runs that were judged, warm-up runs included
+  std::vector<const Run*> Ended;     // its runs on the whole set that were judged, warm-up
+                                     // runs included (start-up runs are not among them)
   std::vector<double> MonotonicTimes, EndeTimes;  // of its judged timed runs, in order
   stats::Summary Monotonic, Ende;
   std::optional<stats::Ratio> RelativeToFastest;  // for a correct solver beside a fastest one
+  // The median of its judged timed start-up runs, in seconds; none without such a run.
+  std::optional<double> StartupSeconds;
+  // Per puzzle from the median of the set's timed runs: gross (median ÷ N), net of the start-up
+  // ((median − start-up) ÷ (N − 1), none for N = 1 or without a start-up time), and puzzles per
+  // second (N ÷ median). None without timed runs.
+  std::optional<double> MicrosecondsPerPuzzle, MicrosecondsPerPuzzleNet, PuzzlesPerSecond;
 };
 
 struct SetSummary {
@@ -124,7 +141,11 @@ struct SetSummary {
 
 struct Summaries {
   std::vector<SetSummary> Sets;  // in the order of RunRecord::Sets
-  int ExitStatus = 0;            // 2 when any run failed, else 1 when any was wrong, else 0
+  // Per solver: the geometric mean of its factors to the fastest, over the sets where every
+  // solver stayed correct and was timed; none when there is no such set or fewer than two
+  // solvers.
+  std::vector<std::optional<double>> GeometricMeanFactors;
+  int ExitStatus = 0;  // 2 when any run failed, else 1 when any was wrong, else 0
 };
 
 Summaries Summarize(const RunRecord& record);

@@ -34,6 +34,17 @@ Ratio Slower(const Summary& a, const Summary& b) {
   return r;
 }
 
+double GeometricMean(const std::vector<double>& values) {
+  if (values.empty()) return 0;
+  double logs = 0;
+  for (double v : values) logs += std::log(v);
+  return std::exp(logs / static_cast<double>(values.size()));
+}
+
+double Median(const std::vector<double>& values) {
+  return Summarize(values).Median;
+}
+
 bool Scattered(const Summary& s) {
   return s.Count > 0 && s.Maximum > 1.5 * s.Median;
 }

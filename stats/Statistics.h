@@ -25,6 +25,12 @@ struct Ratio {
 };
 Ratio Slower(const Summary& a, const Summary& b);
 
+// The geometric mean of positive values: exp of the mean of their logarithms; 0 for none.
+double GeometricMean(const std::vector<double>& values);
+
+// The median of the values; 0 for none.
+double Median(const std::vector<double>& values);
+
 // Whether the times spread as on a busy machine: the maximum above 1.5 times the median.
 bool Scattered(const Summary& s);
 

@@ -89,6 +89,44 @@ TEST(Summaries, StateFastestFactorAndExitStatusComeFromEveryRun) {
   EXPECT_FALSE(record::Summarize(run).Sets[0].Fastest);
 }
 
+TEST(Summaries, StartUpApartPerPuzzleFiguresAndTheGeometricMeanOverCompleteSets) {
+  RunRecord run;
+  run.Settings.Repeat = 3;
+  run.Sets = {{"a", {}, 1, 101, 0}, {"b", {}, 1, 1, 0}, {"c", {}, 1, 10, 0}};
+  run.Solvers = {{"x", "/x"}, {"y", "/y"}};
+  auto add = [&run](std::size_t set, std::size_t solver, int round, double seconds, bool startup,
+                    Verdict verdict = Verdict::Correct) {
+    record::Run r = Timed(solver, round + 1, seconds, verdict);
+    r.Warmup = false;
+    r.Set = set;
+    r.Startup = startup;
+    run.Runs.push_back(r);
+  };
+  for (int round = 0; round < 3; ++round) {
+    add(0, 0, round, 0.01 + 0.001 * round, true);  // start-up median 0.011
+    add(0, 0, round, 1.011, false);
+    add(0, 1, round, 0.02, true);
+    add(0, 1, round, 2.022, false);
+    add(1, 0, round, 0.5, false);
+    add(1, 1, round, 2.0, false);
+  }
+  add(2, 0, 0, 1, false);
+  add(2, 1, 0, 0.1, false, Verdict::Wrong);  // out of set c: c is left out of the means
+  const Summaries s = record::Summarize(run);
+  const SolverSummary& x = s.Sets[0].Solvers[0];
+  ASSERT_TRUE(x.StartupSeconds);
+  EXPECT_DOUBLE_EQ(*x.StartupSeconds, 0.011);
+  EXPECT_EQ(x.MonotonicTimes.size(), 3u);  // start-up runs are not among the set's times
+  EXPECT_DOUBLE_EQ(*x.MicrosecondsPerPuzzle, 1.011 / 101 * 1e6);
+  EXPECT_DOUBLE_EQ(*x.MicrosecondsPerPuzzleNet, 10000);  // (1.011 − 0.011) ÷ 100
+  EXPECT_DOUBLE_EQ(*x.PuzzlesPerSecond, 101 / 1.011);
+  EXPECT_FALSE(s.Sets[1].Solvers[0].MicrosecondsPerPuzzleNet);  // one puzzle, no start-up
+  // Factors: set a 1 and 2, set b 1 and 4, so the means are 1 and √8.
+  ASSERT_EQ(s.GeometricMeanFactors.size(), 2u);
+  EXPECT_DOUBLE_EQ(*s.GeometricMeanFactors[0], 1);
+  EXPECT_NEAR(*s.GeometricMeanFactors[1], std::sqrt(2.0 * 4.0), 1e-12);
+}
+
 TEST(RunName, WarmUpRoundsAreNamedApart) {
   Settings settings;
   settings.Warmup = 2;
