@@ -16,10 +16,10 @@ bool IsSeparator(char c) {
 // of every line counted for messages; shared by the readers of a text and of a file.
 class PuzzleCollector {
  public:
-  PuzzleCollector(const std::string& shownName, std::size_t limit)
-      : shownName_(shownName), limit_(limit) {}
+  PuzzleCollector(const std::string& shownName, std::size_t limit, const PuzzleSink& take)
+      : shownName_(shownName), limit_(limit), take_(take) {}
 
-  bool WantsMore() const { return puzzles_.size() < limit_; }
+  bool WantsMore() const { return taken_ < limit_; }
 
   void Take(std::string_view line) {
     ++lineNumber_;
@@ -46,26 +46,28 @@ class PuzzleCollector {
               "; nach den 81 Feldern darf nur nach einem Leerzeichen, Tabulator, „:“, „;“ oder „,“ "
               "noch etwas folgen.");
     }
-    puzzles_.push_back(board);
+    take_(board);
+    ++taken_;
   }
 
   // Refuses line `line`, naming it and the puzzle it would have been.
   [[noreturn]] void Fail(long long line, const std::string& what) const {
     throw FileError("Fehler in " + shownName_ + ", Zeile " + std::to_string(line) + ": " + what,
-                    static_cast<long long>(puzzles_.size()) + 1, line);
+                    static_cast<long long>(taken_) + 1, line);
   }
 
-  std::vector<Board> Finish() {
-    if (puzzles_.empty() && limit_ > 0) {
+  std::size_t Finish() const {
+    if (taken_ == 0 && limit_ > 0) {
       throw FileError("Die Datei " + shownName_ + " enthält kein Rätsel.", 0, 0);
     }
-    return std::move(puzzles_);
+    return taken_;
   }
 
  private:
   const std::string& shownName_;
   std::size_t limit_;
-  std::vector<Board> puzzles_;
+  const PuzzleSink& take_;
+  std::size_t taken_ = 0;
   long long lineNumber_ = 0;
 };
 
@@ -74,7 +76,9 @@ class PuzzleCollector {
 std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& shownName,
                                     std::size_t limit) {
   if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
-  PuzzleCollector puzzles(shownName, limit);
+  std::vector<Board> boards;
+  const PuzzleSink keep = [&boards](const Board& board) { boards.push_back(board); };
+  PuzzleCollector puzzles(shownName, limit, keep);
   while (!text.empty() && puzzles.WantsMore()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -82,13 +86,21 @@ std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& sh
     if (line.ends_with('\r')) line.remove_suffix(1);
     puzzles.Take(line);
   }
-  return puzzles.Finish();
+  puzzles.Finish();
+  return boards;
 }
 
 std::vector<Board> ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit) {
+  std::vector<Board> boards;
+  ReadPuzzleLines(path, limit, [&boards](const Board& board) { boards.push_back(board); });
+  return boards;
+}
+
+std::size_t ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit,
+                            const PuzzleSink& take) {
   const std::string shown = path.string();
   LineReader in(path, shown, MaxPuzzleLine);
-  PuzzleCollector puzzles(shown, limit);
+  PuzzleCollector puzzles(shown, limit, take);
   std::string_view line;
   while (puzzles.WantsMore() && in.ReadLine(line)) {
     if (in.LinesRead() == 1 && line.starts_with(ByteOrderMark)) {

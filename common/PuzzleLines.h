@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -34,5 +35,13 @@ std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& sh
 // a regular file with NotRegularFileError, which a FIFO never makes wait.
 std::vector<Board> ReadPuzzleLines(const std::filesystem::path& path,
                                    std::size_t limit = AllPuzzles);
+
+// Takes each puzzle of a collection in turn.
+using PuzzleSink = std::function<void(const Board&)>;
+
+// The same, handing each puzzle to `take` instead of keeping it, so that a collection of any size
+// costs no memory: the number of puzzles taken.
+std::size_t ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit,
+                            const PuzzleSink& take);
 
 }  // namespace kit

@@ -37,7 +37,8 @@ SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::siz
       continue;
     }
     if (run.Verdict == Verdict::Wrong && s.State == Verdict::Correct) s.State = Verdict::Wrong;
-    s.LastJudged = &run;
+    // The whole set's outcomes, unless a start-up run was the wrong one.
+    if (!run.Startup || run.Verdict == Verdict::Wrong) s.LastJudged = &run;
     if (run.Startup) {
       if (!run.Warmup) startups.push_back(run.MonotonicSeconds);
       continue;

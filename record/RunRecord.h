@@ -118,7 +118,7 @@ struct RunRecord {
 struct SolverSummary {
   Verdict State = Verdict::Correct;  // Failed if a run failed, else Wrong if one was wrong
   const Run* Last = nullptr;         // its last run: the one that failed or was wrong
-  const Run* LastJudged = nullptr;   // its last run that was judged (not Failed)
+  const Run* LastJudged = nullptr;   // its last judged run on the whole set, or the wrong one
   std::vector<const Run*> Ended;     // its runs on the whole set that were judged, warm-up
                                      // runs included (start-up runs are not among them)
   std::vector<double> MonotonicTimes, EndeTimes;  // of its judged timed runs, in order

@@ -10,6 +10,7 @@
 #include "ElapsedTime.h"
 #include "FileError.h"
 #include "FileNames.h"
+#include "Hashes.h"
 #include "Interruption.h"
 #include "Process.h"
 #include "ProgressDisplay.h"
@@ -40,9 +41,9 @@ std::string Number(double value) {
 
 // What an ending means for the run: nothing when the solver ended by itself with status 0,
 // otherwise the failure (or the interruption) it is.
-void JudgeEnding(const ProcessEnd& end, const Plan& plan, const record::Solver& solver,
-                 const std::string& runName) {
-  const std::string log = (plan.Settings.Folder / SolverLogName).string();
+void JudgeEnding(const ProcessEnd& end, const Plan& plan, const std::filesystem::path& folder,
+                 const record::Solver& solver, const std::string& runName) {
+  const std::string log = (folder / SolverLogName).string();
   const std::string who = "Der Löser " + solver.Name;
   switch (end.How) {
     case Ending::NotStarted:
@@ -94,41 +95,58 @@ Stamp StampStart(const std::filesystem::path& folder) {
   return {timing::ReadStartStamp(folder, "."), kit::ReadWholeFile(folder / name, name)};
 }
 
+// Where a run takes place: the folder and the puzzles written there; and the other folder of the
+// set, which a solver must leave alone as well.
+struct Workplace {
+  std::filesystem::path Folder;
+  const PreparedPuzzles& Puzzles;
+  const Workplace* Other = nullptr;
+};
+
 // Starts the solver right after Start's stamp and waits for it, with the progress of its
 // answers; puts the work folder right afterwards, however the run ended.
-ProcessEnd RunSolver(const Plan& plan, const PreparedPuzzles& puzzles, const record::Solver& solver,
-                     int round, const Stamp& stamp, std::vector<std::string>& changes) {
+ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver& solver,
+                     const record::Run& run, const Stamp& stamp,
+                     std::vector<std::string>& changes) {
   const int rounds = plan.Settings.Warmup + plan.Settings.Repeat;
-  ProgressDisplay progress(solver.Name +
-                               (round <= plan.Settings.Warmup ? ", Aufwärmen " : ", Runde ") +
-                               std::to_string(round) + "/" + std::to_string(rounds),
-                           puzzles.Set.Count);
-  AnswerCounter answers(plan.Settings.Folder, puzzles.Set.Count);
-  const ProcessSpec spec{plan.Settings.Folder, solver.Program, SolverLogName,
-                         plan.Settings.TimeoutSeconds, plan.Settings.PinnedCpu};
+  const std::int64_t count = at.Puzzles.Set.Count;
+  ProgressDisplay progress(solver.Name + (run.Startup ? ", Anlauf" : "") +
+                               (run.Warmup ? ", Aufwärmen " : ", Runde ") +
+                               std::to_string(run.Round) + "/" + std::to_string(rounds),
+                           count);
+  AnswerCounter answers(at.Folder, count);
+  const ProcessSpec spec{at.Folder, solver.Program, SolverLogName, plan.Settings.TimeoutSeconds,
+                         plan.Settings.PinnedCpu};
   ProcessEnd end = RunProcess(spec, [&] { progress.Update(answers.Count()); });
   progress.Finish(answers.Count());
   const auto checked = Clock::now();
-  changes = RestoreWorkFiles(plan.Settings.Folder, *puzzles.Text, stamp.Bytes);
-  TidyAnswers(plan.Settings.Folder);
+  changes = RestoreWorkFiles(at.Folder, *at.Puzzles.Text, &stamp.Bytes);
+  if (at.Other) {
+    for (const std::string& change :
+         RestoreWorkFiles(at.Other->Folder, *at.Other->Puzzles.Text, nullptr)) {
+      changes.push_back((at.Other->Folder.filename() / change).string());
+    }
+  }
+  TidyAnswers(at.Folder);
   end.CleanupSeconds += std::chrono::duration<double>(Clock::now() - checked).count();
   return end;
 }
 
 // Check's verdict on the solver's OUT.TXT, against the puzzles Messlauf wrote.
-void Judge(const Plan& plan, const PreparedPuzzles& puzzles, const std::string& who,
-           const std::string& runName, record::Run& run) {
+void Judge(const Workplace& at, const std::string& who, const std::string& runName,
+           record::Run& run) {
+  const PreparedPuzzles& puzzles = at.Puzzles;
   // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
-  const auto answers = kit::FindEntryIgnoringCase(plan.Settings.Folder, kit::SolutionFileName);
+  const auto answers = kit::FindEntryIgnoringCase(at.Folder, kit::SolutionFileName);
   if (!answers) {
     throw RunFailed("Der Löser " + who + " hat in " + runName + " keine OUT.TXT in " +
-                    plan.Settings.Folder.string() + " geschrieben.");
+                    at.Folder.string() + " geschrieben.");
   }
   std::error_code error;
   run.OutBytes = std::filesystem::file_size(*answers, error);
   ProgressDisplay progress("Prüfen  ", puzzles.Set.Count);
   const checker::CheckResult check =
-      checker::CheckAnswers(*puzzles.Text, plan.Settings.Folder, [&](std::int32_t n) {
+      checker::CheckAnswers(*puzzles.Text, at.Folder, [&](std::int32_t n) {
         progress.Update(n);
         return InterruptedBy() == 0;
       });
@@ -140,17 +158,24 @@ void Judge(const Plan& plan, const PreparedPuzzles& puzzles, const std::string& 
   run.Check = {check.Message, check.Number, check.Reason, check.Outcomes};
 }
 
+// How a run is named in messages: the set when there are several, the start-up run, the round.
+std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles, const record::Run& run) {
+  std::string name = record::RunName(plan.Settings, run.Round);
+  if (run.Startup) name += " (Anlauf mit einem Rätsel)";
+  if (plan.Sources.size() > 1) name = "Satz " + puzzles.Set.Name + ", " + name;
+  return name;
+}
+
 // One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict. A failure
 // throws RunFailed; so does a solver that changed IN.TXT or Start.txt.
-void RunOnce(const Plan& plan, const PreparedPuzzles& puzzles, const record::Solver& solver,
+void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver,
              record::Run& run) {
-  RemoveAnswers(plan.Settings.Folder);  // an old answer file must not be judged for a new run
-  const Stamp stamp = StampStart(plan.Settings.Folder);
-  const std::string runName = record::RunName(plan.Settings, run.Round);
+  RemoveAnswers(at.Folder);  // an old answer file must not be judged for a new run
+  const Stamp stamp = StampStart(at.Folder);
+  const std::string runName = RunName(plan, at.Puzzles, run);
   std::vector<std::string> changes;
-  const ProcessEnd end = RunSolver(plan, puzzles, solver, run.Round, stamp, changes);
-  JudgeEnding(end, plan, solver, runName);
-  if (!changes.empty()) throw RunFailed(TamperingText(solver.Name, runName, changes));
+  const ProcessEnd end = RunSolver(plan, at, solver, run, stamp, changes);
+  run.Timed = end.How != Ending::NotStarted;
   run.MonotonicSeconds = end.MonotonicSeconds;
   run.GuardSeconds = end.CleanupSeconds;
   run.UserSeconds = end.UserSeconds;
@@ -160,36 +185,58 @@ void RunOnce(const Plan& plan, const PreparedPuzzles& puzzles, const record::Sol
   const auto& v = stamp.Values.Values;
   run.EndeSeconds = timing::ElapsedSeconds(timing::SecondsOfDay(v[0], v[1], v[2], v[3]),
                                            timing::SecondsOfDay(end.Clock));
-  Judge(plan, puzzles, solver.Name, runName, run);
+  JudgeEnding(end, plan, at.Folder, solver, runName);
+  if (!changes.empty()) throw RunFailed(TamperingText(solver.Name, runName, changes));
+  Judge(at, solver.Name, runName, run);
+}
+
+// Every round of one set: each solver that has not left it runs on the whole set, then on the
+// set's first puzzle alone.
+void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, std::size_t set,
+            record::RunRecord& result) {
+  std::vector<bool> left(plan.Solvers.size(), false);  // failed or answered wrongly in this set
+  for (int round = 1; round <= plan.Settings.Warmup + plan.Settings.Repeat; ++round) {
+    for (std::size_t s = 0; s < plan.Solvers.size(); ++s) {
+      for (const Workplace* at : {&whole, &first}) {
+        if (left[s]) break;
+        record::Run run;
+        run.Set = set;
+        run.Solver = s;
+        run.Round = round;
+        run.Warmup = round <= plan.Settings.Warmup;
+        run.Startup = at == &first;
+        try {
+          RunOnce(plan, *at, plan.Solvers[s], run);
+        } catch (const RunFailed& e) {
+          run.Verdict = record::Verdict::Failed;
+          run.Failure = e.what();
+        }
+        left[s] = run.Verdict != record::Verdict::Correct;
+        result.Runs.push_back(std::move(run));
+      }
+    }
+  }
 }
 
 }  // namespace
 
-record::RunRecord PerformRun(const Plan& plan, const PreparedPuzzles& puzzles,
+record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>& sources,
                              const record::MachineContext& context) {
   record::RunRecord result;
   result.Context = context;
   result.Settings = plan.Settings;
-  result.Sets.push_back(puzzles.Set);
   result.Solvers = plan.Solvers;
-  std::vector<bool> left(plan.Solvers.size(), false);  // failed or answered wrongly
-  for (int round = 1; round <= plan.Settings.Warmup + plan.Settings.Repeat; ++round) {
-    for (std::size_t s = 0; s < plan.Solvers.size(); ++s) {
-      if (left[s]) continue;
-      record::Run run;
-      run.Set = 0;
-      run.Solver = s;
-      run.Round = round;
-      run.Warmup = round <= plan.Settings.Warmup;
-      try {
-        RunOnce(plan, puzzles, plan.Solvers[s], run);
-      } catch (const RunFailed& e) {
-        run.Verdict = record::Verdict::Failed;
-        run.Failure = e.what();
-      }
-      left[s] = run.Verdict != record::Verdict::Correct;
-      result.Runs.push_back(std::move(run));
-    }
+  for (record::Solver& solver : result.Solvers) solver.ProgramSha256 = FileSha256(solver.Program);
+  const std::filesystem::path startupFolder = plan.Settings.Folder / StartupFolderName;
+  for (std::size_t set = 0; set < sources.size(); ++set) {
+    // One set's puzzles at a time: the memory of the largest, not of all.
+    const PreparedPuzzles whole = PreparePuzzles(sources[set], plan.Settings.Folder);
+    const PreparedPuzzles first = PrepareFirstPuzzle(whole, startupFolder);
+    result.Sets.push_back(whole.Set);
+    Workplace all{plan.Settings.Folder, whole}, one{startupFolder, first};
+    all.Other = &one;
+    one.Other = &all;
+    RunSet(plan, all, one, set, result);
   }
   return result;
 }

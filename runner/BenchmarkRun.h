@@ -10,11 +10,16 @@
 
 namespace runner {
 
-// Runs and judges every solver of `plan`, round by round, on the puzzles that PreparePuzzles
-// wrote. A solver that fails or answers wrongly leaves the comparison; the others go on. Progress
-// goes to standard error. Throws kit::FileError when the work folder fails the run, and
-// Interrupted when SIGINT or SIGTERM asks it to stop.
-record::RunRecord PerformRun(const Plan& plan, const PreparedPuzzles& puzzles,
+// The subfolder of the work folder where each solver's start-up runs take place, on an IN.TXT
+// with the set's first puzzle alone.
+inline constexpr const char* StartupFolderName = "anlauf";
+
+// Runs and judges every solver of `plan` on every set in turn: for each set its IN.TXT is written
+// (PreparePuzzles), then every round runs each solver once on the whole set and once on the set's
+// first puzzle alone. A solver that fails or answers wrongly leaves that set; it goes on in
+// the others, and so do the other solvers. Progress goes to standard error. Throws kit::FileError
+// when the work folder fails the run, and Interrupted when SIGINT or SIGTERM asks it to stop.
+record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>& sources,
                              const record::MachineContext& context);
 
 }  // namespace runner

@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "BuildInfo.h"
+#include "Hashes.h"
 
 namespace runner {
 namespace {
@@ -60,6 +62,13 @@ record::MachineContext ReadMachineContext() {
   c.GitChanges = BuildInfo::GitChanges;
   c.Compiler = BuildInfo::Compiler;
   c.BuildType = BuildInfo::BuildType;
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) == 0) c.Host = host;
+  // Hashed, since the identity itself is meant to stay on the machine; it tells machines apart
+  // where host names repeat.
+  std::ifstream id("/etc/machine-id", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(id)), std::istreambuf_iterator<char>());
+  if (!text.empty()) c.MachineId = Sha256(text);
   return c;
 }
 

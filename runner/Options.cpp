@@ -16,8 +16,8 @@ namespace {
 
 // The values as the command line gives them, before they are checked.
 struct Given {
-  std::string Folder = "run", Json, Markdown, Csv, Plot, Puzzles;
-  std::vector<std::string> Solvers;
+  std::string Folder = "run", Json, Markdown, Csv, Plot;
+  std::vector<std::string> Solvers, Puzzles;
   std::optional<std::int32_t> Seed, Count;
   std::optional<double> Timeout;
   std::optional<int> Pin;
@@ -65,15 +65,19 @@ void Germanize(CLI::App& app) {
 void Declare(CLI::App& app, Given& g) {
   Germanize(app);
   app.add_option("--count", g.Count,
-                 "Anzahl der SUDOKUs (Vorgabe: 500000; mit --puzzles alle der Datei)")
+                 "Anzahl der SUDOKUs (Vorgabe: 500000; mit --puzzles alle der Datei, sonst die "
+                 "ersten N jeder Sammlung)")
       ->type_name("N");
   app.add_option("--seed", g.Seed,
                  "Startzahl des Zufallsgenerators (Vorgabe: die Tageszeit in Sekunden)")
       ->type_name("N");
   app.add_option("--puzzles", g.Puzzles,
                  "Nimmt die Rätsel aus dieser Sammlung (ein Rätsel je Zeile, 81 Zeichen, . oder 0 "
-                 "für leere Felder) statt sie zu erzeugen")
-      ->type_name("DATEI");
+                 "für leere Felder) statt sie zu erzeugen; als DATEI, NAME=DATEI oder ORDNER (jede "
+                 "*.txt darin). Mehrfach angegeben: jede Sammlung ein Satz für sich, nacheinander")
+      ->type_name("DATEI")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_option("--dir", g.Folder,
                  "Arbeitsordner für IN.TXT, Start.txt und OUT.TXT (Vorgabe: run)")
       ->type_name("ORDNER");
@@ -172,13 +176,42 @@ std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::pa
   return std::nullopt;
 }
 
+// The collections of every --puzzles: a file, NAME=FILE, or a folder whose *.txt files are taken
+// in name order; each a set of its own. Why one cannot be taken, or nothing.
+std::optional<std::string> TakeSets(const Given& g, Plan& plan) {
+  std::vector<std::pair<std::string, std::string>> named;
+  for (const std::string& argument : g.Puzzles) {
+    auto [name, path] = SolverArgument(argument);
+    if (path.empty()) return "Zu --puzzles " + argument + " fehlt der Pfad der Sammlung.";
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error)) {
+      if (::access(path.c_str(), R_OK) != 0) {
+        return "Die Datei " + path + " kann nicht gelesen werden: " + kit::SystemErrorText(errno) +
+               ".";
+      }
+      named.emplace_back(name.empty() ? std::filesystem::path(path).stem().string() : name, path);
+      continue;
+    }
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+      if (entry.path().extension() == ".txt" && entry.is_regular_file()) {
+        files.push_back(entry.path());
+      }
+    }
+    if (files.empty()) return "Im Ordner " + path + " liegt keine Sammlung (*.txt).";
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) named.emplace_back(file.stem().string(), file.string());
+  }
+  const std::int32_t count = g.Count ? *g.Count : 0;
+  for (const auto& [name, path] : UniqueNames(named)) {
+    plan.Sources.push_back({name, path, 0, count});
+  }
+  return std::nullopt;
+}
+
 // Why the collection cannot be read, or an export file cannot be written, or the CPU cannot be
 // used; nothing when all is well.
 std::optional<std::string> CheckPlaces(const Given& g, const Plan& plan) {
-  if (!g.Puzzles.empty() && ::access(g.Puzzles.c_str(), R_OK) != 0) {
-    return "Die Datei " + g.Puzzles + " kann nicht gelesen werden: " + kit::SystemErrorText(errno) +
-           ".";
-  }
   for (const auto* path :
        {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv, &plan.Exports.Plot}) {
     if (path->empty()) continue;
@@ -197,9 +230,10 @@ Plan MakePlan(const Given& g) {
   plan.Settings.Warmup = g.Warmup;
   plan.Settings.TimeoutSeconds = g.Timeout;
   plan.Settings.PinnedCpu = g.Pin;
-  plan.Source.Collection = g.Puzzles;
-  plan.Source.Seed = g.Seed ? *g.Seed : generator::ProposedSeed();
-  plan.Source.Count = g.Count ? *g.Count : g.Puzzles.empty() ? 500000 : 0;
+  if (g.Puzzles.empty()) {
+    plan.Sources.push_back(
+        {"Build", {}, g.Seed ? *g.Seed : generator::ProposedSeed(), g.Count ? *g.Count : 500000});
+  }
   plan.Exports = {g.Json, g.Markdown, g.Csv, g.Plot};
   plan.PrepareOnly = g.PrepareOnly;
   return plan;
@@ -214,19 +248,29 @@ ParsedOptions Refused(const std::string& why, bool withHint) {
 
 }  // namespace
 
+std::vector<std::pair<std::string, std::string>> UniqueNames(
+    const std::vector<std::pair<std::string, std::string>>& named) {
+  std::vector<std::pair<std::string, std::string>> unique;
+  auto taken = [&unique](const std::string& name) {
+    return std::any_of(unique.begin(), unique.end(),
+                       [&name](const auto& u) { return u.first == name; });
+  };
+  for (const auto& [name, path] : named) {
+    std::string candidate = name;
+    for (int n = 2; taken(candidate); ++n) candidate = name + " (" + std::to_string(n) + ")";
+    unique.emplace_back(candidate, path);
+  }
+  return unique;
+}
+
 std::vector<record::Solver> NameSolvers(
     const std::vector<std::pair<std::string, std::string>>& given) {
-  std::vector<record::Solver> solvers;
-  auto taken = [&solvers](const std::string& name) {
-    return std::any_of(solvers.begin(), solvers.end(),
-                       [&name](const record::Solver& s) { return s.Name == name; });
-  };
+  std::vector<std::pair<std::string, std::string>> named;
   for (const auto& [name, path] : given) {
-    const std::string base = name.empty() ? std::filesystem::path(path).filename().string() : name;
-    std::string unique = base;
-    for (int n = 2; taken(unique); ++n) unique = base + " (" + std::to_string(n) + ")";
-    solvers.push_back({unique, path});
+    named.emplace_back(name.empty() ? std::filesystem::path(path).filename().string() : name, path);
   }
+  std::vector<record::Solver> solvers;
+  for (const auto& [name, path] : UniqueNames(named)) solvers.push_back({name, path, {}});
   return solvers;
 }
 
@@ -250,6 +294,10 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
   if (const auto conflict = Conflict(app, given)) return Refused(*conflict, true);
   Plan plan = MakePlan(given);
   if (const auto why = TakeSolvers(given, defaultSolver, plan)) return Refused(*why, false);
+  if (const auto why = TakeSets(given, plan)) return Refused(*why, false);
+  if (plan.PrepareOnly && plan.Sources.size() > 1) {
+    return Refused("--prepare schreibt ein IN.TXT: es braucht genau eine Sammlung.", true);
+  }
   if (const auto why = CheckPlaces(given, plan)) return Refused(*why, false);
   ParsedOptions parsed;
   parsed.Plan = std::move(plan);

@@ -23,7 +23,7 @@ struct Exports {
 // Everything a run is to do.
 struct Plan {
   record::Settings Settings;            // work folder, rounds, time limit, CPU
-  PuzzleSource Source;                  // the generator and its seed, or a collection
+  std::vector<PuzzleSource> Sources;    // the sets, in turn: the generator's, or collections
   std::vector<record::Solver> Solvers;  // run in this order in every round
   runner::Exports Exports;
   bool PrepareOnly = false;  // only IN.TXT is written (--prepare)
@@ -41,6 +41,10 @@ struct ParsedOptions {
 // `defaultSolver` is timed when no --solver is given.
 ParsedOptions ParseOptions(int argc, const char* const argv[],
                            const std::filesystem::path& defaultSolver);
+
+// The names in order, those that would be the same as an earlier one with " (2)", " (3)", ...
+std::vector<std::pair<std::string, std::string>> UniqueNames(
+    const std::vector<std::pair<std::string, std::string>>& named);
 
 // The names solvers get from their paths: the file name, unless `given` names it; names that
 // would be the same for two solvers get " (2)", " (3)", ... in order.

@@ -62,7 +62,7 @@ bool HoldsExactly(const std::filesystem::path& path, std::string_view expected) 
 
 std::vector<std::string> RestoreWorkFiles(const std::filesystem::path& folder,
                                           const kit::PuzzleText& puzzles,
-                                          std::string_view startStamp) {
+                                          const std::string* startStamp) {
   std::vector<std::string> changes;
   const std::filesystem::path in = folder / kit::PuzzleFileName;
   if (!HoldsExactly(in, puzzles.Text)) {
@@ -80,7 +80,9 @@ std::vector<std::string> RestoreWorkFiles(const std::filesystem::path& folder,
     std::filesystem::remove_all(other, error);
   }
   const std::string startName(timing::StartFileName);
-  if (!HoldsExactly(folder / startName, startStamp)) changes.push_back(startName + " verändert");
+  if (startStamp && !HoldsExactly(folder / startName, *startStamp)) {
+    changes.push_back(startName + " verändert");
+  }
   return changes;
 }
 

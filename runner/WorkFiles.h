@@ -12,15 +12,15 @@
 
 namespace runner {
 
-// Compares IN.TXT and Start.txt in `folder` byte for byte with `puzzles` and `startStamp`, the
-// bytes Messlauf wrote, without following links or opening anything but regular files. Writes
-// IN.TXT anew where it differs and removes every other spelling of IN.TXT ("in.txt", …), which a
-// solver would find first. Returns what the solver did, as German phrases ("IN.TXT verändert",
-// "in.txt angelegt"); none when the folder is as it was. Throws kit::FileError when IN.TXT
-// cannot be written again.
+// Compares IN.TXT and, when given, Start.txt in `folder` byte for byte with `puzzles` and
+// `startStamp`, the bytes Messlauf wrote, without following links or opening anything but regular
+// files. Writes IN.TXT anew where it differs and removes every other spelling of IN.TXT
+// ("in.txt", …), which a solver would find first. Returns what the solver did, as German phrases
+// ("IN.TXT verändert", "in.txt angelegt"); none when the folder is as it was. Throws
+// kit::FileError when IN.TXT cannot be written again.
 std::vector<std::string> RestoreWorkFiles(const std::filesystem::path& folder,
                                           const kit::PuzzleText& puzzles,
-                                          std::string_view startStamp);
+                                          const std::string* startStamp);
 
 // Removes every entry named OUT.TXT whatever its case and type (a FIFO left by one solver would
 // block the next one's writing), and OUT.TXT.tmp, which a killed solver may leave.

@@ -15,6 +15,7 @@
 #include "PuzzleSource.h"
 #include "TableReports.h"
 #include "TextReport.h"
+#include "WorkFolderLock.h"
 
 namespace {
 
@@ -72,17 +73,24 @@ bool WriteReports(const runner::Exports& e, const record::RunRecord& run,
   return written;
 }
 
-// Prepares the puzzles, runs every solver and reports; the exit status.
+// Checks every set's puzzles, then locks the work folder, runs every solver on every set and
+// reports; the exit status.
 int Perform(const runner::Plan& plan, const record::MachineContext& context, char* program) {
-  std::optional<runner::WorkFolderLock> lock;  // held to the end of the run
-  const runner::PreparedPuzzles prepared =
-      runner::PreparePuzzles(plan.Source, plan.Settings.Folder, lock);
-  if (!prepared.Warning.empty()) std::cerr << "Messlauf: Warnung: " << prepared.Warning << "\n";
+  std::vector<runner::CheckedSource> sources;
+  for (const runner::PuzzleSource& source : plan.Sources) {
+    sources.push_back(runner::CheckSource(source));  // a bad line refuses the run, nothing written
+    if (!sources.back().Warning.empty()) {
+      std::cerr << "Messlauf: Warnung: " << sources.back().Warning << "\n";
+    }
+  }
+  const runner::WorkFolderLock lock(plan.Settings.Folder);  // held to the end of the run
   if (plan.PrepareOnly) {
+    const runner::PreparedPuzzles prepared =
+        runner::PreparePuzzles(sources.front(), plan.Settings.Folder);
     std::cout << report::FormatPrepared(plan.Settings, prepared.Set);
     return 0;
   }
-  const record::RunRecord run = runner::PerformRun(plan, prepared, context);
+  const record::RunRecord run = runner::PerformRun(plan, sources, context);
   const record::Summaries summaries = record::Summarize(run);
   for (const record::Run& r : run.Runs) {  // for logs and scripts as well
     if (r.Verdict == record::Verdict::Failed) std::cerr << "Messlauf: " << r.Failure << "\n";

@@ -54,11 +54,13 @@ inline nlohmann::json Json(const std::filesystem::path& file) {
   return nlohmann::json::parse(GetFile(file));
 }
 
-// Every file of a folder and its bytes.
+// Every file below a folder, by its path relative to it, and its bytes.
 inline std::map<std::string, std::string> Contents(const std::filesystem::path& folder) {
   std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    files[entry.path().filename().string()] = GetFile(entry.path());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[entry.path().lexically_relative(folder).string()] = GetFile(entry.path());
+    }
   }
   return files;
 }

@@ -9,9 +9,9 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "Options.h"
 #include "BuildSudokus.h"
 #include "MesslaufHelpers.h"
+#include "Options.h"
 #include "ProgressDisplay.h"
 #include "PuzzleFile.h"
 #include "SampleData.h"
@@ -214,10 +214,10 @@ TEST(Messlauf, TwoSolversOfTheSameFileNameAreToldApart) {
 
 TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
   const std::vector<record::Solver> named = NameSolvers({{"", "/a/Quadrin"},
-                                                     {"", "/b/Quadrin"},
-                                                     {"schnell", "/c/x"},
-                                                     {"", "/d/Quadrin"},
-                                                     {"schnell", "/e/y"}});
+                                                         {"", "/b/Quadrin"},
+                                                         {"schnell", "/c/x"},
+                                                         {"", "/d/Quadrin"},
+                                                         {"schnell", "/e/y"}});
   std::vector<std::string> names;
   for (const record::Solver& s : named) names.push_back(s.Name);
   EXPECT_EQ(names, (std::vector<std::string>{"Quadrin", "Quadrin (2)", "schnell", "Quadrin (3)",

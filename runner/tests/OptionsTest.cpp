@@ -63,7 +63,34 @@ TEST(Options, SolversAndCollectionsAreCheckedBeforehand) {
   parsed = Parse({"--prepare", "--count", "3"});  // no solver runs: none is checked
   ASSERT_TRUE(parsed.Plan);
   EXPECT_TRUE(parsed.Plan->PrepareOnly);
-  EXPECT_EQ(parsed.Plan->Source.Count, 3);
+  ASSERT_EQ(parsed.Plan->Sources.size(), 1u);  // the generated set
+  EXPECT_EQ(parsed.Plan->Sources[0].Count, 3);
+  EXPECT_TRUE(parsed.Plan->Sources[0].Collection.empty());
+}
+
+TEST(Options, EveryCollectionIsASetOfItsOwnAFolderGivesItsTextFilesInNameOrder) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder / "sammlungen");
+  for (const char* name : {"b.txt", "a.txt", "liesmich.md"}) {
+    testing::PutFile(folder / "sammlungen" / name, "x\n");
+  }
+  testing::PutFile(folder / "a.txt", "x\n");
+  const ParsedOptions parsed = Parse({"--puzzles", (folder / "sammlungen").string(), "--puzzles",
+                                      (folder / "a.txt").string(), "--puzzles",
+                                      "eigen=" + (folder / "a.txt").string(), "--count", "7"});
+  ASSERT_TRUE(parsed.Plan) << parsed.Error;
+  std::vector<std::string> names;
+  for (const PuzzleSource& s : parsed.Plan->Sources) {
+    names.push_back(s.Name);
+    EXPECT_EQ(s.Count, 7);  // --count limits each set
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "a (2)", "eigen"}));
+  EXPECT_EQ(parsed.Plan->Sources[1].Collection, folder / "sammlungen" / "b.txt");
+  std::filesystem::create_directory(folder / "leer");
+  EXPECT_TRUE(
+      Has(Parse({"--puzzles", (folder / "leer").string()}).Error, "liegt keine Sammlung (*.txt)"));
+  EXPECT_TRUE(Has(Parse({"--prepare", "--puzzles", (folder / "sammlungen").string()}).Error,
+                  "genau eine Sammlung"));
 }
 
 TEST(Options, TheHelpAndTheRefusalsAreGermanThroughout) {
