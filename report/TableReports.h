@@ -12,8 +12,9 @@ namespace report {
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
                            const std::string& decimalSeparator);
 
-// One row per run, warm-up runs and failed runs included, each with its own verdict, under a
-// header row; numbers always with a decimal point, whatever the locale.
+// One row per run, of every set, warm-up, start-up and failed runs included, each with its own
+// verdict, CPU times and peak memory, under a header row; numbers always with a decimal point,
+// whatever the locale, and empty for a run whose process never ended.
 std::string FormatCsv(const record::RunRecord& record, const record::Summaries& summaries);
 
 }  // namespace report
