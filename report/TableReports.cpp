@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "LastRun.h"
+#include "SetMatrix.h"
 #include "TextReport.h"
 
 namespace report {
@@ -54,14 +55,31 @@ void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
   }
 }
 
+// Several sets: the matrix as one table, its notes below it.
+void MarkdownMatrix(std::ostringstream& md, const SetMatrix& matrix) {
+  md << "|";
+  for (const std::string& name : matrix.Header) md << " " << Cell(name) << " |";
+  md << "\n|---|";
+  for (std::size_t i = 1; i < matrix.Header.size(); ++i) md << "---:|";
+  md << "\n";
+  for (const std::vector<std::string>& row : matrix.Rows) {
+    md << "|";
+    for (const std::string& cell : row) md << " " << Cell(cell) << " |";
+    md << "\n";
+  }
+  md << "\n";
+  for (const std::string& note : matrix.Notes) md << note << "\n";
+}
+
 }  // namespace
 
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
                            const std::string& decimalSeparator) {
   std::ostringstream md;
-  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
-    if (set > 0) md << "\n";
-    MarkdownTable(md, record, summaries.Sets[set], decimalSeparator);
+  if (summaries.Sets.size() > 1) {
+    MarkdownMatrix(md, MatrixOf(record, summaries, decimalSeparator));
+  } else if (!summaries.Sets.empty()) {
+    MarkdownTable(md, record, summaries.Sets[0], decimalSeparator);
   }
   return md.str();
 }

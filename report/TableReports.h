@@ -7,8 +7,10 @@
 
 namespace report {
 
-// One row per solver: name, mean ± σ, minimum, maximum of the monotonic time in seconds, and the
-// factor against the fastest; with the user's decimal separator, as the text report.
+// One set: one row per solver with name, mean ± σ, minimum, maximum of the monotonic time in
+// seconds, and the factor against the fastest. Several sets: one row per set, one column per
+// solver, and the geometric means of the factors. With the user's decimal separator, as the text
+// report.
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
                            const std::string& decimalSeparator);
 

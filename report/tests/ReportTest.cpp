@@ -230,7 +230,8 @@ TEST_P(Golden, EveryFormatMatchesItsFile) {
 INSTANTIATE_TEST_SUITE_P(Records, Golden,
                          ::testing::Values(Case{"one-run", OneRun, ","},
                                            Case{"comparison", Comparison, ","},
-                                           Case{"wrong-busy", WrongOnBusyMachine, "."}),
+                                           Case{"wrong-busy", WrongOnBusyMachine, "."},
+                                           Case{"suite", Suite, ","}),
                          [](const ::testing::TestParamInfo<Case>& row) {
                            std::string name = row.param.Name;
                            std::erase(name, '-');
@@ -290,6 +291,34 @@ TEST(Exports, EveryRunHasItsOwnVerdict) {
   EXPECT_EQ(runs[2]["failure"], "Der Löser A ließ sich nicht starten.");
   EXPECT_TRUE(runs[2]["max_rss_bytes"].is_null());
   EXPECT_TRUE(runs[2]["monotonic_seconds"].is_null());
+}
+
+// A set of a suite alone keeps the layout of one set, with its per-puzzle figures and start-up.
+TEST(TextReport, OneSetShowsStartupAndNetFigures) {
+  record::RunRecord run = Suite();
+  run.Sets.resize(1);
+  std::erase_if(run.Runs, [](const record::Run& r) { return r.Set != 0; });
+  const std::string text = FormatReport(run, record::Summarize(run), ",");
+  // flink: median 0,006039 s over 95 puzzles, start-up median 0,001089 s
+  EXPECT_TRUE(Has(text,
+                  "\nJe Rätsel:   63,57 µs (netto 52,66 µs), 15731 Rätsel/s; Start 1,089 ms\n"
+                  "Verbrauch:   0,005 s Nutzer, 0,000 s System, höchstens 4,1 MiB Speicher "
+                  "(Mediane aus 2 Läufen)\nPrüfung:"))
+      << text;
+  EXPECT_TRUE(Has(text, "\nPrüfung:     Runde 2: Lösung für SUDOKU-Nr. 5 ist nicht korrekt.\n"));
+  EXPECT_FALSE(Has(text, "Sammlung")) << text;
+  EXPECT_TRUE(FormatMarkdown(run, record::Summarize(run), ",").starts_with("| Löser |"));
+}
+
+// Without start-up runs no cell has a net figure: all cells are gross, and the note says so.
+TEST(TextReport, TheMatrixFallsBackToGrossFigures) {
+  record::RunRecord run = Suite();
+  std::erase_if(run.Runs, [](const record::Run& r) { return r.Startup; });
+  const record::Summaries summaries = record::Summarize(run);
+  const std::string text = FormatReport(run, summaries, ",");
+  EXPECT_TRUE(Has(text, "\nhardest-1106 (1106 Rätsel)   49,95 µs (1,00)   ")) << text;
+  EXPECT_TRUE(Has(text, "\nµs je Rätsel brutto: Median ÷ N.\n")) << text;
+  EXPECT_TRUE(Has(FormatMarkdown(run, summaries, "."), "| top95 (95 Rätsel) | 63.57 µs | "));
 }
 
 // Every key path of `json`, "sets[].solvers[].name" for a key of objects in arrays.
