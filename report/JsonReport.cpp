@@ -37,6 +37,10 @@ Json SummaryJson(const std::vector<double>& values, const stats::Summary& s,
           {"max", rounded(s.Maximum)}};
 }
 
+Json Text(const std::string& text) {
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
 Json ContextJson(const record::MachineContext& c) {
   return {{"processor", c.Processor},
           {"logical_cores", c.LogicalCores},
@@ -44,7 +48,7 @@ Json ContextJson(const record::MachineContext& c) {
           {"operating_system", c.OperatingSystem},
           {"kernel", c.Kernel},
           {"kit_version", c.KitVersion},
-          {"git_commit", c.GitCommit.empty() ? Json(nullptr) : Json(c.GitCommit)},
+          {"git_commit", Text(c.GitCommit)},
           {"git_changes", c.GitChanges},
           {"compiler", c.Compiler},
           {"build_type", c.BuildType},
@@ -52,31 +56,74 @@ Json ContextJson(const record::MachineContext& c) {
           {"load_average",
            {std::round(c.LoadAverage[0] * 100) / 100, std::round(c.LoadAverage[1] * 100) / 100,
             std::round(c.LoadAverage[2] * 100) / 100}},
-          {"busy_at_start", record::BusyAtStart(c)}};
+          {"busy_at_start", record::BusyAtStart(c)},
+          {"host", Text(c.Host)},
+          {"machine_id", Text(c.MachineId)}};
 }
 
-Json RunsJson(const record::SolverSummary& s) {
+// One run with its own verdict; its numbers only when its process ran to an end.
+Json RunJson(const record::Run& run) {
+  const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
+  const auto timed = [&run](auto value) { return run.Timed ? Json(value) : Json(nullptr); };
+  return {{"round", run.Round},
+          {"warmup", run.Warmup},
+          {"startup", run.Startup},
+          {"verdict", record::VerdictName(run.Verdict)},
+          {"ende_seconds", timed(Milliseconds(run.EndeSeconds))},
+          {"monotonic_seconds", timed(Microseconds(run.MonotonicSeconds))},
+          {"guard_seconds", timed(Microseconds(run.GuardSeconds))},
+          {"user_seconds", timed(Microseconds(run.UserSeconds))},
+          {"system_seconds", timed(Microseconds(run.SystemSeconds))},
+          {"max_rss_bytes", timed(run.MaxRssBytes)},
+          {"wrong_puzzle", wrong ? Json(run.Check.Number) : Json(nullptr)},
+          {"reason", wrong ? Json(run.Check.Reason) : Json(nullptr)},
+          {"failure", failed ? Json(run.Failure) : Json(nullptr)}};
+}
+
+// Every run of one solver on one set, in the order they ran.
+Json RunsJson(const record::RunRecord& record, std::size_t set, std::size_t solver) {
   Json runs = Json::array();
-  for (const record::Run* run : s.Ended) {
-    runs.push_back({{"round", run->Round},
-                    {"warmup", run->Warmup},
-                    {"ende_seconds", Milliseconds(run->EndeSeconds)},
-                    {"monotonic_seconds", Microseconds(run->MonotonicSeconds)},
-                    {"guard_seconds", Microseconds(run->GuardSeconds)}});
+  for (const record::Run& run : record.Runs) {
+    if (run.Set == set && run.Solver == solver) runs.push_back(RunJson(run));
   }
   return runs;
 }
 
-Json SolverJson(const record::Solver& solver, const record::SolverSummary& s) {
+// A factor to three decimals, as the reports show two.
+double Factor(double value) {
+  return std::round(value * 1000) / 1000;
+}
+
+Json RelativeJson(const std::optional<stats::Ratio>& r) {
+  if (!r) return nullptr;
+  return {{"factor", Factor(r->Factor)},
+          {"sd", r->Deviation ? Json(Factor(*r->Deviation)) : Json(nullptr)}};
+}
+
+// The per-puzzle figures: times to the nanosecond, the rate to a thousandth.
+void PerPuzzleJson(Json& json, const record::SolverSummary& s) {
+  const auto rounded = [](const std::optional<double>& value, double unit) {
+    return value ? Json(std::round(*value * unit) / unit) : Json(nullptr);
+  };
+  json["startup_seconds"] = rounded(s.StartupSeconds, 1e6);
+  json["us_per_puzzle"] = rounded(s.MicrosecondsPerPuzzle, 1e3);
+  json["us_per_puzzle_net"] = rounded(s.MicrosecondsPerPuzzleNet, 1e3);
+  json["puzzles_per_second"] = rounded(s.PuzzlesPerSecond, 1e3);
+}
+
+Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t solver,
+                const record::SolverSummary& s) {
   const record::Judgement& check = LastCheck(s);
   const bool wrong = s.State == Verdict::Wrong, failed = s.State == Verdict::Failed;
   Json json;
-  json["name"] = solver.Name;
-  json["program"] = ReportPath(solver.Program);
+  json["name"] = record.Solvers[solver].Name;
+  json["program"] = ReportPath(record.Solvers[solver].Program);
+  json["program_sha256"] = Text(record.Solvers[solver].ProgramSha256);
   json["state"] = record::VerdictName(s.State);
-  json["runs"] = RunsJson(s);
+  json["runs"] = RunsJson(record, set, solver);
   json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, Microseconds);
   json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, Milliseconds);
+  PerPuzzleJson(json, s);
   json["out_bytes"] = LastOutBytes(s);
   json["outcomes"] = {{"no_solution", check.Outcomes[0]},
                       {"one", check.Outcomes[1]},
@@ -87,41 +134,51 @@ Json SolverJson(const record::Solver& solver, const record::SolverSummary& s) {
   json["wrong_puzzle"] = wrong ? Json(check.Number) : Json(nullptr);
   json["reason"] = wrong ? Json(check.Reason) : Json(nullptr);
   json["failure"] = failed ? Json(s.Last->Failure) : Json(nullptr);
-  Json relative = nullptr;
-  if (const std::optional<stats::Ratio>& r = s.RelativeToFastest; r) {
-    relative = {
-        {"factor", std::round(r->Factor * 1000) / 1000},
-        {"sd", r->Deviation ? Json(std::round(*r->Deviation * 1000) / 1000) : Json(nullptr)}};
+  json["relative_to_fastest"] = RelativeJson(s.RelativeToFastest);
+  return json;
+}
+
+Json SetJson(const record::RunRecord& record, std::size_t set, const record::SetSummary& summary) {
+  const record::PuzzleSet& puzzles = record.Sets[set];
+  const bool generated = puzzles.Collection.empty();
+  Json json;
+  json["name"] = puzzles.Name;
+  json["puzzles_file"] = generated ? Json(nullptr) : Json(ReportPath(puzzles.Collection));
+  json["seed"] = generated ? Json(puzzles.Seed) : Json(nullptr);
+  json["count"] = puzzles.Count;
+  json["in_bytes"] = puzzles.InBytes;
+  json["in_sha256"] = Text(puzzles.InSha256);
+  json["fastest"] = summary.Fastest ? Json(record.Solvers[*summary.Fastest].Name) : Json(nullptr);
+  json["solvers"] = Json::array();
+  for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+    json["solvers"].push_back(SolverJson(record, set, i, summary.Solvers[i]));
   }
-  json["relative_to_fastest"] = relative;
   return json;
 }
 
 }  // namespace
 
 std::string FormatJson(const record::RunRecord& record, const record::Summaries& summaries) {
-  // The file describes one set of puzzles, the run's first.
-  const std::size_t set = 0;
-  const record::PuzzleSet& puzzles = record.Sets.at(set);
-  const record::SetSummary& summary = summaries.Sets.at(set);
   const record::Settings& o = record.Settings;
   Json json;
+  json["format"] = "sudoku-messkit-run";
+  json["version"] = 2;
   json["folder"] = ReportPath(o.Folder);
-  json["count"] = puzzles.Count;
-  const bool generated = puzzles.Collection.empty();
-  json["seed"] = generated ? Json(puzzles.Seed) : Json(nullptr);
-  json["puzzles_file"] = generated ? Json(nullptr) : Json(ReportPath(puzzles.Collection));
-  json["in_bytes"] = puzzles.InBytes;
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;
   json["timeout_seconds"] = Optional(o.TimeoutSeconds);
   json["pinned_cpu"] = Optional(o.PinnedCpu);
   json["context"] = ContextJson(record.Context);
-  json["solvers"] = Json::array();
-  for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
-    json["solvers"].push_back(SolverJson(record.Solvers[i], summary.Solvers[i]));
+  json["sets"] = Json::array();
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    json["sets"].push_back(SetJson(record, set, summaries.Sets[set]));
   }
-  json["fastest"] = summary.Fastest ? Json(record.Solvers[*summary.Fastest].Name) : Json(nullptr);
+  json["geometric_mean_factors"] = Json::array();
+  for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+    const std::optional<double>& mean = summaries.GeometricMeanFactors.at(i);
+    json["geometric_mean_factors"].push_back(
+        {{"name", record.Solvers[i].Name}, {"factor", mean ? Json(Factor(*mean)) : Json(nullptr)}});
+  }
   json["exit_status"] = summaries.ExitStatus;
   return json.dump(2) + "\n";
 }

@@ -1,4 +1,5 @@
-// The report of a run for scripts, as JSON. Its fields are described in the README.
+// The report of a run for scripts, as JSON: every set with its solvers and every run of each.
+// Its fields are described in docs/messlauf-json.md; a test holds the two to each other.
 #pragma once
 
 #include <string>

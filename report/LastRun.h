@@ -8,15 +8,25 @@
 
 namespace report {
 
-// Check's verdict on its last judged run: for a wrong solver the wrong run.
-inline const record::Judgement& LastCheck(const record::SolverSummary& s) {
-  static const record::Judgement none;
-  return s.LastJudged ? s.LastJudged->Check : none;
+// The run whose verdict and answers stand for the solver: for a wrong solver the wrong run, else
+// its last judged run on the whole set. A start-up run's one puzzle does not stand for the set
+// (the summary's LastJudged may be one), unless it was the wrong one.
+inline const record::Run* LastStanding(const record::SolverSummary& s) {
+  if (s.State == record::Verdict::Wrong) return s.LastJudged;
+  return s.Ended.empty() ? nullptr : s.Ended.back();
 }
 
-// The size of the OUT.TXT that was judged last.
+// Check's verdict on that run.
+inline const record::Judgement& LastCheck(const record::SolverSummary& s) {
+  static const record::Judgement none;
+  const record::Run* run = LastStanding(s);
+  return run ? run->Check : none;
+}
+
+// The size of its OUT.TXT.
 inline std::uintmax_t LastOutBytes(const record::SolverSummary& s) {
-  return s.LastJudged ? s.LastJudged->OutBytes : 0;
+  const record::Run* run = LastStanding(s);
+  return run ? run->OutBytes : 0;
 }
 
 // The round of its last run: the one that failed or was wrong.

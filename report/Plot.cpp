@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "Statistics.h"
@@ -13,14 +14,19 @@ namespace report {
 namespace {
 
 constexpr int Width = 960;
-constexpr int Top = 64;  // the title above the rows
+constexpr int Top = 64;               // the title above the panels
+constexpr int PanelTitleHeight = 30;  // a panel's set, with several sets
 constexpr int RowHeight = 52;
-constexpr int Bottom = 64;  // the axis, its labels and its title below the rows
+constexpr int AxisLabels = 30;  // a panel's ticks and their labels below its rows
+constexpr int PanelGap = 18;
+constexpr int AxisTitle = 26;  // below the last panel
+constexpr int LegendLine = 24;
+constexpr int BottomMargin = 10;
 constexpr int Right = 32;
 
-const QColor Dot(31, 119, 180, 170);  // translucent, so that runs on the same spot add up
 const QColor MedianMark(214, 39, 40);
 const QColor Grid(225, 225, 225);
+constexpr int DotAlpha = 170;  // translucent, so that runs on the same spot add up
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
@@ -54,11 +60,11 @@ struct Scale {
   }
 };
 
-// The axis' range over all runs, and room at the left for the longest name in the painter's font.
-Scale ScaleOf(const PlotData& data, const QPainter& p) {
+// The axis' range over a panel's runs, between `left` and the right margin.
+Scale ScaleOf(const PlotPanel& panel, int left) {
   double low = 0, high = 0;
   bool any = false;
-  for (const PlotRow& row : data.Rows) {
+  for (const PlotRow& row : panel.Rows) {
     for (double s : row.Seconds) {
       low = any ? std::min(low, s) : s;
       high = any ? std::max(high, s) : s;
@@ -73,51 +79,75 @@ Scale ScaleOf(const PlotData& data, const QPainter& p) {
   scale.Low = std::floor(low / scale.Step) * scale.Step;
   scale.High = std::ceil(high * 1.02 / scale.Step) * scale.Step;
   scale.Decimals = std::max(0, static_cast<int>(-std::floor(std::log10(scale.Step) + 1e-9)));
-
-  const QFontMetrics names(p.font());
-  int left = 120;
-  for (const PlotRow& row : data.Rows)
-    left = std::max(left, names.horizontalAdvance(Text(row.Name)) + 24);
-  scale.Left = std::min(left, Width / 2);
-  scale.PlotWidth = Width - scale.Left - Right;
+  scale.Left = left;
+  scale.PlotWidth = Width - left - Right;
   return scale;
 }
 
-// The grid and the axis with its labels and its title.
-void DrawAxis(QPainter& p, const Scale& scale, int axisY, const std::string& separator) {
+// Room at the left for the longest name in any panel, so that all panels line up.
+int NameColumn(const PlotData& data) {
+  const QFontMetrics names(Face(11));
+  int left = 120;
+  for (const PlotPanel& panel : data.Panels) {
+    for (const PlotRow& row : panel.Rows) {
+      left = std::max(left, names.horizontalAdvance(Text(row.Name)) + 24);
+    }
+  }
+  return std::min(left, Width / 2);
+}
+
+// The grid from `top` down to the axis, and the axis with its labels.
+void DrawAxis(QPainter& p, const Scale& scale, int top, int axisY, const std::string& separator) {
   p.setFont(Face(10));
   for (double t = scale.Low; t <= scale.High + scale.Step / 2; t += scale.Step) {
     const int at = scale.X(t);
     p.setPen(Grid);
-    p.drawLine(at, Top, at, axisY);
+    p.drawLine(at, top, at, axisY);
     p.setPen(Qt::black);
     p.drawLine(at, axisY, at, axisY + 5);
     p.drawText(QRect(at - 40, axisY + 7, 80, 18), Qt::AlignHCenter | Qt::AlignTop,
                Text(Decimal(t, scale.Decimals, separator)));
   }
   p.drawLine(scale.Left, axisY, scale.Left + scale.PlotWidth, axisY);
-  p.drawText(QRect(scale.Left, axisY + 30, scale.PlotWidth, 20), Qt::AlignHCenter | Qt::AlignTop,
-             QStringLiteral("Sekunden (monoton gemessen)"));
 }
 
-// The key, at the left under the axis: a dot is a run, the red mark the median.
-void DrawKey(QPainter& p, int axisY) {
-  p.setFont(Face(9));
-  const int keyY = axisY + 40;
-  p.setPen(Qt::NoPen);
-  p.setBrush(Dot);
-  p.drawEllipse(QPointF(14, keyY), 4.5, 4.5);
-  p.setPen(Qt::black);
-  p.drawText(QRect(24, keyY - 8, 120, 16), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("ein Lauf"));
-  p.setPen(QPen(MedianMark, 2.5));
-  p.drawLine(14, keyY + 10, 14, keyY + 22);
-  p.setPen(Qt::black);
-  p.drawText(QRect(24, keyY + 8, 120, 16), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Median"));
+// The legend from `y` down: each solver's colour, then the median's mark, wrapped at the width.
+// Draws with `p` when given; returns its lines either way, so that the height can be known first.
+int Legend(const PlotData& data, int y, QPainter* p) {
+  const QFont font = Face(10);
+  const QFontMetrics metrics(font);
+  std::vector<QString> names;
+  for (const std::string& name : data.Solvers) names.push_back(Text(name));
+  names.push_back(QStringLiteral("Median"));
+  int x = 14, line = 0;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const int width = 16 + metrics.horizontalAdvance(names[i]);
+    if (x > 14 && x + width > Width - Right) {
+      x = 14;
+      ++line;
+    }
+    const int centre = y + line * LegendLine + LegendLine / 2;
+    if (p) {
+      if (i + 1 < names.size()) {
+        QColor colour = SolverColour(i);
+        colour.setAlpha(DotAlpha);
+        p->setPen(Qt::NoPen);
+        p->setBrush(colour);
+        p->drawEllipse(QPointF(x + 5, centre), 5, 5);
+      } else {
+        p->setPen(QPen(MedianMark, 2.5));
+        p->drawLine(x + 5, centre - 7, x + 5, centre + 7);
+      }
+      p->setPen(Qt::black);
+      p->setFont(font);
+      p->drawText(QRect(x + 16, centre - 9, width, 18), Qt::AlignLeft | Qt::AlignVCenter, names[i]);
+    }
+    x += width + 24;
+  }
+  return line + 1;
 }
 
-// A solver's name, its line, its runs and their median.
+// A solver's name, its line, its runs in its colour and their median.
 void DrawRow(QPainter& p, const Scale& scale, const PlotRow& row, int centre) {
   p.setFont(Face(11));
   p.setPen(Qt::black);
@@ -126,58 +156,110 @@ void DrawRow(QPainter& p, const Scale& scale, const PlotRow& row, int centre) {
   p.setPen(Grid);
   p.drawLine(scale.Left, centre, scale.Left + scale.PlotWidth, centre);
   if (row.Seconds.empty()) return;
+  QColor colour = SolverColour(row.Solver);
+  colour.setAlpha(DotAlpha);
   p.setPen(Qt::NoPen);
-  p.setBrush(Dot);
+  p.setBrush(colour);
   for (double s : row.Seconds) p.drawEllipse(QPointF(scale.X(s), centre), 5.5, 5.5);
   p.setPen(QPen(MedianMark, 2.5));
   const int median = scale.X(stats::Summarize(row.Seconds).Median);
   p.drawLine(median, centre - 14, median, centre + 14);
 }
 
+// A panel without rows keeps the room of one, so that its axis still has a place.
+int RowsHeight(const PlotPanel& panel) {
+  return std::max<int>(1, static_cast<int>(panel.Rows.size())) * RowHeight;
+}
+
+int PanelHeight(const PlotPanel& panel) {
+  return (panel.Title.empty() ? 0 : PanelTitleHeight) + RowsHeight(panel) + AxisLabels;
+}
+
+// A panel from `y` down, its title, its rows and its own axis; returns where it ends.
+int DrawPanel(QPainter& p, const PlotPanel& panel, int left, int y, const std::string& separator) {
+  if (!panel.Title.empty()) {
+    p.setFont(Face(12, true));
+    p.setPen(Qt::black);
+    p.drawText(QRect(8, y, Width - 16, PanelTitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+               Text(panel.Title));
+    y += PanelTitleHeight;
+  }
+  const Scale scale = ScaleOf(panel, left);
+  const int axisY = y + RowsHeight(panel);
+  DrawAxis(p, scale, y, axisY, separator);
+  for (std::size_t i = 0; i < panel.Rows.size(); ++i) {
+    DrawRow(p, scale, panel.Rows[i], y + static_cast<int>(i) * RowHeight + RowHeight / 2);
+  }
+  return axisY + AxisLabels;
+}
+
 }  // namespace
 
+QColor SolverColour(std::size_t index) {
+  // Ten colours that people tell apart, less the red that marks the median.
+  static const std::array<QColor, 9> palette{
+      QColor(31, 119, 180),  QColor(255, 127, 14), QColor(44, 160, 44),
+      QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194),
+      QColor(127, 127, 127), QColor(188, 189, 34), QColor(23, 190, 207)};
+  return palette[index % palette.size()];
+}
+
 QImage DrawComparison(const PlotData& data) {
-  const int rows = std::max<int>(1, static_cast<int>(data.Rows.size()));
-  QImage image(Width, Top + rows * RowHeight + Bottom, QImage::Format_RGB32);
+  int height = Top + AxisTitle + Legend(data, 0, nullptr) * LegendLine + BottomMargin;
+  for (const PlotPanel& panel : data.Panels) height += PanelHeight(panel);
+  if (data.Panels.size() > 1) height += static_cast<int>(data.Panels.size() - 1) * PanelGap;
+  QImage image(Width, height, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
 
-  p.setFont(Face(11));
-  const Scale scale = ScaleOf(data, p);
-  const int axisY = Top + rows * RowHeight;
-
   p.setPen(Qt::black);
   p.setFont(Face(14, true));
   p.drawText(QRect(0, 12, Width, 30), Qt::AlignHCenter | Qt::AlignVCenter, Text(data.Title));
-  DrawAxis(p, scale, axisY, data.DecimalSeparator);
-  DrawKey(p, axisY);
-  for (std::size_t i = 0; i < data.Rows.size(); ++i) {
-    DrawRow(p, scale, data.Rows[i], Top + static_cast<int>(i) * RowHeight + RowHeight / 2);
+  const int left = NameColumn(data);
+  int y = Top;
+  for (std::size_t i = 0; i < data.Panels.size(); ++i) {
+    y = DrawPanel(p, data.Panels[i], left, y + (i > 0 ? PanelGap : 0), data.DecimalSeparator);
   }
+  p.setFont(Face(10));
+  p.setPen(Qt::black);
+  p.drawText(QRect(left, y, Width - left - Right, AxisTitle), Qt::AlignHCenter | Qt::AlignTop,
+             QStringLiteral("Sekunden je Lauf (monoton gemessen)"));
+  Legend(data, y + AxisTitle, &p);
   p.end();
   return image;
 }
 
 PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
                 const std::string& decimalSeparator) {
-  // The picture shows one set of puzzles, the run's first.
-  const std::size_t set = 0;
-  const record::PuzzleSet& puzzles = record.Sets.at(set);
-  const int repeat = record.Settings.Repeat;
   PlotData data;
   data.DecimalSeparator = decimalSeparator;
-  data.Title =
-      std::to_string(puzzles.Count) + " Rätsel " +
-      (puzzles.Collection.empty() ? "von Build (Startzahl " + std::to_string(puzzles.Seed) + ")"
-                                  : "aus " + puzzles.Collection.filename().string()) +
-      ", " + std::to_string(repeat) + (repeat == 1 ? " Runde" : " Runden");
-  const std::vector<record::SolverSummary>& solvers = summaries.Sets.at(set).Solvers;
-  for (std::size_t i = 0; i < solvers.size(); ++i) {
-    std::string name = record.Solvers[i].Name;
-    if (solvers[i].State == record::Verdict::Wrong) name += " (falsch)";
-    if (solvers[i].State == record::Verdict::Failed) name += " (fehlgeschlagen)";
-    data.Rows.push_back({name, solvers[i].MonotonicTimes});
+  for (const record::Solver& solver : record.Solvers) data.Solvers.push_back(solver.Name);
+  const int repeat = record.Settings.Repeat;
+  const std::string rounds = std::to_string(repeat) + (repeat == 1 ? " Runde" : " Runden");
+  const bool several = record.Sets.size() > 1;
+  if (several) {
+    data.Title = std::to_string(record.Sets.size()) + " Sammlungen, " + rounds;
+  } else if (!record.Sets.empty()) {
+    const record::PuzzleSet& puzzles = record.Sets[0];
+    data.Title =
+        std::to_string(puzzles.Count) + " Rätsel " +
+        (puzzles.Collection.empty() ? "von Build (Startzahl " + std::to_string(puzzles.Seed) + ")"
+                                    : "aus " + puzzles.Collection.filename().string()) +
+        ", " + rounds;
+  }
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    PlotPanel panel;
+    const record::PuzzleSet& puzzles = record.Sets[set];
+    if (several) panel.Title = puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)";
+    const std::vector<record::SolverSummary>& solvers = summaries.Sets[set].Solvers;
+    for (std::size_t i = 0; i < solvers.size(); ++i) {
+      std::string name = record.Solvers[i].Name;
+      if (solvers[i].State == record::Verdict::Wrong) name += " (falsch)";
+      if (solvers[i].State == record::Verdict::Failed) name += " (fehlgeschlagen)";
+      panel.Rows.push_back({name, i, solvers[i].MonotonicTimes});
+    }
+    data.Panels.push_back(std::move(panel));
   }
   return data;
 }

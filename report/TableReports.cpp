@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "LastRun.h"
+#include "SetMatrix.h"
 #include "TextReport.h"
 
 namespace report {
@@ -54,32 +55,54 @@ void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
   }
 }
 
+// Several sets: the matrix as one table, its notes below it.
+void MarkdownMatrix(std::ostringstream& md, const SetMatrix& matrix) {
+  md << "|";
+  for (const std::string& name : matrix.Header) md << " " << Cell(name) << " |";
+  md << "\n|---|";
+  for (std::size_t i = 1; i < matrix.Header.size(); ++i) md << "---:|";
+  md << "\n";
+  for (const std::vector<std::string>& row : matrix.Rows) {
+    md << "|";
+    for (const std::string& cell : row) md << " " << Cell(cell) << " |";
+    md << "\n";
+  }
+  md << "\n";
+  for (const std::string& note : matrix.Notes) md << note << "\n";
+}
+
 }  // namespace
 
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
                            const std::string& decimalSeparator) {
   std::ostringstream md;
-  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
-    if (set > 0) md << "\n";
-    MarkdownTable(md, record, summaries.Sets[set], decimalSeparator);
+  if (summaries.Sets.size() > 1) {
+    MarkdownMatrix(md, MatrixOf(record, summaries, decimalSeparator));
+  } else if (!summaries.Sets.empty()) {
+    MarkdownTable(md, record, summaries.Sets[0], decimalSeparator);
   }
   return md.str();
 }
 
 std::string FormatCsv(const record::RunRecord& record, const record::Summaries& summaries) {
   std::ostringstream csv;
-  csv << "solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n";
+  csv << "set,solver,program,round,warmup,startup,monotonic_seconds,ende_seconds,user_seconds,"
+         "system_seconds,max_rss_bytes,verdict\r\n";
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    const std::string where = Field(record.Sets[set].Name) + ",";
     for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
       const record::Solver& solver = record.Solvers[i];
       const std::string who = Field(solver.Name) + "," + Field(ReportPath(solver.Program)) + ",";
       for (const record::Run& run : record.Runs) {
         if (run.Set != set || run.Solver != i) continue;
-        csv << who << run.Round << "," << (run.Warmup ? "true" : "false") << ",";
-        if (run.Verdict != Verdict::Failed) {  // a failed run has no times
-          csv << Decimal(run.MonotonicSeconds, 6, ".") << "," << Decimal(run.EndeSeconds, 3, ".");
+        csv << where << who << run.Round << "," << (run.Warmup ? "true" : "false") << ","
+            << (run.Startup ? "true" : "false") << ",";
+        if (run.Timed) {  // a run that never ended has no times
+          csv << Decimal(run.MonotonicSeconds, 6, ".") << "," << Decimal(run.EndeSeconds, 3, ".")
+              << "," << Decimal(run.UserSeconds, 6, ".") << ","
+              << Decimal(run.SystemSeconds, 6, ".") << "," << run.MaxRssBytes;
         } else {
-          csv << ",";
+          csv << ",,,,";
         }
         csv << "," << record::VerdictName(run.Verdict) << "\r\n";
       }

@@ -7,6 +7,7 @@
 
 #include "ElapsedTime.h"
 #include "LastRun.h"
+#include "SetMatrix.h"
 
 namespace report {
 namespace {
@@ -51,17 +52,54 @@ void Times(std::ostringstream& text, const record::SolverSummary& s, const std::
   if (stats::Scattered(m)) text << "Warnung:     " << BusyMachineWarning << "\n";
 }
 
+// What a puzzle costs, gross and net of the start-up, and the start-up itself.
+void PerPuzzle(std::ostringstream& text, const record::SolverSummary& s, const std::string& sep) {
+  if (!s.MicrosecondsPerPuzzle) return;
+  text << "Je Rätsel:   " << Figure(*s.MicrosecondsPerPuzzle, sep) << " µs";
+  if (s.MicrosecondsPerPuzzleNet) {
+    text << " (netto " << Figure(*s.MicrosecondsPerPuzzleNet, sep) << " µs)";
+  }
+  if (s.PuzzlesPerSecond) text << ", " << Figure(*s.PuzzlesPerSecond, sep) << " Rätsel/s";
+  if (s.StartupSeconds) text << "; Start " << Figure(*s.StartupSeconds * 1000, sep) << " ms";
+  text << "\n";
+}
+
+// The medians of the CPU times and the peak memory over the timed runs on the whole set.
+void Usage(std::ostringstream& text, const record::SolverSummary& s, const std::string& sep) {
+  std::vector<double> user, system, memory;
+  for (const record::Run* run : s.Ended) {
+    if (run->Warmup || !run->Timed) continue;
+    user.push_back(run->UserSeconds);
+    system.push_back(run->SystemSeconds);
+    memory.push_back(static_cast<double>(run->MaxRssBytes));
+  }
+  if (user.empty()) return;
+  text << "Verbrauch:   " << Decimal(stats::Median(user), 3, sep) << " s Nutzer, "
+       << Decimal(stats::Median(system), 3, sep) << " s System, höchstens "
+       << Decimal(stats::Median(memory) / (1024.0 * 1024), 1, sep) << " MiB Speicher";
+  if (user.size() > 1) text << " (Mediane aus " << user.size() << " Läufen)";
+  text << "\n";
+}
+
+// Which run of a solver it was, with the start-up run named as such.
+std::string RunLabel(const record::Settings& settings, const record::Run& run) {
+  return record::RunName(settings, run.Round) + (run.Startup ? ", Startlauf" : "");
+}
+
+// Further lines of a message (a solver's own output) indented under the item.
+std::string Indented(std::string message) {
+  for (std::size_t at = message.find('\n'); at != std::string::npos;
+       at = message.find('\n', at + 1)) {
+    message.insert(at + 1, "             ");
+  }
+  return message;
+}
+
 void Solver(std::ostringstream& text, const record::RunRecord& record, const record::Solver& solver,
             const record::SolverSummary& s, const std::string& sep) {
   text << "Löser:       " << solver.Name << " (" << ReportPath(solver.Program) << ")\n";
   if (s.State == Verdict::Failed) {
-    // The solver's own output may follow on further lines: indented under the item.
-    std::string failure = s.Last->Failure;
-    for (std::size_t at = failure.find('\n'); at != std::string::npos;
-         at = failure.find('\n', at + 1)) {
-      failure.insert(at + 1, "             ");
-    }
-    text << "Fehler:      " << failure << "\n";
+    text << "Fehler:      " << Indented(s.Last->Failure) << "\n";
     return;
   }
   const record::Judgement& check = LastCheck(s);
@@ -70,10 +108,14 @@ void Solver(std::ostringstream& text, const record::RunRecord& record, const rec
        << "Ergebnisse:  " << outcomes[0] << " ohne Lösung, " << outcomes[1] << " eindeutig, "
        << outcomes[2] << " mehrdeutig\n";
   Times(text, s, sep);
+  if (s.State == Verdict::Correct) {
+    PerPuzzle(text, s, sep);
+    Usage(text, s, sep);
+  }
   const record::Settings& o = record.Settings;
-  const bool oneRun = o.Warmup + o.Repeat == 1;
-  text << "Prüfung:     "
-       << (s.State == Verdict::Wrong && !oneRun ? record::RunName(o, LastRound(s)) + ": " : "")
+  // With a single run there is no other to tell it from, unless it was the start-up run.
+  const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
+  text << "Prüfung:     " << (s.State == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "")
        << check.Message << "\n";
   if (!check.Reason.empty()) text << "Grund:       " << check.Reason << "\n";
 }
@@ -133,6 +175,84 @@ void Set(std::ostringstream& text, const record::RunRecord& record, std::size_t 
   Comparison(text, record, summary, sep);
 }
 
+// Characters on the screen: UTF-8 continuation bytes take no room of their own.
+std::size_t Shown(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The matrix in aligned columns: the sets' names left, the cells right.
+void Matrix(std::ostringstream& text, const SetMatrix& matrix) {
+  std::vector<std::vector<std::string>> lines{matrix.Header};
+  lines.insert(lines.end(), matrix.Rows.begin(), matrix.Rows.end());
+  std::vector<std::size_t> widths(matrix.Header.size(), 0);
+  for (const auto& line : lines) {
+    for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Shown(line[i]));
+  }
+  for (const auto& line : lines) {
+    text << line[0] << std::string(widths[0] - Shown(line[0]), ' ');
+    for (std::size_t i = 1; i < line.size(); ++i) {
+      text << "   " << std::string(widths[i] - Shown(line[i]), ' ') << line[i];
+    }
+    text << "\n";
+  }
+  text << "\n";
+  for (const std::string& note : matrix.Notes) text << note << "\n";
+}
+
+// Where a solver left a set: which run, and the wrong puzzle with the reason or the failure.
+void LeftSets(std::ostringstream& text, const record::RunRecord& record,
+              const record::Summaries& summaries) {
+  bool first = true;
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
+      if (s.State == Verdict::Correct || !s.Last) continue;
+      text << (first ? "\n" : "");
+      first = false;
+      const std::string who = record.Sets[set].Name + ", " + record.Solvers[i].Name + ": ";
+      if (s.State == Verdict::Failed) {
+        text << "Gescheitert: " << who << Indented(s.Last->Failure) << "\n";
+        continue;
+      }
+      const record::Judgement& check = LastCheck(s);
+      text << "Falsch:      " << who << RunLabel(record.Settings, *s.Last) << ": " << check.Message;
+      if (!check.Reason.empty()) text << " Grund: " << check.Reason;
+      text << "\n";
+    }
+  }
+}
+
+// Every solver whose times on a set spread as on a busy machine.
+void Scattered(std::ostringstream& text, const record::RunRecord& record,
+               const record::Summaries& summaries) {
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
+      if (s.MonotonicTimes.size() < 2 || !stats::Scattered(s.Monotonic)) continue;
+      text << "Warnung:     " << record.Sets[set].Name << ", " << record.Solvers[i].Name << ": "
+           << BusyMachineWarning << "\n";
+    }
+  }
+}
+
+// Several sets: what ran, the matrix, and why a solver left a set.
+void Suite(std::ostringstream& text, const record::RunRecord& record,
+           const record::Summaries& summaries, const std::string& sep) {
+  const record::Settings& o = record.Settings;
+  text << "Ordner:      " << ReportPath(o.Folder) << "\n"
+       << "Runden:      " << o.Repeat << " gemessen";
+  if (o.Warmup > 0) text << ", vorher " << o.Warmup << " zum Aufwärmen";
+  text << "\n";
+  for (const record::Solver& solver : record.Solvers) {
+    text << "Löser:       " << solver.Name << " (" << ReportPath(solver.Program) << ")\n";
+  }
+  text << "\n";
+  Matrix(text, MatrixOf(record, summaries, sep));
+  LeftSets(text, record, summaries);
+  Scattered(text, record, summaries);
+}
+
 }  // namespace
 
 std::string BusyAtStartWarning(double load, const std::string& separator) {
@@ -149,6 +269,12 @@ std::string Decimal(double value, int decimals, const std::string& separator) {
     shown.replace(point, 1, separator);
   }
   return shown;
+}
+
+std::string Figure(double value, const std::string& separator) {
+  const double size = std::abs(value);
+  const int digits = size >= 1e-9 ? static_cast<int>(std::floor(std::log10(size))) : 0;
+  return Decimal(value, std::clamp(3 - digits, 0, 3), separator);
 }
 
 std::string PreciseSeconds(double seconds, const std::string& separator) {
@@ -173,9 +299,10 @@ std::string FormatReport(const record::RunRecord& record, const record::Summarie
                          const std::string& decimalSeparator) {
   std::ostringstream text;
   Context(text, record, decimalSeparator);
-  for (std::size_t set = 0; set < record.Sets.size(); ++set) {
-    if (set > 0) text << "\n";
-    Set(text, record, set, summaries.Sets[set], decimalSeparator);
+  if (record.Sets.size() > 1) {
+    Suite(text, record, summaries, decimalSeparator);
+  } else if (!record.Sets.empty()) {
+    Set(text, record, 0, summaries.Sets[0], decimalSeparator);
   }
   return text.str();
 }

@@ -9,6 +9,8 @@
 
 namespace report {
 
+// One set: every solver with its figures, one after the other. Several sets: a matrix of sets by
+// solvers, the geometric means of the factors, and where a solver left a set, why.
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
                          const std::string& decimalSeparator);
 
@@ -20,6 +22,9 @@ std::string FormatPrepared(const record::Settings& settings, const record::Puzzl
 
 // A number with `decimals` decimals and the given decimal separator, without grouping.
 std::string Decimal(double value, int decimals, const std::string& separator);
+
+// A figure to about four significant digits, with at most three decimals: 12,34; 1,234; 81003.
+std::string Figure(double value, const std::string& separator);
 
 // A monotonic time in seconds: three decimals, and four significant digits below one second
 // (0,03812), where three decimals would round a fast run by several per cent.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 
 #include "Plot.h"
@@ -19,13 +20,15 @@ void NeedApplication() {
   static QGuiApplication application(argc, argv);
 }
 
-// The columns of row `y` (a band of ±3 pixels) whose colour is the runs' blue.
-std::vector<int> BlueColumns(const QImage& image, int y) {
+// The columns of row `y` (a band of ±3 pixels) in the hue of `colour`: the dots of one solver,
+// translucent over white or over each other.
+std::vector<int> ColumnsOf(const QImage& image, int y, const QColor& colour) {
   std::vector<int> columns;
   for (int x = 0; x < image.width(); ++x) {
     for (int dy = -3; dy <= 3; ++dy) {
       const QColor c = image.pixelColor(x, y + dy);
-      if (c.blue() > 150 && c.red() < 120 && c.green() < 190) {
+      const int hue = std::abs(c.hsvHue() - colour.hsvHue());
+      if (c.hsvSaturation() > 60 && std::min(hue, 360 - hue) < 12) {
         columns.push_back(x);
         break;
       }
@@ -47,18 +50,22 @@ TEST(Plot, OneRowPerSolverWithItsRunsAndMedianInTimeOrder) {
   NeedApplication();
   PlotData data;
   data.Title = "5000 Rätsel von Build (Startzahl 4711), 3 Runden";
-  data.Rows = {{"schnell", {1.0, 1.1, 1.2}}, {"langsam", {2.0, 2.2, 2.4}}, {"kaputt", {}}};
+  data.Solvers = {"schnell", "langsam", "kaputt"};
+  data.Panels = {
+      {"", {{"schnell", 0, {1.0, 1.1, 1.2}}, {"langsam", 1, {2.0, 2.2, 2.4}}, {"kaputt", 2, {}}}}};
   const QImage image = DrawComparison(data);
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.width(), 960);
-  EXPECT_EQ(image.height(), 64 + 3 * 52 + 64);  // grows with the rows
+  EXPECT_EQ(image.height(), 64 + 3 * 52 + 30 + 26 + 24 + 10);  // grows with the rows
   EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::white));
 
   const int fast = 64 + 26, slow = 64 + 52 + 26, none = 64 + 104 + 26;  // the rows' centres
-  const std::vector<int> fastRuns = BlueColumns(image, fast), slowRuns = BlueColumns(image, slow);
+  const std::vector<int> fastRuns = ColumnsOf(image, fast, SolverColour(0)),
+                         slowRuns = ColumnsOf(image, slow, SolverColour(1));
   ASSERT_FALSE(fastRuns.empty());
   ASSERT_FALSE(slowRuns.empty());
-  EXPECT_TRUE(BlueColumns(image, none).empty());  // a solver without timed runs has no dots
+  EXPECT_TRUE(ColumnsOf(image, slow, SolverColour(0)).empty());  // each in its own colour
+  EXPECT_TRUE(ColumnsOf(image, none, SolverColour(2)).empty());  // no timed runs, no dots
   // The axis starts at 0, so the slow runs lie about twice as far right of it.
   EXPECT_GT(slowRuns.front(), fastRuns.back());
   const int fastMedian = RedColumn(image, fast), slowMedian = RedColumn(image, slow);
@@ -67,6 +74,41 @@ TEST(Plot, OneRowPerSolverWithItsRunsAndMedianInTimeOrder) {
   EXPECT_GT(slowMedian, slowRuns.front());
   EXPECT_LT(slowMedian, slowRuns.back());
   EXPECT_EQ(RedColumn(image, none), -1);
+}
+
+// Three sets of very different times: each panel has an axis of its own, and a solver has the
+// same colour in every panel and in the legend below them.
+TEST(Plot, OnePanelPerSetOneColourPerSolver) {
+  NeedApplication();
+  PlotData data;
+  data.Title = "3 Sammlungen, 3 Runden";
+  data.Solvers = {"A", "B", "C"};
+  for (double unit : {0.01, 1.0, 30.0}) {
+    data.Panels.push_back(
+        {"Satz", {{"A", 0, {unit, unit}}, {"B", 1, {2 * unit}}, {"C", 2, {3 * unit, 3 * unit}}}});
+  }
+  const QImage image = DrawComparison(data);
+  const int panel = 30 + 3 * 52 + 30;  // title, rows, axis labels
+  ASSERT_EQ(image.height(), 64 + 3 * panel + 2 * 18 + 26 + 24 + 10);
+  for (int k = 0; k < 3; ++k) {
+    for (std::size_t i = 0; i < 3; ++i) {
+      const int centre = 64 + k * (panel + 18) + 30 + static_cast<int>(i) * 52 + 26;
+      const std::vector<int> runs = ColumnsOf(image, centre, SolverColour(i));
+      ASSERT_FALSE(runs.empty()) << "panel " << k << ", solver " << i;
+      EXPECT_TRUE(ColumnsOf(image, centre, SolverColour((i + 1) % 3)).empty());
+      if (i == 2) {
+        EXPECT_GT(runs.front(), 960 * 3 / 4) << "panel " << k;  // on a scale of its own
+      }
+    }
+  }
+  const int legend = image.height() - 10 - 12;
+  int before = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::vector<int> key = ColumnsOf(image, legend, SolverColour(i));
+    ASSERT_FALSE(key.empty()) << "solver " << i;
+    EXPECT_GT(key.front(), before);  // in the order of the solvers
+    before = key.back();
+  }
 }
 
 TEST(Plot, TitleNamesCountSourceAndRounds) {
@@ -88,12 +130,33 @@ TEST(Plot, TitleNamesCountSourceAndRounds) {
   PlotData data = PlotOf(run, record::Summarize(run), ".");
   EXPECT_EQ(data.Title, "5000 Rätsel von Build (Startzahl 4711), 5 Runden");
   EXPECT_EQ(data.DecimalSeparator, ".");
-  ASSERT_EQ(data.Rows.size(), 2u);
-  EXPECT_EQ(data.Rows[0].Seconds, std::vector<double>{2});  // the warm-up run is not drawn
-  EXPECT_EQ(data.Rows[1].Name, "B (falsch)");
+  EXPECT_EQ(data.Solvers, (std::vector<std::string>{"A", "B"}));
+  ASSERT_EQ(data.Panels.size(), 1u);
+  EXPECT_EQ(data.Panels[0].Title, "");  // the picture's title names the one set
+  ASSERT_EQ(data.Panels[0].Rows.size(), 2u);
+  EXPECT_EQ(data.Panels[0].Rows[0].Seconds, std::vector<double>{2});  // the warm-up is not drawn
+  EXPECT_EQ(data.Panels[0].Rows[1].Name, "B (falsch)");
+  EXPECT_EQ(data.Panels[0].Rows[1].Solver, 1u);
   run.Sets[0].Collection = "data/puzzles/top1465.txt";
   run.Settings.Repeat = 1;
   EXPECT_EQ(PlotOf(run, record::Summarize(run), ",").Title, "5000 Rätsel aus top1465.txt, 1 Runde");
+
+  // A second set, where B has a start-up run beside its timed run.
+  run.Sets.push_back({"top95", "top95.txt", 0, 95, 16433});
+  record::Run startup, timed;
+  startup.Set = timed.Set = 1;
+  startup.Solver = timed.Solver = 1;
+  startup.Round = timed.Round = 2;
+  startup.Startup = true;
+  startup.MonotonicSeconds = 0.001;
+  timed.MonotonicSeconds = 0.05;
+  run.Runs.push_back(startup);
+  run.Runs.push_back(timed);
+  data = PlotOf(run, record::Summarize(run), ",");
+  EXPECT_EQ(data.Title, "2 Sammlungen, 1 Runde");
+  ASSERT_EQ(data.Panels.size(), 2u);
+  EXPECT_EQ(data.Panels[1].Title, "top95 (95 Rätsel)");
+  EXPECT_EQ(data.Panels[1].Rows[1].Seconds, std::vector<double>{0.05});  // not the start-up
 }
 
 // The file holds the picture as drawn, and replaces an earlier one.
@@ -102,7 +165,8 @@ TEST(Plot, ThePngFileHoldsThePicture) {
   kit::testing::TempFolder folder;
   kit::testing::PutFile(folder / "bild.png", "alt");
   PlotData data;
-  data.Rows = {{"A", {0.5, 0.7}}};
+  data.Solvers = {"A"};
+  data.Panels = {{"", {{"A", 0, {0.5, 0.7}}}}};
   const QImage image = DrawComparison(data);
   WritePng(folder / "bild.png", image, "bild.png");
   QImage read;
