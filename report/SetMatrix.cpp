@@ -7,13 +7,14 @@ namespace {
 
 using record::Verdict;
 
-// Net figures only when every solver that has a gross one has a net one too.
+// Net figures only when every solver that has a gross one has a net one too, above zero: on a
+// set of a few puzzles the start-up's spread can exceed what the puzzles cost.
 bool AllNet(const record::Summaries& summaries) {
   bool any = false;
   for (const record::SetSummary& set : summaries.Sets) {
     for (const record::SolverSummary& s : set.Solvers) {
       if (s.State != Verdict::Correct || !s.MicrosecondsPerPuzzle) continue;
-      if (!s.MicrosecondsPerPuzzleNet) return false;
+      if (!s.MicrosecondsPerPuzzleNet || *s.MicrosecondsPerPuzzleNet <= 0) return false;
       any = true;
     }
   }

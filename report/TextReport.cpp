@@ -56,7 +56,7 @@ void Times(std::ostringstream& text, const record::SolverSummary& s, const std::
 void PerPuzzle(std::ostringstream& text, const record::SolverSummary& s, const std::string& sep) {
   if (!s.MicrosecondsPerPuzzle) return;
   text << "Je Rätsel:   " << Figure(*s.MicrosecondsPerPuzzle, sep) << " µs";
-  if (s.MicrosecondsPerPuzzleNet) {
+  if (s.MicrosecondsPerPuzzleNet && *s.MicrosecondsPerPuzzleNet > 0) {
     text << " (netto " << Figure(*s.MicrosecondsPerPuzzleNet, sep) << " µs)";
   }
   if (s.PuzzlesPerSecond) text << ", " << Figure(*s.PuzzlesPerSecond, sep) << " Rätsel/s";

@@ -319,6 +319,14 @@ TEST(TextReport, TheMatrixFallsBackToGrossFigures) {
   EXPECT_TRUE(Has(text, "\nhardest-1106 (1106 Rätsel)   49,95 µs (1,00)   ")) << text;
   EXPECT_TRUE(Has(text, "\nµs je Rätsel brutto: Median ÷ N.\n")) << text;
   EXPECT_TRUE(Has(FormatMarkdown(run, summaries, "."), "| top95 (95 Rätsel) | 63.57 µs | "));
+
+  // A start-up slower than a whole small set would make a net figure negative: gross again.
+  record::RunRecord slowStart = Suite();
+  for (record::Run& r : slowStart.Runs) {
+    if (r.Startup) r.MonotonicSeconds = 10;
+  }
+  EXPECT_TRUE(Has(FormatReport(slowStart, record::Summarize(slowStart), ","),
+                  "\nµs je Rätsel brutto: Median ÷ N.\n"));
 }
 
 // Every key path of `json`, "sets[].solvers[].name" for a key of objects in arrays.

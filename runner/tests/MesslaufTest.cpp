@@ -45,14 +45,14 @@ TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
   EXPECT_EQ(GetFile(folder / "work" / "IN.TXT"), expected.Text);  // the same file as Build's
   EXPECT_EQ(GetFile(folder / "work" / "Start.txt").size() >= 20, true);
   const nlohmann::json json = Json(folder / "report.json");
-  EXPECT_EQ(json["count"], 60);
-  EXPECT_EQ(json["seed"], 5);
-  EXPECT_TRUE(json["puzzles_file"].is_null());
+  EXPECT_EQ(json["sets"][0]["count"], 60);
+  EXPECT_EQ(json["sets"][0]["seed"], 5);
+  EXPECT_TRUE(json["sets"][0]["puzzles_file"].is_null());
   EXPECT_EQ(json["folder"], "work");
-  EXPECT_EQ(json["in_bytes"], 10378);
+  EXPECT_EQ(json["sets"][0]["in_bytes"], 10378);
   EXPECT_EQ(json["exit_status"], 0);
-  ASSERT_EQ(json["solvers"].size(), 1u);
-  const nlohmann::json& quadrin = json["solvers"][0];
+  ASSERT_EQ(json["sets"][0]["solvers"].size(), 1u);
+  const nlohmann::json& quadrin = json["sets"][0]["solvers"][0];
   EXPECT_EQ(quadrin["name"], "Quadrin");
   EXPECT_EQ(quadrin["state"], "correct");
   EXPECT_EQ(quadrin["all_correct"], true);
@@ -61,9 +61,9 @@ TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
             60);
   EXPECT_TRUE(quadrin["wrong_puzzle"].is_null());
   EXPECT_TRUE(quadrin["reason"].is_null());
-  EXPECT_EQ(quadrin["runs"].size(), 1u);
+  EXPECT_EQ(quadrin["runs"].size(), 2u);                      // the set, and its first puzzle alone
   EXPECT_TRUE(quadrin["monotonic_seconds"]["sd"].is_null());  // none with a single run
-  EXPECT_TRUE(json["fastest"].is_null());
+  EXPECT_TRUE(json["sets"][0]["fastest"].is_null());
 }
 
 TEST(Messlauf, RepeatsTheSolverAndReportsTheSpread) {
@@ -76,17 +76,19 @@ TEST(Messlauf, RepeatsTheSolverAndReportsTheSpread) {
   EXPECT_TRUE(Has(r.err, "Quadrin, Aufwärmen 2/5")) << r.err;  // progress names solver and round
   EXPECT_TRUE(Has(r.err, "Quadrin, Runde 5/5"));
   const nlohmann::json json = Json(folder / "j.json");
-  const nlohmann::json& runs = json["solvers"][0]["runs"];
-  ASSERT_EQ(runs.size(), 5u);
+  const nlohmann::json& runs = json["sets"][0]["solvers"][0]["runs"];
+  ASSERT_EQ(runs.size(), 10u);  // each round on the whole set and on its first puzzle alone
   std::vector<double> timed;
   for (const auto& run : runs) {
     EXPECT_EQ(run["warmup"], run["round"].get<int>() <= 2);
-    if (!run["warmup"]) timed.push_back(run["monotonic_seconds"]);
+    EXPECT_GT(run["user_seconds"].get<double>() + run["system_seconds"].get<double>(), 0);
+    EXPECT_GT(run["max_rss_bytes"].get<double>(), 100000);
+    if (!run["warmup"] && !run["startup"]) timed.push_back(run["monotonic_seconds"]);
   }
   std::sort(timed.begin(), timed.end());
-  EXPECT_EQ(json["solvers"][0]["monotonic_seconds"]["min"], timed.front());
-  EXPECT_EQ(json["solvers"][0]["monotonic_seconds"]["median"], timed[1]);
-  EXPECT_FALSE(json["solvers"][0]["monotonic_seconds"]["sd"].is_null());
+  EXPECT_EQ(json["sets"][0]["solvers"][0]["monotonic_seconds"]["min"], timed.front());
+  EXPECT_EQ(json["sets"][0]["solvers"][0]["monotonic_seconds"]["median"], timed[1]);
+  EXPECT_FALSE(json["sets"][0]["solvers"][0]["monotonic_seconds"]["sd"].is_null());
 }
 
 TEST(Messlauf, ASpoiledAnswerNamesThePuzzle) {
@@ -102,7 +104,7 @@ TEST(Messlauf, ASpoiledAnswerNamesThePuzzle) {
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Prüfung:     Lösung für SUDOKU-Nr. 3 ist nicht korrekt.\nGrund:       "))
       << r.out;
-  const nlohmann::json json = Json(folder / "j.json")["solvers"][0];
+  const nlohmann::json json = Json(folder / "j.json")["sets"][0]["solvers"][0];
   EXPECT_EQ(json["wrong_puzzle"], 3);
   EXPECT_EQ(json["all_correct"], false);
   EXPECT_EQ(json["state"], "wrong");
@@ -129,11 +131,11 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   EXPECT_TRUE(Has(r.out, "\nAm schnellsten: flink (mittlere monotone Zeit)\n  langsam braucht "))
       << r.out;
   const nlohmann::json json = Json(folder / "j.json");
-  EXPECT_EQ(json["fastest"], "flink");
-  const nlohmann::json& slowJson = json["solvers"][0];
+  EXPECT_EQ(json["sets"][0]["fastest"], "flink");
+  const nlohmann::json& slowJson = json["sets"][0]["solvers"][0];
   EXPECT_GT(slowJson["relative_to_fastest"]["factor"].get<double>(), 1.5);
   EXPECT_FALSE(slowJson["relative_to_fastest"]["sd"].is_null());
-  EXPECT_EQ(json["solvers"][1]["relative_to_fastest"]["factor"], 1.0);
+  EXPECT_EQ(json["sets"][0]["solvers"][1]["relative_to_fastest"]["factor"], 1.0);
 
   const std::string markdown = GetFile(folder / "m.md");
   EXPECT_TRUE(
@@ -144,9 +146,10 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   // Rounds alternate between the solvers: A B, A B.
   const std::string csv = GetFile(folder / "r.csv");
   EXPECT_TRUE(
-      csv.starts_with("solver,program,round,warmup,monotonic_seconds,ende_seconds,verdict\r\n"));
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5);
-  EXPECT_TRUE(Has(csv, "\nlangsam,")) << csv;
+      csv.starts_with("set,solver,program,round,warmup,startup,monotonic_seconds,"
+                      "ende_seconds,user_seconds,system_seconds,max_rss_bytes,verdict\r\n"));
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);  // two rounds, two solvers, two runs
+  EXPECT_TRUE(Has(csv, "\nBuild,langsam,")) << csv;
   EXPECT_EQ(GetFile(folder / "bild.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
@@ -168,10 +171,10 @@ TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
       << r.out;
   EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
   nlohmann::json json = Json(folder / "j.json");
-  EXPECT_EQ(json["solvers"][2]["state"], "wrong");
-  EXPECT_EQ(json["solvers"][2]["runs"].size(), 1u);  // it left after its first run
-  EXPECT_EQ(json["solvers"][1]["runs"].size(), 2u);
-  EXPECT_TRUE(json["solvers"][2]["relative_to_fastest"].is_null());
+  EXPECT_EQ(json["sets"][0]["solvers"][2]["state"], "wrong");
+  EXPECT_EQ(json["sets"][0]["solvers"][2]["runs"].size(), 1u);  // it left after its first run
+  EXPECT_EQ(json["sets"][0]["solvers"][1]["runs"].size(), 4u);
+  EXPECT_TRUE(json["sets"][0]["solvers"][2]["relative_to_fastest"].is_null());
 
   // A failing solver makes the exit status 2, even with a wrong one beside it.
   const std::string broken = Script(folder, "kaputt", "echo 'abgestürzt' >&2; exit 3");
@@ -182,7 +185,7 @@ TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {
       << r.out;
   EXPECT_TRUE(Has(r.out, "Am schnellsten: Quadrin")) << r.out;
   json = Json(folder / "j.json");
-  EXPECT_EQ(json["solvers"][3]["state"], "failed");
+  EXPECT_EQ(json["sets"][0]["solvers"][3]["state"], "failed");
   EXPECT_EQ(json["exit_status"], 2);
 }
 
@@ -209,7 +212,7 @@ TEST(Messlauf, TwoSolversOfTheSameFileNameAreToldApart) {
   EXPECT_TRUE(Has(r.out, "Löser:       Quadrin (")) << r.out;
   EXPECT_TRUE(Has(r.out, "Löser:       Quadrin (2) (")) << r.out;
   EXPECT_TRUE(Has(r.out, "Am schnellsten: ")) << r.out;
-  EXPECT_EQ(Json(folder / "j.json")["solvers"][1]["name"], "Quadrin (2)");
+  EXPECT_EQ(Json(folder / "j.json")["sets"][0]["solvers"][1]["name"], "Quadrin (2)");
 }
 
 TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
@@ -238,11 +241,11 @@ TEST(Messlauf, TakesThePuzzlesFromACollection) {
   kit::WritePuzzleBlocks(expected, kit::testing::SamplePuzzles("top1465", 40));
   EXPECT_EQ(GetFile(folder / "w" / "IN.TXT"), expected.Text);
   const nlohmann::json json = Json(folder / "j.json");
-  EXPECT_EQ(json["puzzles_file"], top);
-  EXPECT_TRUE(json["seed"].is_null());
-  EXPECT_EQ(json["count"], 40);
-  EXPECT_EQ(json["solvers"][0]["outcomes"]["one"], 40);
-  EXPECT_EQ(json["solvers"][0]["verdict"], "Alle Lösungen korrekt");
+  EXPECT_EQ(json["sets"][0]["puzzles_file"], top);
+  EXPECT_TRUE(json["sets"][0]["seed"].is_null());
+  EXPECT_EQ(json["sets"][0]["count"], 40);
+  EXPECT_EQ(json["sets"][0]["solvers"][0]["outcomes"]["one"], 40);
+  EXPECT_EQ(json["sets"][0]["solvers"][0]["verdict"], "Alle Lösungen korrekt");
 
   // Fewer puzzles than asked for: all of them, and a warning.
   PutFile(folder / "drei.txt", GetFile(top).substr(0, 3 * 82));
@@ -346,6 +349,46 @@ TEST(ProgressDisplay, LineShowsCountRateAndTimeLeft) {
   EXPECT_EQ(ProgressDisplay::Line("Prüfen", 250, 1000, 0.5, true),
             "Prüfen [######..................] 250 von 1000, 500/s, noch 1.5 s");
   EXPECT_EQ(ProgressDisplay::Line("Löser", 30000, 0, 2, false), "Löser 30000, 15.0 Tsd./s");
+}
+
+}  // namespace
+}  // namespace runner
+
+namespace runner {
+namespace {
+
+// Two collections as two sets; a stand-in that spoils its answers on the second set only.
+TEST(Suite, ASolverWrongInOneSetLeavesThatSetOnly) {
+  TempFolder folder;
+  const std::string lines = GetFile(std::string(KIT_DATA_DIR) + "/top1465.txt");
+  std::filesystem::create_directory(folder / "sammlungen");
+  PutFile(folder / "sammlungen" / "a.txt", lines.substr(0, 3 * 82));
+  PutFile(folder / "sammlungen" / "b.txt", lines.substr(3 * 82, 4 * 82));
+  const std::string spoiler =
+      Script(folder, "verdirbt",
+             "'" + Bin() +
+                 "/Quadrin' || exit 1\n"
+                 "if [ $(wc -c < IN.TXT) -eq 690 ]; then sed -i '1s/^./0/' OUT.TXT; fi");
+  const Result r = Messlauf(folder,
+                            "--puzzles sammlungen --repeat 2 --dir w --json j.json "
+                            "--solver " +
+                                spoiler + " --solver '" + Bin() + "/Quadrin'");
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out,
+                  "\nFalsch:      b, verdirbt: Runde 1: Lösung für SUDOKU-Nr. 1 ist nicht "
+                  "korrekt. Grund: "))
+      << r.out;
+  EXPECT_TRUE(Has(r.out, "\nGeometrisches Mittel ")) << r.out;
+  const nlohmann::json json = Json(folder / "j.json");
+  ASSERT_EQ(json["sets"].size(), 2u);
+  EXPECT_EQ(json["sets"][0]["name"], "a");
+  EXPECT_EQ(json["sets"][0]["solvers"][0]["state"], "correct");  // it stays in the first set
+  EXPECT_EQ(json["sets"][1]["solvers"][0]["state"], "wrong");
+  EXPECT_EQ(json["sets"][1]["solvers"][0]["runs"].size(), 1u);  // and left the second at once
+  EXPECT_EQ(json["sets"][1]["solvers"][1]["runs"].size(), 4u);
+  EXPECT_EQ(json["sets"][0]["in_sha256"].get<std::string>().size(), 64u);
+  EXPECT_EQ(json["sets"][0]["solvers"][1]["program_sha256"].get<std::string>().size(), 64u);
+  EXPECT_EQ(json["exit_status"], 1);
 }
 
 }  // namespace

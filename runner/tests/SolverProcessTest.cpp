@@ -61,7 +61,7 @@ TEST(TimeLimit, StopsTheSolverAndEverythingItStarted) {
   EXPECT_TRUE(Has(r.out, "Fehler:      " + message)) << r.out;
   EXPECT_EQ(ProcessesWith("sleep 30.10"), 0);
   EXPECT_EQ(Json(folder / "j.json")["timeout_seconds"], 1);
-  EXPECT_EQ(Json(folder / "j.json")["solvers"][0]["state"], "failed");
+  EXPECT_EQ(Json(folder / "j.json")["sets"][0]["solvers"][0]["state"], "failed");
 
   r = Messlauf(folder, "--count 3 --dir w --timeout 0.2 --solver " + stubborn + " --solver " +
                            Bin() + "/Quadrin");

@@ -63,7 +63,7 @@ TEST(VerdictGuard, ASolverThatRewritesItsPuzzlesFailsAndTheNextOneGetsTheTrueOne
                   "Der Löser stempler hat in Runde 1 die Dateien des Arbeitsordners "
                   "angetastet (Start.txt verändert)"))
       << r.out;
-  const nlohmann::json solvers = Json(folder / "j.json")["solvers"];
+  const nlohmann::json solvers = Json(folder / "j.json")["sets"][0]["solvers"];
   ASSERT_EQ(solvers.size(), 4u);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(solvers[i]["state"], "failed") << i;
   EXPECT_EQ(solvers[3]["state"], "correct");  // measured on the true puzzles after all three
