@@ -29,31 +29,24 @@ using Clock = std::chrono::steady_clock;
 // How long a stopped process may take to end after its signal before it gets SIGKILL.
 constexpr auto Grace = std::chrono::seconds(2);
 
-// posix_spawn's file actions, destroyed with their owner.
-class SpawnActions {
+// One of posix_spawn's C structures, set up on construction and destroyed with its owner.
+template <typename T, int (*Init)(T*), int (*Destroy)(T*)>
+class SpawnStruct {
  public:
-  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* get() { return &actions_; }
+  SpawnStruct() { Init(&value_); }
+  ~SpawnStruct() { Destroy(&value_); }
+  SpawnStruct(const SpawnStruct&) = delete;
+  SpawnStruct& operator=(const SpawnStruct&) = delete;
+  T* get() { return &value_; }
 
  private:
-  posix_spawn_file_actions_t actions_;
+  T value_;
 };
 
-// posix_spawn's attributes, destroyed with their owner.
-class SpawnAttributes {
- public:
-  SpawnAttributes() { posix_spawnattr_init(&attributes_); }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  posix_spawnattr_t* get() { return &attributes_; }
-
- private:
-  posix_spawnattr_t attributes_;
-};
+using SpawnActions = SpawnStruct<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
+                                 posix_spawn_file_actions_destroy>;
+using SpawnAttributes =
+    SpawnStruct<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 // While it lives, a child's end, SIGINT and SIGTERM are held back, to be taken one at a time
 // with a timeout instead of arriving at any moment.
