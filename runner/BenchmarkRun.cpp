@@ -115,9 +115,9 @@ ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver
                                std::to_string(run.Round) + "/" + std::to_string(rounds),
                            count);
   AnswerCounter answers(at.Folder, count);
-  const ProcessSpec spec{at.Folder, solver.Program, SolverLogName, plan.Settings.TimeoutSeconds,
-                         plan.Settings.PinnedCpu};
-  ProcessEnd end = RunProcess(spec, [&] { progress.Update(answers.Count()); });
+  const ProcessSetup setup{at.Folder, solver.Program, SolverLogName, plan.Settings.TimeoutSeconds,
+                           plan.Settings.PinnedCpu};
+  ProcessEnd end = RunProcess(setup, [&] { progress.Update(answers.Count()); });
   progress.Finish(answers.Count());
   const auto checked = Clock::now();
   changes = RestoreWorkFiles(at.Folder, *at.Puzzles.Text, &stamp.Bytes);

@@ -177,12 +177,12 @@ double Seconds(const timeval& time) {
 }
 
 // Starts the process; its id, or the error number as a negative value.
-pid_t Spawn(const ProcessSpec& spec) {
+pid_t Spawn(const ProcessSetup& setup) {
   SpawnActions actions;
-  posix_spawn_file_actions_addchdir_np(actions.get(), spec.Folder.c_str());
+  posix_spawn_file_actions_addchdir_np(actions.get(), setup.Folder.c_str());
   posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(actions.get(), 1, spec.Log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  posix_spawn_file_actions_addopen(actions.get(), 1, setup.Log.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(actions.get(), 1, 2);
   SpawnAttributes attributes;
   sigset_t none, defaults;
@@ -195,9 +195,9 @@ pid_t Spawn(const ProcessSpec& spec) {
   posix_spawnattr_setpgroup(attributes.get(), 0);  // a group of its own, to be stopped as a whole
   posix_spawnattr_setflags(attributes.get(),
                            POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-  const std::string path = spec.Program.string();
+  const std::string path = setup.Program.string();
   char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-  const PinnedThread pinned(spec.PinnedCpu);
+  const PinnedThread pinned(setup.PinnedCpu);
   if (pinned.Error() != 0) return -pinned.Error();
   pid_t child = 0;
   const int error =
@@ -207,12 +207,12 @@ pid_t Spawn(const ProcessSpec& spec) {
 
 // Waits for the child to end, for the time limit, or for SIGINT or SIGTERM; stops it in the
 // latter cases.
-ProcessEnd Await(pid_t child, const ProcessSpec& spec, Clock::time_point started,
+ProcessEnd Await(pid_t child, const ProcessSetup& setup, Clock::time_point started,
                  const HeldSignals& signals, const std::function<void()>& tick, rusage& usage) {
   const Clock::time_point deadline =
-      spec.TimeoutSeconds ? started + std::chrono::duration_cast<Clock::duration>(
-                                          std::chrono::duration<double>(*spec.TimeoutSeconds))
-                          : Clock::time_point::max();
+      setup.TimeoutSeconds ? started + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(*setup.TimeoutSeconds))
+                           : Clock::time_point::max();
   ProcessEnd end;
   int status = 0;
   for (;;) {
@@ -248,13 +248,13 @@ ProcessEnd Await(pid_t child, const ProcessSpec& spec, Clock::time_point started
 
 }  // namespace
 
-ProcessEnd RunProcess(const ProcessSpec& spec, const std::function<void()>& tick) {
+ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick) {
   const HeldSignals signals;
   const auto started = Clock::now();
-  const pid_t child = Spawn(spec);
+  const pid_t child = Spawn(setup);
   if (child < 0) return {Ending::NotStarted, -child};
   rusage usage{};
-  ProcessEnd end = Await(child, spec, started, signals, tick, usage);
+  ProcessEnd end = Await(child, setup, started, signals, tick, usage);
   end.MonotonicSeconds = std::chrono::duration<double>(Clock::now() - started).count();
   end.Clock = timing::GetSystemTime();
   const auto ended = Clock::now();

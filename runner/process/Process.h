@@ -16,7 +16,7 @@
 
 namespace runner {
 
-struct ProcessSpec {
+struct ProcessSetup {
   std::filesystem::path Folder;          // its working folder
   std::filesystem::path Program;         // run without arguments
   std::filesystem::path Log;             // standard output and error, relative to Folder
@@ -44,7 +44,7 @@ struct ProcessEnd {
 };
 
 // Runs the process to its end; `tick` is called about four times a second while it runs.
-ProcessEnd RunProcess(const ProcessSpec& spec, const std::function<void()>& tick);
+ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick);
 
 // Why a process cannot be pinned to `cpu` here (it does not exist, or the system does not allow
 // it), as a German sentence; nothing when it can.
