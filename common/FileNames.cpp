@@ -5,13 +5,14 @@
 #include <system_error>
 
 namespace kit {
-namespace {
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [&](char x, char y) { return lower(x) == lower(y); });
 }
+
+namespace {
 
 bool IsRegularFile(const std::filesystem::path& path) {
   std::error_code error;

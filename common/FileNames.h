@@ -20,6 +20,9 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
 std::optional<std::filesystem::path> FindEntryIgnoringCase(const std::filesystem::path& folder,
                                                            std::string_view name);
 
+// Whether two names are equal when ASCII letters are compared without regard to case.
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // A path as messages show it: absolute, without "." parts or a trailing separator.
 std::string ShownPath(const std::filesystem::path& path);
 

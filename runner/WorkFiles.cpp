@@ -16,15 +16,6 @@
 namespace runner {
 namespace {
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The entries of `folder` whose names equal `name` ignoring case but are not spelt as `name`.
 std::vector<std::filesystem::path> OtherSpellings(const std::filesystem::path& folder,
                                                   std::string_view name) {
@@ -33,7 +24,7 @@ std::vector<std::filesystem::path> OtherSpellings(const std::filesystem::path& f
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
     const std::string entry = it->path().filename().string();
-    if (entry != name && SameNameIgnoringCase(entry, name)) found.push_back(it->path());
+    if (entry != name && kit::EqualIgnoringAsciiCase(entry, name)) found.push_back(it->path());
   }
   return found;
 }
