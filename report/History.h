@@ -1,0 +1,55 @@
+// The stored runs as the history lists them: one line per solver and set of each run, in the
+// order the runs began.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "RunRecord.h"
+
+namespace report {
+
+// A run as the results store gives it back: its number there and everything it found.
+struct StoredRun {
+  std::int64_t Number = 0;
+  record::RunRecord Record;
+};
+
+// One solver on one set in one stored run.
+struct HistoryLine {
+  std::int64_t Number = 0;      // the stored run
+  std::string StartedUtc;       // when the run began, ISO 8601
+  std::string Machine;          // the host name, or the start of the machine's identity
+  std::string MachineId;        // SHA-256 of the machine's identity, or empty
+  std::string Commit;           // the kit's commit, "+" when the checkout had changes
+  std::string Solver;           // the solver's name in that run
+  std::string SolverSha256;     // its program's digest, or empty
+  std::string Set;              // the set's name in that run
+  std::string SetSha256;        // its IN.TXT's digest, or empty
+  std::int64_t Count = 0;       // puzzles in the set
+  int TimedRuns = 0;            // judged timed runs on the whole set
+  // Over those runs, monotonic seconds; none without one.
+  std::optional<double> MedianSeconds, MinimumSeconds, MaximumSeconds;
+  std::optional<double> MicrosecondsPerPuzzleNet;
+  record::Verdict State = record::Verdict::Correct;
+};
+
+// The lines of one stored run: per set, per solver, in the run's order.
+std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run);
+
+// Those of every run, in the order given.
+std::vector<HistoryLine> HistoryLinesOf(const std::vector<StoredRun>& runs);
+
+// The history as a table for a terminal, times with the given decimal separator; a note when
+// there are no lines.
+std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator);
+
+// The same as a JSON array, one object per line.
+std::string FormatHistoryJson(const std::vector<HistoryLine>& lines);
+
+// How the history words a state: "korrekt", "falsch", "gescheitert".
+const char* StateWord(record::Verdict state);
+
+}  // namespace report
