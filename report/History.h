@@ -19,17 +19,17 @@ struct StoredRun {
 
 // One solver on one set in one stored run.
 struct HistoryLine {
-  std::int64_t Number = 0;      // the stored run
-  std::string StartedUtc;       // when the run began, ISO 8601
-  std::string Machine;          // the host name, or the start of the machine's identity
-  std::string MachineId;        // SHA-256 of the machine's identity, or empty
-  std::string Commit;           // the kit's commit, "+" when the checkout had changes
-  std::string Solver;           // the solver's name in that run
-  std::string SolverSha256;     // its program's digest, or empty
-  std::string Set;              // the set's name in that run
-  std::string SetSha256;        // its IN.TXT's digest, or empty
-  std::int64_t Count = 0;       // puzzles in the set
-  int TimedRuns = 0;            // judged timed runs on the whole set
+  std::int64_t Number = 0;   // the stored run
+  std::string StartedUtc;    // when the run began, ISO 8601
+  std::string Machine;       // the host name, or the start of the machine's identity
+  std::string MachineId;     // SHA-256 of the machine's identity, or empty
+  std::string Commit;        // the kit's commit, "+" when the checkout had changes
+  std::string Solver;        // the solver's name in that run
+  std::string SolverSha256;  // its program's digest, or empty
+  std::string Set;           // the set's name in that run
+  std::string SetSha256;     // its IN.TXT's digest, or empty
+  std::int64_t Count = 0;    // puzzles in the set
+  int TimedRuns = 0;         // judged timed runs on the whole set
   // Over those runs, monotonic seconds; none without one.
   std::optional<double> MedianSeconds, MinimumSeconds, MaximumSeconds;
   std::optional<double> MicrosecondsPerPuzzleNet;

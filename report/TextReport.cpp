@@ -175,28 +175,13 @@ void Set(std::ostringstream& text, const record::RunRecord& record, std::size_t 
   Comparison(text, record, summary, sep);
 }
 
-// Characters on the screen: UTF-8 continuation bytes take no room of their own.
-std::size_t Shown(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 // The matrix in aligned columns: the sets' names left, the cells right.
 void Matrix(std::ostringstream& text, const SetMatrix& matrix) {
   std::vector<std::vector<std::string>> lines{matrix.Header};
   lines.insert(lines.end(), matrix.Rows.begin(), matrix.Rows.end());
-  std::vector<std::size_t> widths(matrix.Header.size(), 0);
-  for (const auto& line : lines) {
-    for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Shown(line[i]));
-  }
-  for (const auto& line : lines) {
-    text << line[0] << std::string(widths[0] - Shown(line[0]), ' ');
-    for (std::size_t i = 1; i < line.size(); ++i) {
-      text << "   " << std::string(widths[i] - Shown(line[i]), ' ') << line[i];
-    }
-    text << "\n";
-  }
-  text << "\n";
+  std::vector<bool> right(matrix.Header.size(), true);
+  right[0] = false;
+  text << AlignedColumns(lines, right, "   ") << "\n";
   for (const std::string& note : matrix.Notes) text << note << "\n";
 }
 
@@ -312,6 +297,32 @@ std::string FormatPrepared(const record::Settings& settings, const record::Puzzl
   Source(text, settings, set);
   text << "IN.TXT:      " << set.InBytes << " Bytes, bereit für Start, Quadrin, Ende und Check\n";
   return text.str();
+}
+
+// Characters on the screen: UTF-8 continuation bytes take no room of their own.
+static std::size_t Shown(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines,
+                           const std::vector<bool>& right, const std::string& gap) {
+  std::vector<std::size_t> widths(right.size(), 0);
+  for (const auto& line : lines) {
+    for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Shown(line[i]));
+  }
+  std::string text;
+  for (const auto& line : lines) {
+    std::string row;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      const std::string padding(widths[i] - Shown(line[i]), ' ');
+      if (i > 0) row += gap;
+      row += right[i] ? padding + line[i] : line[i] + padding;
+    }
+    // The last column left-aligned would leave spaces at the end of the line.
+    text += row.substr(0, row.find_last_not_of(' ') + 1) + "\n";
+  }
+  return text;
 }
 
 }  // namespace report

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "RunRecord.h"
 
@@ -29,6 +30,11 @@ std::string Figure(double value, const std::string& separator);
 // A monotonic time in seconds: three decimals, and four significant digits below one second
 // (0,03812), where three decimals would round a fast run by several per cent.
 std::string PreciseSeconds(double seconds, const std::string& separator);
+
+// Rows in columns as wide as their widest cell (counted in characters, not bytes), each column
+// aligned right or left as `right` says, columns parted by `gap`; one line per row.
+std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines,
+                           const std::vector<bool>& right, const std::string& gap);
 
 // A path as the report shows it: relative to the current folder when it lies below it, so that a
 // report can be shown elsewhere; otherwise absolute.

@@ -1,0 +1,132 @@
+#include "History.h"
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "TextReport.h"
+
+namespace report {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// "2026-12-08T01:30:12Z" as "2026-12-08 01:30".
+std::string ShownMoment(const std::string& utc) {
+  if (utc.size() < 16 || utc[10] != 'T') return utc;
+  return utc.substr(0, 10) + " " + utc.substr(11, 5);
+}
+
+std::string Short(const std::string& hash) {
+  return hash.substr(0, 8);
+}
+
+Json Rounded(const std::optional<double>& value, double unit) {
+  return value ? Json(std::round(*value * unit) / unit) : Json(nullptr);
+}
+
+Json Text(const std::string& text) {
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
+}  // namespace
+
+const char* StateWord(record::Verdict state) {
+  switch (state) {
+    case record::Verdict::Correct:
+      return "korrekt";
+    case record::Verdict::Wrong:
+      return "falsch";
+    case record::Verdict::Failed:
+      return "gescheitert";
+  }
+  return "";
+}
+
+std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
+  const record::RunRecord& r = run.Record;
+  const record::Summaries summaries = record::Summarize(r);
+  const record::MachineContext& c = r.Context;
+  std::vector<HistoryLine> lines;
+  for (std::size_t set = 0; set < r.Sets.size(); ++set) {
+    for (std::size_t solver = 0; solver < r.Solvers.size(); ++solver) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[solver];
+      HistoryLine line;
+      line.Number = run.Number;
+      line.StartedUtc = c.StartedUtc;
+      line.Machine = c.Host.empty() ? Short(c.MachineId) : c.Host;
+      line.MachineId = c.MachineId;
+      line.Commit = c.GitCommit.substr(0, 10) + (c.GitChanges ? "+" : "");
+      line.Solver = r.Solvers[solver].Name;
+      line.SolverSha256 = r.Solvers[solver].ProgramSha256;
+      line.Set = r.Sets[set].Name;
+      line.SetSha256 = r.Sets[set].InSha256;
+      line.Count = r.Sets[set].Count;
+      line.TimedRuns = static_cast<int>(s.MonotonicTimes.size());
+      if (!s.MonotonicTimes.empty()) {
+        line.MedianSeconds = s.Monotonic.Median;
+        line.MinimumSeconds = s.Monotonic.Minimum;
+        line.MaximumSeconds = s.Monotonic.Maximum;
+      }
+      // As in the run's report: a figure per puzzle only for a solver that stayed correct.
+      if (s.State == record::Verdict::Correct) {
+        line.MicrosecondsPerPuzzleNet = s.MicrosecondsPerPuzzleNet;
+      }
+      line.State = s.State;
+      lines.push_back(std::move(line));
+    }
+  }
+  return lines;
+}
+
+std::vector<HistoryLine> HistoryLinesOf(const std::vector<StoredRun>& runs) {
+  std::vector<HistoryLine> lines;
+  for (const StoredRun& run : runs) {
+    std::vector<HistoryLine> more = HistoryLinesOf(run);
+    lines.insert(lines.end(), std::make_move_iterator(more.begin()),
+                 std::make_move_iterator(more.end()));
+  }
+  return lines;
+}
+
+std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator) {
+  if (lines.empty()) return "Keine gespeicherten Läufe.\n";
+  std::vector<std::vector<std::string>> rows{{"Nr.", "Beginn (UTC)", "Rechner", "Kit", "Löser",
+                                              "Satz", "Median", "µs/Rätsel netto", "Urteil"}};
+  for (const HistoryLine& l : lines) {
+    std::string solver = l.Solver;
+    if (!l.SolverSha256.empty()) solver += " (" + Short(l.SolverSha256) + ")";
+    rows.push_back(
+        {std::to_string(l.Number), ShownMoment(l.StartedUtc), l.Machine,
+         l.Commit.empty() ? "–" : l.Commit, solver, l.Set,
+         l.MedianSeconds ? PreciseSeconds(*l.MedianSeconds, separator) + " s" : "–",
+         l.MicrosecondsPerPuzzleNet ? Figure(*l.MicrosecondsPerPuzzleNet, separator) : "–",
+         StateWord(l.State)});
+  }
+  return AlignedColumns(rows, {true, false, false, false, false, false, true, true, false}, "  ");
+}
+
+std::string FormatHistoryJson(const std::vector<HistoryLine>& lines) {
+  Json list = Json::array();
+  for (const HistoryLine& l : lines) {
+    list.push_back({{"run", l.Number},
+                    {"started_utc", l.StartedUtc},
+                    {"machine", l.Machine},
+                    {"machine_id", Text(l.MachineId)},
+                    {"kit_commit", Text(l.Commit)},
+                    {"solver", l.Solver},
+                    {"program_sha256", Text(l.SolverSha256)},
+                    {"set", l.Set},
+                    {"in_sha256", Text(l.SetSha256)},
+                    {"count", l.Count},
+                    {"timed_runs", l.TimedRuns},
+                    {"median_seconds", Rounded(l.MedianSeconds, 1e6)},
+                    {"min_seconds", Rounded(l.MinimumSeconds, 1e6)},
+                    {"max_seconds", Rounded(l.MaximumSeconds, 1e6)},
+                    {"us_per_puzzle_net", Rounded(l.MicrosecondsPerPuzzleNet, 1e3)},
+                    {"state", record::VerdictName(l.State)}});
+  }
+  return list.dump(2) + "\n";
+}
+
+}  // namespace report

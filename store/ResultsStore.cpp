@@ -1,0 +1,561 @@
+#include "ResultsStore.h"
+
+#include <sqlite3.h>
+
+#include <QCryptographicHash>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+
+namespace store {
+namespace {
+
+// "SMkt": tells the kit's stores from every other SQLite file.
+constexpr int ApplicationId = 0x534D6B74;
+
+// Long enough for another run's transaction (milliseconds), short enough not to hang forever on
+// a store someone keeps locked.
+constexpr int BusyMilliseconds = 15000;
+
+constexpr const char* Schema = R"sql(
+CREATE TABLE machines (
+  id INTEGER PRIMARY KEY,
+  machine_id TEXT NOT NULL,
+  host TEXT NOT NULL,
+  processor TEXT NOT NULL,
+  logical_cores INTEGER NOT NULL,
+  memory_bytes INTEGER NOT NULL,
+  operating_system TEXT NOT NULL,
+  kernel TEXT NOT NULL,
+  UNIQUE (machine_id, host, processor, logical_cores, memory_bytes, operating_system, kernel)
+);
+CREATE TABLE runs (
+  id INTEGER PRIMARY KEY,
+  run_key TEXT NOT NULL UNIQUE,
+  machine INTEGER NOT NULL REFERENCES machines (id),
+  started_utc TEXT NOT NULL,
+  kit_version TEXT NOT NULL,
+  git_commit TEXT NOT NULL,
+  git_changes INTEGER NOT NULL,
+  compiler TEXT NOT NULL,
+  build_type TEXT NOT NULL,
+  load_1 REAL NOT NULL,
+  load_5 REAL NOT NULL,
+  load_15 REAL NOT NULL,
+  folder TEXT NOT NULL,
+  rounds INTEGER NOT NULL,
+  warmup_rounds INTEGER NOT NULL,
+  timeout_seconds REAL,
+  pinned_cpu INTEGER,
+  imported_from TEXT,
+  stored_utc TEXT NOT NULL DEFAULT (strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))
+);
+CREATE INDEX runs_by_start ON runs (started_utc, id);
+CREATE TABLE sets (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  position INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  collection TEXT NOT NULL,
+  seed INTEGER NOT NULL,
+  count INTEGER NOT NULL,
+  in_bytes INTEGER NOT NULL,
+  in_sha256 TEXT NOT NULL,
+  PRIMARY KEY (run, position)
+) WITHOUT ROWID;
+CREATE TABLE solvers (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  position INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  program TEXT NOT NULL,
+  program_sha256 TEXT NOT NULL,
+  PRIMARY KEY (run, position)
+) WITHOUT ROWID;
+CREATE TABLE measurements (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  position INTEGER NOT NULL,
+  set_position INTEGER NOT NULL,
+  solver_position INTEGER NOT NULL,
+  round INTEGER NOT NULL,
+  warmup INTEGER NOT NULL,
+  startup INTEGER NOT NULL,
+  timed INTEGER NOT NULL,
+  verdict TEXT NOT NULL CHECK (verdict IN ('correct', 'wrong', 'failed')),
+  ende_seconds REAL NOT NULL,
+  monotonic_seconds REAL NOT NULL,
+  guard_seconds REAL NOT NULL,
+  user_seconds REAL NOT NULL,
+  system_seconds REAL NOT NULL,
+  max_rss_bytes INTEGER NOT NULL,
+  out_bytes INTEGER NOT NULL,
+  message TEXT NOT NULL,
+  wrong_puzzle INTEGER NOT NULL,
+  reason TEXT NOT NULL,
+  no_solution INTEGER NOT NULL,
+  one_solution INTEGER NOT NULL,
+  several_solutions INTEGER NOT NULL,
+  failure TEXT NOT NULL,
+  PRIMARY KEY (run, position)
+) WITHOUT ROWID;
+)sql";
+
+std::string Shown(const std::filesystem::path& path) {
+  return path.string();
+}
+
+// One prepared statement: binds by position from 1, steps, reads columns from 0.
+class Statement {
+ public:
+  Statement(sqlite3* database, const char* sql) : Database(database) {
+    if (sqlite3_prepare_v2(database, sql, -1, &Handle, nullptr) != SQLITE_OK) {
+      throw std::runtime_error(sqlite3_errmsg(database));
+    }
+  }
+  ~Statement() { sqlite3_finalize(Handle); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& Bind(int at, const std::string& text) {
+    return Checked(sqlite3_bind_text(Handle, at, text.data(), static_cast<int>(text.size()),
+                                     SQLITE_TRANSIENT));
+  }
+  Statement& Bind(int at, const char* text) { return Bind(at, std::string(text)); }
+  Statement& Bind(int at, double value) { return Checked(sqlite3_bind_double(Handle, at, value)); }
+  Statement& Bind(int at, std::int64_t value) {
+    return Checked(sqlite3_bind_int64(Handle, at, value));
+  }
+  Statement& Bind(int at, int value) { return Bind(at, static_cast<std::int64_t>(value)); }
+  Statement& Bind(int at, bool value) { return Bind(at, static_cast<std::int64_t>(value)); }
+  Statement& Bind(int at, std::uint64_t value) {
+    return Bind(at, static_cast<std::int64_t>(value));
+  }
+  template <typename T>
+  Statement& Bind(int at, const std::optional<T>& value) {
+    if (value) return Bind(at, *value);
+    return Checked(sqlite3_bind_null(Handle, at));
+  }
+
+  // True while there is a row to read.
+  bool Step() {
+    const int status = sqlite3_step(Handle);
+    if (status == SQLITE_ROW) return true;
+    if (status == SQLITE_DONE) return false;
+    throw std::runtime_error(sqlite3_errmsg(Database));
+  }
+  void Run() {
+    Step();
+    sqlite3_reset(Handle);
+    sqlite3_clear_bindings(Handle);
+  }
+
+  std::int64_t Integer(int column) const { return sqlite3_column_int64(Handle, column); }
+  double Real(int column) const { return sqlite3_column_double(Handle, column); }
+  bool Null(int column) const { return sqlite3_column_type(Handle, column) == SQLITE_NULL; }
+  std::string Text(int column) const {
+    const auto* text = sqlite3_column_text(Handle, column);
+    return text ? std::string(reinterpret_cast<const char*>(text),
+                              static_cast<std::size_t>(sqlite3_column_bytes(Handle, column)))
+                : std::string();
+  }
+
+ private:
+  Statement& Checked(int status) {
+    if (status != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(Database));
+    return *this;
+  }
+
+  sqlite3* Database;
+  sqlite3_stmt* Handle = nullptr;
+};
+
+void Execute(sqlite3* database, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(database, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string message = error ? error : sqlite3_errmsg(database);
+    sqlite3_free(error);
+    throw std::runtime_error(message);
+  }
+}
+
+std::int64_t Pragma(sqlite3* database, const char* sql) {
+  Statement pragma(database, sql);
+  return pragma.Step() ? pragma.Integer(0) : 0;
+}
+
+std::uint32_t BigEndian(const unsigned char* bytes) {
+  return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+         (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+// Why the file is no SQLite database or one cut short, judged from its header before SQLite sees
+// it (SQLite would take a cut file until a query reaches its missing pages); nothing when it
+// looks whole or is empty.
+std::optional<std::string> DamagedHeader(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (!std::filesystem::is_regular_file(status)) return "sie ist keine gewöhnliche Datei";
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size == 0) return std::nullopt;
+  std::array<unsigned char, 100> header{};
+  std::ifstream file(path, std::ios::binary);
+  file.read(reinterpret_cast<char*>(header.data()), header.size());
+  if (file.gcount() != static_cast<std::streamsize>(header.size()) ||
+      std::memcmp(header.data(), "SQLite format 3", 16) != 0) {
+    return "sie ist keine SQLite-Datenbank";
+  }
+  std::uintmax_t pageSize = (std::uintmax_t{header[16]} << 8) | header[17];
+  if (pageSize == 1) pageSize = 65536;
+  const std::uint32_t pages = BigEndian(&header[28]);
+  const bool pagesKnown = BigEndian(&header[92]) == BigEndian(&header[24]) && pages > 0;
+  if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || size % pageSize != 0 ||
+      (pagesKnown && size < pages * pageSize)) {
+    return "sie ist beschädigt oder abgeschnitten";
+  }
+  return std::nullopt;
+}
+
+std::string Hex(const QByteArray& bytes) {
+  return bytes.toHex().toStdString();
+}
+
+std::int64_t Microseconds(double seconds) {
+  return std::llround(seconds * 1e6);
+}
+
+std::int64_t MachineRow(sqlite3* database, const record::MachineContext& c) {
+  Statement insert(database,
+                   "INSERT INTO machines (machine_id, host, processor, logical_cores, "
+                   "memory_bytes, operating_system, kernel) VALUES (?, ?, ?, ?, ?, ?, ?) "
+                   "ON CONFLICT DO NOTHING");
+  Statement select(database,
+                   "SELECT id FROM machines WHERE machine_id = ? AND host = ? AND processor = ? "
+                   "AND logical_cores = ? AND memory_bytes = ? AND operating_system = ? AND "
+                   "kernel = ?");
+  for (Statement* s : {&insert, &select}) {
+    s->Bind(1, c.MachineId).Bind(2, c.Host).Bind(3, c.Processor).Bind(4, c.LogicalCores);
+    s->Bind(5, c.MemoryBytes).Bind(6, c.OperatingSystem).Bind(7, c.Kernel);
+  }
+  insert.Run();
+  if (!select.Step()) throw std::runtime_error("der Rechner fehlt nach dem Eintragen");
+  return select.Integer(0);
+}
+
+void InsertRun(sqlite3* database, std::int64_t number, std::size_t position, const record::Run& r) {
+  static constexpr const char* sql =
+      "INSERT INTO measurements VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+      "?, ?, ?, ?)";
+  Statement insert(database, sql);
+  insert.Bind(1, number).Bind(2, static_cast<std::int64_t>(position));
+  insert.Bind(3, static_cast<std::int64_t>(r.Set)).Bind(4, static_cast<std::int64_t>(r.Solver));
+  insert.Bind(5, r.Round).Bind(6, r.Warmup).Bind(7, r.Startup).Bind(8, r.Timed);
+  insert.Bind(9, record::VerdictName(r.Verdict)).Bind(10, r.EndeSeconds);
+  insert.Bind(11, r.MonotonicSeconds).Bind(12, r.GuardSeconds).Bind(13, r.UserSeconds);
+  insert.Bind(14, r.SystemSeconds).Bind(15, r.MaxRssBytes).Bind(16, std::uint64_t{r.OutBytes});
+  insert.Bind(17, r.Check.Message).Bind(18, r.Check.Number).Bind(19, r.Check.Reason);
+  insert.Bind(20, r.Check.Outcomes[0]).Bind(21, r.Check.Outcomes[1]);
+  insert.Bind(22, r.Check.Outcomes[2]).Bind(23, r.Failure);
+  insert.Run();
+}
+
+std::int64_t InsertRecord(sqlite3* database, const record::RunRecord& run, const std::string& key,
+                          const std::string& importedFrom) {
+  const record::MachineContext& c = run.Context;
+  const std::int64_t machine = MachineRow(database, c);
+  Statement insert(database,
+                   "INSERT INTO runs (run_key, machine, started_utc, kit_version, git_commit, "
+                   "git_changes, compiler, build_type, load_1, load_5, load_15, folder, rounds, "
+                   "warmup_rounds, timeout_seconds, pinned_cpu, imported_from) VALUES (?, ?, ?, "
+                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  insert.Bind(1, key).Bind(2, machine).Bind(3, c.StartedUtc).Bind(4, c.KitVersion);
+  insert.Bind(5, c.GitCommit).Bind(6, c.GitChanges).Bind(7, c.Compiler).Bind(8, c.BuildType);
+  insert.Bind(9, c.LoadAverage[0]).Bind(10, c.LoadAverage[1]).Bind(11, c.LoadAverage[2]);
+  const record::Settings& o = run.Settings;
+  insert.Bind(12, o.Folder.string()).Bind(13, o.Repeat).Bind(14, o.Warmup);
+  insert.Bind(15, o.TimeoutSeconds).Bind(16, o.PinnedCpu);
+  insert.Bind(17, importedFrom.empty() ? std::optional<std::string>() : importedFrom);
+  insert.Run();
+  const std::int64_t number = sqlite3_last_insert_rowid(database);
+  Statement set(database, "INSERT INTO sets VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+  for (std::size_t i = 0; i < run.Sets.size(); ++i) {
+    const record::PuzzleSet& s = run.Sets[i];
+    set.Bind(1, number).Bind(2, static_cast<std::int64_t>(i)).Bind(3, s.Name);
+    set.Bind(4, s.Collection.string()).Bind(5, s.Seed).Bind(6, s.Count);
+    set.Bind(7, std::uint64_t{s.InBytes}).Bind(8, s.InSha256).Run();
+  }
+  Statement solver(database, "INSERT INTO solvers VALUES (?, ?, ?, ?, ?)");
+  for (std::size_t i = 0; i < run.Solvers.size(); ++i) {
+    const record::Solver& s = run.Solvers[i];
+    solver.Bind(1, number).Bind(2, static_cast<std::int64_t>(i)).Bind(3, s.Name);
+    solver.Bind(4, s.Program.string()).Bind(5, s.ProgramSha256).Run();
+  }
+  for (std::size_t i = 0; i < run.Runs.size(); ++i) InsertRun(database, number, i, run.Runs[i]);
+  return number;
+}
+
+record::Verdict VerdictOf(const std::string& name) {
+  if (name == "wrong") return record::Verdict::Wrong;
+  if (name == "failed") return record::Verdict::Failed;
+  return record::Verdict::Correct;
+}
+
+}  // namespace
+
+std::filesystem::path DefaultStorePath() {
+  const auto absolute = [](const char* value) {
+    return value && *value && std::filesystem::path(value).is_absolute();
+  };
+  // A relative XDG_DATA_HOME is to be ignored, as if it were unset.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::filesystem::path folder;
+  if (absolute(data)) {
+    folder = data;
+  } else if (absolute(home)) {
+    folder = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    throw kit::FileError(
+        "Es gibt keinen Ort für den Ergebnisspeicher: weder XDG_DATA_HOME noch HOME nennt einen "
+        "absoluten Ordner. Bitte --store DATEI oder --no-store angeben.");
+  }
+  return folder / "sudoku-messkit" / "results.sqlite";
+}
+
+bool Takes(const HistoryFilter& filter, const report::HistoryLine& line) {
+  if (!filter.Solver.empty() && line.Solver != filter.Solver) return false;
+  if (!filter.Set.empty() && line.Set != filter.Set) return false;
+  return filter.Machine.empty() || line.Machine == filter.Machine ||
+         (!line.MachineId.empty() && line.MachineId.starts_with(filter.Machine));
+}
+
+std::string RunKey(const record::RunRecord& run) {
+  const record::MachineContext& c = run.Context;
+  std::string text = c.MachineId + '\n' + c.Host + '\n' + c.StartedUtc + '\n' +
+                     run.Settings.Folder.string() + '\n';
+  for (const record::PuzzleSet& s : run.Sets) {
+    text += s.Name + '\t' + s.InSha256 + '\t' + std::to_string(s.Count) + '\n';
+  }
+  for (const record::Solver& s : run.Solvers) text += s.Name + '\t' + s.ProgramSha256 + '\n';
+  // Times to the microsecond, as a JSON report keeps them.
+  for (const record::Run& r : run.Runs) {
+    text += std::to_string(r.Set) + ' ' + std::to_string(r.Solver) + ' ' + std::to_string(r.Round) +
+            ' ' + record::VerdictName(r.Verdict) + ' ' +
+            (r.Timed ? std::to_string(Microseconds(r.MonotonicSeconds)) : "-") + '\n';
+  }
+  return Hex(QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Sha256));
+}
+
+ResultsStore::ResultsStore(const std::filesystem::path& path, Access access) : StorePath(path) {
+  const bool writable = access == Access::Write;
+  std::error_code error;
+  const bool exists = std::filesystem::exists(path, error);
+  const std::string shown = Shown(path);
+  if (!exists && !writable) {
+    throw kit::FileError("Den Ergebnisspeicher " + shown + " gibt es nicht.");
+  }
+  if (exists) {
+    if (auto why = DamagedHeader(path)) {
+      throw kit::FileError("Die Datei " + shown + " ist kein Ergebnisspeicher des Messkits: " +
+                           *why + ". Sie bleibt unverändert.");
+    }
+  } else if (path.has_parent_path()) {
+    std::filesystem::create_directories(path.parent_path(), error);
+  }
+  const int flags = writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+  if (sqlite3_open_v2(path.c_str(), &Database, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    const std::string why = Database ? sqlite3_errmsg(Database) : "kein Speicher";
+    sqlite3_close(Database);
+    throw kit::FileError("Der Ergebnisspeicher " + shown + " lässt sich nicht öffnen: " + why +
+                         ".");
+  }
+  sqlite3_extended_result_codes(Database, 1);
+  sqlite3_busy_timeout(Database, BusyMilliseconds);
+  try {
+    Check(writable);
+  } catch (...) {
+    sqlite3_close(Database);
+    throw;
+  }
+}
+
+ResultsStore::~ResultsStore() {
+  sqlite3_close(Database);
+}
+
+// Reads the stamp; a new, empty store gets the schema, an older one would be brought up to date
+// here. Nothing is written before the file is known to be the kit's (or empty).
+void ResultsStore::Check(bool writable) {
+  const std::string shown = Shown(StorePath);
+  std::int64_t application = 0, version = 0, objects = 0;
+  try {
+    application = Pragma(Database, "PRAGMA application_id");
+    version = Pragma(Database, "PRAGMA user_version");
+    objects = Pragma(Database, "SELECT count(*) FROM sqlite_schema");
+  } catch (const std::exception& e) {
+    throw kit::FileError("Die Datei " + shown + " ist kein Ergebnisspeicher des Messkits (" +
+                         e.what() + "). Sie bleibt unverändert.");
+  }
+  if (application == 0 && version == 0 && objects == 0) {
+    if (!writable)
+      throw kit::FileError("Im Ergebnisspeicher " + shown + " ist nichts gespeichert.");
+    CreateSchema();
+    return;
+  }
+  if (application != ApplicationId) {
+    throw kit::FileError("Die Datei " + shown +
+                         " ist eine SQLite-Datenbank, aber kein Ergebnisspeicher des Messkits. Sie "
+                         "bleibt unverändert.");
+  }
+  if (version > SchemaVersion) {
+    throw kit::FileError("Der Ergebnisspeicher " + shown +
+                         " stammt von einer neueren Version des Messkits (Schema " +
+                         std::to_string(version) + ", diese Version kennt Schema " +
+                         std::to_string(SchemaVersion) + "). Er bleibt unverändert.");
+  }
+  if (version < 1) {
+    throw kit::FileError("Der Ergebnisspeicher " + shown + " trägt keine gültige Schema-Version (" +
+                         std::to_string(version) + "). Er bleibt unverändert.");
+  }
+}
+
+// Two runs may create the same new store at once: the second waits for the first's transaction
+// and then finds the schema there.
+void ResultsStore::CreateSchema() {
+  const std::string shown = Shown(StorePath);
+  try {
+    Execute(Database, "BEGIN IMMEDIATE");
+    try {
+      if (Pragma(Database, "PRAGMA user_version") == 0) {
+        Execute(Database, Schema);
+        Execute(Database, ("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());
+        Execute(Database, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+      }
+      Execute(Database, "COMMIT");
+    } catch (...) {
+      sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+    // Readers never wait for a writer, and a writer waits for another instead of failing.
+    Execute(Database, "PRAGMA journal_mode = WAL");
+  } catch (const std::exception& e) {
+    throw kit::FileError("Der Ergebnisspeicher " + shown +
+                         " lässt sich nicht anlegen: " + e.what() + ".");
+  }
+}
+
+Stored ResultsStore::Add(const record::RunRecord& run, const std::string& importedFrom) {
+  const std::string key = RunKey(run);
+  try {
+    Execute(Database, "BEGIN IMMEDIATE");
+    try {
+      Statement known(Database, "SELECT id FROM runs WHERE run_key = ?");
+      known.Bind(1, key);
+      Stored stored;
+      if (known.Step()) {
+        stored.Number = known.Integer(0);
+      } else {
+        stored.Number = InsertRecord(Database, run, key, importedFrom);
+        stored.Added = true;
+      }
+      Execute(Database, "COMMIT");
+      return stored;
+    } catch (...) {
+      sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  } catch (const std::exception& e) {
+    throw kit::FileError("Der Lauf konnte nicht im Ergebnisspeicher " + Shown(StorePath) +
+                         " gespeichert werden: " + e.what() +
+                         ". Von ihm ist dort nichts geblieben.");
+  }
+}
+
+std::vector<report::StoredRun> ResultsStore::Load() const {
+  std::vector<report::StoredRun> runs;
+  std::map<std::int64_t, std::size_t> index;  // run number -> place in runs
+  try {
+    Statement select(Database,
+                     "SELECT r.id, m.machine_id, m.host, m.processor, m.logical_cores, "
+                     "m.memory_bytes, m.operating_system, m.kernel, r.started_utc, r.kit_version, "
+                     "r.git_commit, r.git_changes, r.compiler, r.build_type, r.load_1, r.load_5, "
+                     "r.load_15, r.folder, r.rounds, r.warmup_rounds, r.timeout_seconds, "
+                     "r.pinned_cpu FROM runs r JOIN machines m ON m.id = r.machine "
+                     "ORDER BY r.started_utc, r.id");
+    while (select.Step()) {
+      report::StoredRun stored;
+      stored.Number = select.Integer(0);
+      record::MachineContext& c = stored.Record.Context;
+      c.MachineId = select.Text(1);
+      c.Host = select.Text(2);
+      c.Processor = select.Text(3);
+      c.LogicalCores = static_cast<int>(select.Integer(4));
+      c.MemoryBytes = static_cast<std::uint64_t>(select.Integer(5));
+      c.OperatingSystem = select.Text(6);
+      c.Kernel = select.Text(7);
+      c.StartedUtc = select.Text(8);
+      c.KitVersion = select.Text(9);
+      c.GitCommit = select.Text(10);
+      c.GitChanges = select.Integer(11) != 0;
+      c.Compiler = select.Text(12);
+      c.BuildType = select.Text(13);
+      c.LoadAverage = {select.Real(14), select.Real(15), select.Real(16)};
+      record::Settings& o = stored.Record.Settings;
+      o.Folder = select.Text(17);
+      o.Repeat = static_cast<int>(select.Integer(18));
+      o.Warmup = static_cast<int>(select.Integer(19));
+      if (!select.Null(20)) o.TimeoutSeconds = select.Real(20);
+      if (!select.Null(21)) o.PinnedCpu = static_cast<int>(select.Integer(21));
+      index[stored.Number] = runs.size();
+      runs.push_back(std::move(stored));
+    }
+    // Rows come in key order, so each run's sets, solvers and runs come in their own order.
+    Statement sets(Database, "SELECT * FROM sets ORDER BY run, position");
+    while (sets.Step()) {
+      record::RunRecord& r = runs.at(index.at(sets.Integer(0))).Record;
+      r.Sets.push_back({sets.Text(2), sets.Text(3), static_cast<std::int32_t>(sets.Integer(4)),
+                        sets.Integer(5), static_cast<std::uintmax_t>(sets.Integer(6)),
+                        sets.Text(7)});
+    }
+    Statement solvers(Database, "SELECT * FROM solvers ORDER BY run, position");
+    while (solvers.Step()) {
+      record::RunRecord& r = runs.at(index.at(solvers.Integer(0))).Record;
+      r.Solvers.push_back({solvers.Text(2), solvers.Text(3), solvers.Text(4)});
+    }
+    Statement measurements(Database, "SELECT * FROM measurements ORDER BY run, position");
+    while (measurements.Step()) {
+      const Statement& m = measurements;
+      record::RunRecord& r = runs.at(index.at(m.Integer(0))).Record;
+      record::Run run;
+      run.Set = static_cast<std::size_t>(m.Integer(2));
+      run.Solver = static_cast<std::size_t>(m.Integer(3));
+      if (run.Set >= r.Sets.size() || run.Solver >= r.Solvers.size()) {
+        throw std::runtime_error("ein Lauf nennt einen Satz oder Löser, den es nicht gibt");
+      }
+      run.Round = static_cast<int>(m.Integer(4));
+      run.Warmup = m.Integer(5) != 0;
+      run.Startup = m.Integer(6) != 0;
+      run.Timed = m.Integer(7) != 0;
+      run.Verdict = VerdictOf(m.Text(8));
+      run.EndeSeconds = m.Real(9);
+      run.MonotonicSeconds = m.Real(10);
+      run.GuardSeconds = m.Real(11);
+      run.UserSeconds = m.Real(12);
+      run.SystemSeconds = m.Real(13);
+      run.MaxRssBytes = m.Integer(14);
+      run.OutBytes = static_cast<std::uintmax_t>(m.Integer(15));
+      run.Check.Message = m.Text(16);
+      run.Check.Number = static_cast<std::int32_t>(m.Integer(17));
+      run.Check.Reason = m.Text(18);
+      run.Check.Outcomes = {m.Integer(19), m.Integer(20), m.Integer(21)};
+      run.Failure = m.Text(22);
+      r.Runs.push_back(std::move(run));
+    }
+  } catch (const std::exception& e) {
+    throw kit::FileError("Der Ergebnisspeicher " + Shown(StorePath) +
+                         " lässt sich nicht lesen: " + e.what() + ".");
+  }
+  return runs;
+}
+
+}  // namespace store

@@ -1,0 +1,86 @@
+// The results store: every finished run, kept in one SQLite file with the machine, the kit's
+// build, the solvers' and the sets' digests and every single run, so that runs of weeks and of
+// several machines can be listed and compared later.
+//
+// A store is stamped with an application id and a schema version; a file without that stamp
+// (unless it is empty), a damaged one, or one stamped by a newer kit is refused and never
+// altered. A run is written in one transaction: a failure leaves nothing of it behind. Two
+// processes may write at once (write-ahead log and a busy timeout).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileError.h"
+#include "History.h"
+#include "RunRecord.h"
+
+struct sqlite3;
+
+namespace store {
+
+// The layout this kit writes; a store with a higher number comes from a newer kit.
+inline constexpr int SchemaVersion = 1;
+
+// Where runs are stored unless --store says otherwise: $XDG_DATA_HOME/sudoku-messkit/
+// results.sqlite, or ~/.local/share/… when that is unset. Throws kit::FileError when neither that
+// nor HOME gives an absolute folder.
+std::filesystem::path DefaultStorePath();
+
+// Which stored runs to list; empty fields take all.
+struct HistoryFilter {
+  std::string Solver;   // the solver's name
+  std::string Set;      // the set's name
+  std::string Machine;  // the host name, or the start of the machine's identity
+};
+
+// Whether the filter takes a line of the history.
+bool Takes(const HistoryFilter& filter, const report::HistoryLine& line);
+
+// What storing a run came to.
+struct Stored {
+  std::int64_t Number = 0;  // the run's number in the store
+  bool Added = false;       // false: the same run was stored before, under Number
+};
+
+class ResultsStore {
+ public:
+  enum class Access { Write, Read };
+
+  // Opens the store at `path`. For writing, a missing file (and its folder) is created; for
+  // reading, a missing file throws. Throws kit::FileError, naming the file, for a file that is
+  // not a store, a damaged one, one of a newer kit, or one that cannot be opened.
+  ResultsStore(const std::filesystem::path& path, Access access);
+  ~ResultsStore();
+  ResultsStore(const ResultsStore&) = delete;
+  ResultsStore& operator=(const ResultsStore&) = delete;
+
+  const std::filesystem::path& Path() const { return StorePath; }
+
+  // Stores a finished run in one transaction. A run is known by its machine, its moment, its
+  // folder, its sets, its solvers and its times: the same run stored again (a report imported
+  // twice, or after the run itself) is not added a second time. `importedFrom` names the report
+  // a run came from; empty for a run of this machine. Throws kit::FileError when it fails,
+  // with nothing of the run left in the store.
+  Stored Add(const record::RunRecord& run, const std::string& importedFrom = {});
+
+  // Every stored run in the order they began, each with its number.
+  std::vector<report::StoredRun> Load() const;
+
+ private:
+  void Check(bool writable);
+  void CreateSchema();
+
+  std::filesystem::path StorePath;
+  sqlite3* Database = nullptr;
+};
+
+// The key a run is known by in the store (SHA-256 in hex); the same for a run and for its JSON
+// report read back.
+std::string RunKey(const record::RunRecord& run);
+
+}  // namespace store

@@ -1,0 +1,271 @@
+// The results store on real SQLite files in a temporary folder: what goes in comes back, files
+// that are not stores are refused untouched, a failed write leaves nothing, two writers at once.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include "JsonReport.h"
+#include "ResultsStore.h"
+#include "SqlOnFile.h"
+#include "TempFolder.h"
+
+namespace store {
+namespace {
+
+using kit::testing::GetFile;
+using kit::testing::PutFile;
+using kit::testing::Sql;
+using kit::testing::TempFolder;
+
+// A run of two solvers on two sets over two rounds, one solver wrong on the second set; `seconds`
+// sets its times, so that records differ.
+record::RunRecord Sample(const std::string& started, double seconds) {
+  record::RunRecord r;
+  record::MachineContext& c = r.Context;
+  c.Processor = "Beispiel-Prozessor 3000";
+  c.LogicalCores = 8;
+  c.MemoryBytes = 16ull << 30;
+  c.OperatingSystem = "Debian GNU/Linux 12 (bookworm)";
+  c.Kernel = "Linux 6.1.0-30-amd64";
+  c.KitVersion = "1.1";
+  c.GitCommit = "03967ddaaf47";
+  c.GitChanges = true;
+  c.Compiler = "GNU 12.2.0";
+  c.BuildType = "Release";
+  c.StartedUtc = started;
+  c.LoadAverage = {0.42, 0.37, 0.25};
+  c.Host = "werkbank";
+  c.MachineId = std::string(64, 'a');
+  r.Settings.Folder = "lauf";
+  r.Settings.Repeat = 2;
+  r.Settings.TimeoutSeconds = 30;
+  r.Sets = {{"Build", "", 4711, 60, 10378, std::string(64, '1')},
+            {"17-clue", "data/17.txt", 0, 300, 24900, std::string(64, '2')}};
+  r.Solvers = {{"Quadrin", "bin/Quadrin", std::string(64, 'b')},
+               {"Löser „zwei“", "/opt/zwei", std::string(64, 'c')}};
+  for (std::size_t set = 0; set < 2; ++set) {
+    for (int round = 1; round <= 2; ++round) {
+      for (std::size_t solver = 0; solver < 2; ++solver) {
+        for (bool startup : {false, true}) {
+          record::Run run;
+          run.Set = set;
+          run.Solver = solver;
+          run.Round = round;
+          run.Startup = startup;
+          run.Timed = !(set == 1 && solver == 1 && round == 2);
+          run.MonotonicSeconds =
+              seconds * (1 + 0.1 * round + 0.5 * static_cast<double>(solver)) / (startup ? 50 : 1);
+          run.EndeSeconds = std::round(run.MonotonicSeconds * 1000) / 1000;
+          run.UserSeconds = 0.9 * run.MonotonicSeconds;
+          run.SystemSeconds = 0.01;
+          run.GuardSeconds = 0.0001;
+          run.MaxRssBytes = 4 << 20;
+          run.OutBytes = startup ? 166 : 16384;
+          run.Check = {"Alle Lösungen korrekt", 0, "", {0, startup ? 1 : 60, 0}};
+          if (set == 1 && solver == 1 && round == 2) {
+            run.Verdict = record::Verdict::Failed;
+            run.Failure = "Der Löser Löser „zwei“ ist abgestürzt.";
+          }
+          r.Runs.push_back(run);
+        }
+      }
+    }
+  }
+  return r;
+}
+
+std::string Report(const record::RunRecord& r) {
+  return report::FormatJson(r, record::Summarize(r));
+}
+
+TEST(ResultsStore, KeepsEveryFieldOfARunAndStoresItOnce) {
+  TempFolder temp;
+  const auto path = temp / "neu" / "results.sqlite";
+  const record::RunRecord run = Sample("2026-12-08T01:30:12Z", 1.25);
+  {
+    ResultsStore writer(path, ResultsStore::Access::Write);
+    const Stored first = writer.Add(run);
+    EXPECT_TRUE(first.Added);
+    const Stored again = writer.Add(run);
+    EXPECT_FALSE(again.Added);
+    EXPECT_EQ(again.Number, first.Number);
+    EXPECT_TRUE(writer.Add(Sample("2026-12-08T01:31:00Z", 1.5)).Added);
+  }
+  EXPECT_EQ(Sql(path, "PRAGMA integrity_check"), "ok|");
+  EXPECT_EQ(Sql(path, "PRAGMA journal_mode"), "wal|");
+  EXPECT_EQ(Sql(path, "SELECT count(*) FROM runs; SELECT count(*) FROM machines"), "2|1|");
+
+  const ResultsStore reader(path, ResultsStore::Access::Read);
+  const std::vector<report::StoredRun> runs = reader.Load();
+  ASSERT_EQ(runs.size(), 2u);
+  // The JSON report names every field the reports use: made from the stored run, it is the same.
+  EXPECT_EQ(Report(runs[0].Record), Report(run));
+  EXPECT_EQ(runs[0].Record.Context.MachineId, run.Context.MachineId);
+  EXPECT_EQ(runs[0].Record.Runs.size(), run.Runs.size());
+  EXPECT_EQ(runs[0].Record.Runs[3].Check.Outcomes[1], 1);
+  EXPECT_EQ(runs[0].Record.Runs[3].OutBytes, 166u);
+  EXPECT_NE(runs[0].Number, runs[1].Number);
+}
+
+TEST(ResultsStore, ListsRunsInTheOrderTheyBeganAndFiltersLines) {
+  TempFolder temp;
+  const auto path = temp / "s.sqlite";
+  {
+    ResultsStore writer(path, ResultsStore::Access::Write);
+    writer.Add(Sample("2026-12-09T08:00:00Z", 2.0));
+    writer.Add(Sample("2026-12-01T08:00:00Z", 1.0));
+  }
+  const std::vector<report::StoredRun> runs = ResultsStore(path, ResultsStore::Access::Read).Load();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].Record.Context.StartedUtc, "2026-12-01T08:00:00Z");
+  EXPECT_GT(runs[0].Number, runs[1].Number);  // stored later, began earlier
+
+  const std::vector<report::HistoryLine> lines = report::HistoryLinesOf(runs);
+  ASSERT_EQ(lines.size(), 8u);  // two runs, two sets, two solvers
+  int taken = 0;
+  for (const auto& line : lines) taken += Takes({"Quadrin", "17-clue", "werkbank"}, line);
+  EXPECT_EQ(taken, 2);
+  taken = 0;
+  for (const auto& line : lines) taken += Takes({"", "", "aaaaaaaa"}, line);  // the identity
+  EXPECT_EQ(taken, 8);
+  for (const auto& line : lines) EXPECT_FALSE(Takes({"", "", "anderer"}, line));
+}
+
+// Each file is refused with its name in the message and stays byte for byte as it was.
+TEST(ResultsStore, RefusesWhatIsNoStoreAndLeavesItAlone) {
+  TempFolder temp;
+  const auto real = temp / "real.sqlite";
+  { ResultsStore(real, ResultsStore::Access::Write).Add(Sample("2026-12-08T01:30:12Z", 1)); }
+  Sql(real, "PRAGMA wal_checkpoint(TRUNCATE)");
+  const std::string whole = GetFile(real);
+
+  const auto garbage = temp / "garbage.sqlite";
+  std::string noise;
+  for (int i = 0; i < 8192; ++i) noise += static_cast<char>((i * 7919) % 251);
+  PutFile(garbage, noise);
+  const auto cut = temp / "cut.sqlite";
+  PutFile(cut, whole.substr(0, whole.size() / 2));
+  const auto odd = temp / "odd.sqlite";
+  PutFile(odd, whole.substr(0, whole.size() - 100));
+  const auto foreign = temp / "foreign.sqlite";
+  Sql(foreign, "CREATE TABLE t (x); INSERT INTO t VALUES (1)");
+  const auto newer = temp / "newer.sqlite";
+  PutFile(newer, whole);
+  Sql(newer, "PRAGMA user_version = 99");
+  const auto text = temp / "text.sqlite";
+  PutFile(text, "results\n");
+
+  for (const auto& path : {garbage, cut, odd, foreign, newer, text}) {
+    SCOPED_TRACE(path.filename().string());
+    const std::string before = GetFile(path);
+    for (auto access : {ResultsStore::Access::Write, ResultsStore::Access::Read}) {
+      try {
+        ResultsStore store(path, access);
+        ADD_FAILURE() << "accepted";
+      } catch (const kit::FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("unverändert"), std::string::npos) << e.what();
+      }
+    }
+    EXPECT_EQ(GetFile(path), before);
+  }
+  try {
+    ResultsStore store(newer, ResultsStore::Access::Write);
+  } catch (const kit::FileError& e) {
+    EXPECT_NE(std::string(e.what()).find("neueren Version"), std::string::npos) << e.what();
+  }
+  // An empty file is a store not yet begun; reading a missing one is an error.
+  PutFile(temp / "empty.sqlite", "");
+  EXPECT_TRUE(ResultsStore(temp / "empty.sqlite", ResultsStore::Access::Write)
+                  .Add(Sample("2026-12-08T01:30:12Z", 1))
+                  .Added);
+  EXPECT_THROW(ResultsStore(temp / "fehlt.sqlite", ResultsStore::Access::Read), kit::FileError);
+  EXPECT_FALSE(std::filesystem::exists(temp / "fehlt.sqlite"));
+}
+
+TEST(ResultsStore, AFailedWriteLeavesNothingOfTheRun) {
+  TempFolder temp;
+  const auto path = temp / "s.sqlite";
+  ResultsStore store(path, ResultsStore::Access::Write);
+  store.Add(Sample("2026-12-08T01:00:00Z", 1));
+  // The last rows of a run fail, after its machine, run, sets and solvers went in.
+  Sql(path,
+      "CREATE TRIGGER refuse BEFORE INSERT ON measurements WHEN NEW.position = 15 "
+      "BEGIN SELECT RAISE(ABORT, 'eingeschleuster Fehler'); END");
+  record::RunRecord other = Sample("2026-12-08T02:00:00Z", 3);
+  other.Context.Host = "anderer";
+  try {
+    store.Add(other);
+    ADD_FAILURE() << "stored";
+  } catch (const kit::FileError& e) {
+    EXPECT_NE(std::string(e.what()).find("eingeschleuster Fehler"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos);
+  }
+  EXPECT_EQ(Sql(path,
+                "SELECT count(*) FROM runs; SELECT count(*) FROM machines; SELECT count(*) FROM "
+                "sets; SELECT count(*) FROM measurements"),
+            "1|1|2|16|");
+  Sql(path, "DROP TRIGGER refuse");
+  EXPECT_TRUE(store.Add(other).Added);  // the store is still usable
+  EXPECT_EQ(store.Load().size(), 2u);
+}
+
+TEST(ResultsStore, TwoWritersAtOnceBothStoreEverything) {
+  TempFolder temp;
+  const auto path = temp / "s.sqlite";
+  constexpr int Each = 25;
+  auto write = [&path](int writer) {
+    ResultsStore store(path, ResultsStore::Access::Write);  // both may create the file
+    for (int i = 0; i < Each; ++i) store.Add(Sample("2026-12-08T01:00:00Z", writer * 100 + i + 1));
+  };
+  std::thread first(write, 0), second(write, 1);
+  first.join();
+  second.join();
+  EXPECT_EQ(ResultsStore(path, ResultsStore::Access::Read).Load().size(), 2u * Each);
+  EXPECT_EQ(Sql(path, "PRAGMA integrity_check"), "ok|");
+}
+
+TEST(ResultsStore, DefaultPlaceFollowsTheDataFolder) {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string savedData = data ? data : "", savedHome = home ? home : "";
+  ::setenv("XDG_DATA_HOME", "/daten", 1);
+  ::setenv("HOME", "/heim/ich", 1);
+  EXPECT_EQ(DefaultStorePath(), "/daten/sudoku-messkit/results.sqlite");
+  ::setenv("XDG_DATA_HOME", "relativ", 1);  // to be ignored
+  EXPECT_EQ(DefaultStorePath(), "/heim/ich/.local/share/sudoku-messkit/results.sqlite");
+  ::unsetenv("XDG_DATA_HOME");
+  ::unsetenv("HOME");
+  EXPECT_THROW(DefaultStorePath(), kit::FileError);
+  data ? ::setenv("XDG_DATA_HOME", savedData.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+  home ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace store
+
+namespace store {
+namespace {
+
+TEST(History, ListsEachSolverAndSetOfARunWithItsMedianAndVerdict) {
+  report::StoredRun stored{7, Sample("2026-12-08T01:30:12Z", 1.25)};
+  stored.Record.Context.Host.clear();  // then the machine's identity stands for it
+  const std::string text = report::FormatHistory(report::HistoryLinesOf(stored), ",");
+  EXPECT_EQ(text,
+            "Nr.  Beginn (UTC)      Rechner   Kit          Löser                    Satz      "
+            "Median  µs/Rätsel netto  Urteil\n"
+            "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Quadrin (bbbbbbbb)       Build    "
+            "1,438 s            23877  korrekt\n"
+            "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Löser „zwei“ (cccccccc)  Build    "
+            "2,062 s            34258  korrekt\n"
+            "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Quadrin (bbbbbbbb)       17-clue  "
+            "1,438 s             4712  korrekt\n"
+            "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Löser „zwei“ (cccccccc)  17-clue  "
+            "2,000 s                –  gescheitert\n");
+  EXPECT_EQ(report::FormatHistory({}, ","), "Keine gespeicherten Läufe.\n");
+}
+
+}  // namespace
+}  // namespace store
