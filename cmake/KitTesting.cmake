@@ -1,3 +1,7 @@
+# No test may touch the user's results store: every test runs with a data folder of its own.
+set(KIT_TEST_ENVIRONMENT "KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+    "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-home")
+
 # add_kit_test(<name> SOURCES <files...> LIBS <targets...>)
 # One GoogleTest executable per area; every test case becomes a CTest test. KIT_BIN_DIR tells
 # tests where the built programs are.
@@ -10,7 +14,7 @@ function(add_kit_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin" LABELS "${name}")
+    PROPERTIES ENVIRONMENT "${KIT_TEST_ENVIRONMENT}" LABELS "${name}")
 endfunction()
 
 # add_kit_qt_test(<name> SOURCES <files...> LIBS <targets...>)
@@ -22,6 +26,6 @@ function(add_kit_qt_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${KIT_TEST_ENVIRONMENT}"
     LABELS ${name})
 endfunction()
