@@ -1,59 +1,28 @@
 #include "Plot.h"
 
-#include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
+#include "PlotParts.h"
 #include "Statistics.h"
 #include "TextReport.h"
 
 namespace report {
 namespace {
 
-constexpr int Width = 960;
-constexpr int Top = 64;               // the title above the panels
-constexpr int PanelTitleHeight = 30;  // a panel's set, with several sets
+using namespace plot;
+
 constexpr int RowHeight = 52;
 constexpr int AxisLabels = 30;  // a panel's ticks and their labels below its rows
-constexpr int PanelGap = 18;
-constexpr int AxisTitle = 26;  // below the last panel
-constexpr int LegendLine = 24;
-constexpr int BottomMargin = 10;
-constexpr int Right = 32;
 
 const QColor MedianMark(214, 39, 40);
-const QColor Grid(225, 225, 225);
-constexpr int DotAlpha = 170;  // translucent, so that runs on the same spot add up
 
-QString Text(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-QFont Face(double points, bool bold = false) {
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
-
-// Ticks 1, 2 or 5 times a power of ten apart, about six over the range.
-double TickStep(double range) {
-  const double raw = range / 6;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0}) {
-    if (m * power >= raw) return m * power;
-  }
-  return 10 * power;
-}
-
-// Where a time lies across the picture: the axis from Low to High with a tick every Step, and the
-// plot between Left and Left + PlotWidth.
-struct Scale {
-  double Low = 0, High = 1, Step = 1;
-  int Decimals = 0;  // of the tick labels
+// Where a time lies across the picture: the axis's ticks, and the plot between Left and
+// Left + PlotWidth.
+struct Scale : Ticks {
   int Left = 0, PlotWidth = 0;
   int X(double seconds) const {
     return Left + static_cast<int>(std::lround((seconds - Low) / (High - Low) * PlotWidth));
@@ -71,17 +40,7 @@ Scale ScaleOf(const PlotPanel& panel, int left) {
       any = true;
     }
   }
-  if (!any || high <= 0) high = 1;
-  // From zero, so that lengths compare, unless all runs lie close together far from it.
-  if (low <= 0.4 * high) low = 0;
-  Scale scale;
-  scale.Step = TickStep(std::max(high - low, high * 1e-3));
-  scale.Low = std::floor(low / scale.Step) * scale.Step;
-  scale.High = std::ceil(high * 1.02 / scale.Step) * scale.Step;
-  scale.Decimals = std::max(0, static_cast<int>(-std::floor(std::log10(scale.Step) + 1e-9)));
-  scale.Left = left;
-  scale.PlotWidth = Width - left - Right;
-  return scale;
+  return {TicksOver(low, high), left, Width - left - Right};
 }
 
 // Room at the left for the longest name in any panel, so that all panels line up.
@@ -99,7 +58,7 @@ int NameColumn(const PlotData& data) {
 // The grid from `top` down to the axis, and the axis with its labels.
 void DrawAxis(QPainter& p, const Scale& scale, int top, int axisY, const std::string& separator) {
   p.setFont(Face(10));
-  for (double t = scale.Low; t <= scale.High + scale.Step / 2; t += scale.Step) {
+  for (double t : scale.Values()) {
     const int at = scale.X(t);
     p.setPen(Grid);
     p.drawLine(at, top, at, axisY);
@@ -111,40 +70,23 @@ void DrawAxis(QPainter& p, const Scale& scale, int top, int axisY, const std::st
   p.drawLine(scale.Left, axisY, scale.Left + scale.PlotWidth, axisY);
 }
 
-// The legend from `y` down: each solver's colour, then the median's mark, wrapped at the width.
-// Draws with `p` when given; returns its lines either way, so that the height can be known first.
-int Legend(const PlotData& data, int y, QPainter* p) {
-  const QFont font = Face(10);
-  const QFontMetrics metrics(font);
-  std::vector<QString> names;
-  for (const std::string& name : data.Solvers) names.push_back(Text(name));
-  names.push_back(QStringLiteral("Median"));
-  int x = 14, line = 0;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const int width = 16 + metrics.horizontalAdvance(names[i]);
-    if (x > 14 && x + width > Width - Right) {
-      x = 14;
-      ++line;
-    }
-    const int centre = y + line * LegendLine + LegendLine / 2;
-    if (p) {
-      if (i + 1 < names.size()) {
-        QColor colour = SolverColour(i);
-        colour.setAlpha(DotAlpha);
-        p->setPen(Qt::NoPen);
-        p->setBrush(colour);
-        p->drawEllipse(QPointF(x + 5, centre), 5, 5);
-      } else {
-        p->setPen(QPen(MedianMark, 2.5));
-        p->drawLine(x + 5, centre - 7, x + 5, centre + 7);
-      }
-      p->setPen(Qt::black);
-      p->setFont(font);
-      p->drawText(QRect(x + 16, centre - 9, width, 18), Qt::AlignLeft | Qt::AlignVCenter, names[i]);
-    }
-    x += width + 24;
+// Each solver's colour, then the median's mark.
+std::vector<LegendKey> LegendOf(const PlotData& data) {
+  std::vector<LegendKey> keys;
+  for (std::size_t i = 0; i < data.Solvers.size(); ++i) {
+    keys.push_back({Text(data.Solvers[i]), [i](QPainter& p, QPointF centre) {
+                      QColor colour = SolverColour(i);
+                      colour.setAlpha(DotAlpha);
+                      p.setPen(Qt::NoPen);
+                      p.setBrush(colour);
+                      p.drawEllipse(centre, 5, 5);
+                    }});
   }
-  return line + 1;
+  keys.push_back({QStringLiteral("Median"), [](QPainter& p, QPointF centre) {
+                    p.setPen(QPen(MedianMark, 2.5));
+                    p.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
+                  }});
+  return keys;
 }
 
 // A solver's name, its line, its runs in its colour and their median.
@@ -178,10 +120,7 @@ int PanelHeight(const PlotPanel& panel) {
 // A panel from `y` down, its title, its rows and its own axis; returns where it ends.
 int DrawPanel(QPainter& p, const PlotPanel& panel, int left, int y, const std::string& separator) {
   if (!panel.Title.empty()) {
-    p.setFont(Face(12, true));
-    p.setPen(Qt::black);
-    p.drawText(QRect(8, y, Width - 16, PanelTitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-               Text(panel.Title));
+    DrawPanelTitle(p, panel.Title, y);
     y += PanelTitleHeight;
   }
   const Scale scale = ScaleOf(panel, left);
@@ -205,27 +144,22 @@ QColor SolverColour(std::size_t index) {
 }
 
 QImage DrawComparison(const PlotData& data) {
-  int height = Top + AxisTitle + Legend(data, 0, nullptr) * LegendLine + BottomMargin;
+  const std::vector<LegendKey> legend = LegendOf(data);
+  int height = Top + AxisTitle + Legend(legend, 0, nullptr) * LegendLine + BottomMargin;
   for (const PlotPanel& panel : data.Panels) height += PanelHeight(panel);
   if (data.Panels.size() > 1) height += static_cast<int>(data.Panels.size() - 1) * PanelGap;
-  QImage image(Width, height, QImage::Format_RGB32);
-  image.fill(Qt::white);
+  QImage image = Blank(height);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
 
-  p.setPen(Qt::black);
-  p.setFont(Face(14, true));
-  p.drawText(QRect(0, 12, Width, 30), Qt::AlignHCenter | Qt::AlignVCenter, Text(data.Title));
+  DrawTitle(p, data.Title);
   const int left = NameColumn(data);
   int y = Top;
   for (std::size_t i = 0; i < data.Panels.size(); ++i) {
     y = DrawPanel(p, data.Panels[i], left, y + (i > 0 ? PanelGap : 0), data.DecimalSeparator);
   }
-  p.setFont(Face(10));
-  p.setPen(Qt::black);
-  p.drawText(QRect(left, y, Width - left - Right, AxisTitle), Qt::AlignHCenter | Qt::AlignTop,
-             QStringLiteral("Sekunden je Lauf (monoton gemessen)"));
-  Legend(data, y + AxisTitle, &p);
+  DrawAxisTitle(p, QStringLiteral("Sekunden je Lauf (monoton gemessen)"), left, y);
+  Legend(legend, y + AxisTitle, &p);
   p.end();
   return image;
 }

@@ -1,10 +1,15 @@
-// The picture of a comparison, looked at pixel by pixel on Qt's offscreen platform.
+// The pictures of a comparison and of the stored runs, looked at pixel by pixel on Qt's offscreen
+// platform.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QRect>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 
+#include "HistoryPlot.h"
 #include "Plot.h"
 #include "PngFile.h"
 #include "TempFolder.h"
@@ -20,21 +25,37 @@ void NeedApplication() {
   static QGuiApplication application(argc, argv);
 }
 
-// The columns of row `y` (a band of ±3 pixels) in the hue of `colour`: the dots of one solver,
-// translucent over white or over each other.
+// Whether a pixel has the hue of `colour`: a solver's marks, translucent over white or over each
+// other.
+bool InHue(const QColor& c, const QColor& colour) {
+  const int hue = std::abs(c.hsvHue() - colour.hsvHue());
+  return c.hsvSaturation() > 60 && std::min(hue, 360 - hue) < 12;
+}
+
+// The columns of row `y` (a band of ±3 pixels) in the hue of `colour`: the dots of one solver.
 std::vector<int> ColumnsOf(const QImage& image, int y, const QColor& colour) {
   std::vector<int> columns;
   for (int x = 0; x < image.width(); ++x) {
     for (int dy = -3; dy <= 3; ++dy) {
-      const QColor c = image.pixelColor(x, y + dy);
-      const int hue = std::abs(c.hsvHue() - colour.hsvHue());
-      if (c.hsvSaturation() > 60 && std::min(hue, 360 - hue) < 12) {
+      if (InHue(image.pixelColor(x, y + dy), colour)) {
         columns.push_back(x);
         break;
       }
     }
   }
   return columns;
+}
+
+// The smallest rectangle within `area` that holds every pixel in the hue of `colour`; empty when
+// there is none.
+QRect Extent(const QImage& image, const QRect& area, const QColor& colour) {
+  QRect extent;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (InHue(image.pixelColor(x, y), colour)) extent |= QRect(x, y, 1, 1);
+    }
+  }
+  return extent;
 }
 
 // The first column of row `y` that holds the median's red.
@@ -172,6 +193,113 @@ TEST(Plot, ThePngFileHoldsThePicture) {
   QImage read;
   ASSERT_TRUE(read.load(QString::fromStdString((folder / "bild.png").string()), "PNG"));
   EXPECT_EQ(read.convertToFormat(image.format()), image);
+}
+
+HistoryLine Line(std::int64_t number, const std::string& set, const std::string& sha,
+                 const std::string& solver, std::optional<double> median = std::nullopt,
+                 double minimum = 0, double maximum = 0) {
+  HistoryLine line;
+  line.Number = number;
+  line.StartedUtc = "2026-11-0" + std::to_string(number) + "T09:15:00Z";
+  line.Solver = solver;
+  line.Set = set;
+  line.SetSha256 = sha;
+  line.Count = 500;
+  if (median) {
+    line.MedianSeconds = median;
+    line.MinimumSeconds = minimum;
+    line.MaximumSeconds = maximum;
+  } else {
+    line.State = record::Verdict::Failed;
+  }
+  return line;
+}
+
+// The history's layout: the title, then per set its title, its marks and the runs' labels.
+constexpr int HistoryPanel = 30 + 8 + 190 + 40;
+constexpr int HistoryEnd = 18 + 26 + 24 + 10;  // gap, axis title, one line of legend, margin
+QRect Marks(int panel) {
+  return QRect(84, 64 + panel * (HistoryPanel + 18) + 38, 960 - 84 - 32, 191);
+}
+
+// Two sets: a solver's colour where it ran and nowhere else, its medians rising with its times,
+// its range from fastest to slowest, and a failed run hollow on the axis.
+TEST(HistoryPlot, OnePanelPerSetEachSolverInItsColourThroughTheRuns) {
+  NeedApplication();
+  const std::vector<HistoryLine> lines{
+      Line(1, "17-clue", "aa", "schnell", 1.0, 0.9, 1.2),
+      Line(1, "17-clue", "aa", "langsam", 4.0, 3.5, 4.8),
+      Line(1, "top95", "bb", "langsam", 0.5, 0.1, 0.9),
+      Line(2, "17-clue", "aa", "schnell", 1.1, 1.0, 1.2),
+      Line(2, "17-clue", "aa", "langsam", 4.2, 4.0, 4.4),
+      Line(3, "17-clue", "aa", "schnell", 2.0, 1.9, 2.2),
+      Line(3, "17-clue", "aa", "langsam"),
+      Line(3, "top95", "bb", "langsam", 0.6, 0.6, 0.6),
+  };
+  const QImage image = DrawHistory(lines, ",");
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.width(), 960);
+  ASSERT_EQ(image.height(), 64 + 2 * HistoryPanel + HistoryEnd);
+  const QColor fast = SolverColour(0), slow = SolverColour(1);  // in the order they first ran
+
+  const QRect clue = Marks(0), top95 = Marks(1);
+  EXPECT_TRUE(Extent(image, top95, fast).isEmpty());  // it never ran top95
+  const QRect first(clue.left(), clue.top(), clue.width() / 3, clue.height());
+  const QRect last = first.translated(2 * clue.width() / 3, 0);
+  const QRect fastFirst = Extent(image, first, fast), fastLast = Extent(image, last, fast);
+  ASSERT_FALSE(fastFirst.isEmpty());
+  ASSERT_FALSE(fastLast.isEmpty());
+  EXPECT_LT(fastLast.top(), fastFirst.top() - 20);  // slower in the last run, so higher
+  EXPECT_LT(Extent(image, first, slow).bottom(), fastFirst.top());
+  // The failed run: only a hollow mark on the axis.
+  const QRect slowLast = Extent(image, last.adjusted(0, 0, 0, 8), slow);
+  ASSERT_FALSE(slowLast.isEmpty());
+  EXPECT_GT(slowLast.top(), clue.bottom() - 12);
+  EXPECT_NEAR(slowLast.center().y(), clue.bottom(), 3);
+  EXPECT_EQ(image.pixelColor(slowLast.center()), QColor(Qt::white));
+
+  // From 0,1 to 0,9 seconds on an axis to 1: most of the panel's height; a run without spread
+  // just its mark.
+  const QRect wide = Extent(image, top95.adjusted(0, 0, -top95.width() / 2, 0), slow);
+  const QRect narrow = Extent(image, top95.adjusted(top95.width() / 2, 0, 0, 0), slow);
+  EXPECT_NEAR(wide.height(), 0.8 * 190, 8);
+  EXPECT_LT(narrow.height(), 16);
+  EXPECT_NEAR(narrow.center().y(), top95.bottom() - 0.6 * 190, 3);
+}
+
+// A set is its name and its puzzles: the same name over other puzzles is a panel of its own.
+TEST(HistoryPlot, SameNameOtherPuzzlesIsAnotherSet) {
+  NeedApplication();
+  std::vector<HistoryLine> lines{Line(1, "Satz", "aa", "A", 1, 1, 1),
+                                 Line(2, "Satz", "aa", "A", 1, 1, 1)};
+  EXPECT_EQ(DrawHistory(lines, ",").height(), 64 + HistoryPanel + HistoryEnd - 18);
+  lines[1].SetSha256 = "bb";
+  lines.push_back(Line(3, "Satz", "aa", "A", 1, 1, 1));
+  const QImage image = DrawHistory(lines, ",");
+  ASSERT_EQ(image.height(), 64 + 2 * HistoryPanel + HistoryEnd);
+  // Runs 1 and 3 in the first panel, run 2 alone in the middle of the second.
+  EXPECT_NEAR(Extent(image, Marks(0), SolverColour(0)).width(), Marks(0).width() / 2 + 11, 3);
+  const QRect second = Extent(image, Marks(1), SolverColour(0));
+  EXPECT_NEAR(second.center().x(), Marks(1).center().x(), 2);
+}
+
+TEST(HistoryPlot, WithoutLinesSaysSo) {
+  NeedApplication();
+  const QImage image = DrawHistory({}, ",");
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.width(), 960);
+  EXPECT_EQ(image.height(), 64 + 80 + 10);
+  // The note in the middle, below the title.
+  int ink = 0;
+  for (int y = 64; y < 144; ++y) {
+    for (int x = 0; x < 960; ++x) {
+      if (image.pixelColor(x, y).value() < 100) {
+        ++ink;
+        EXPECT_NEAR(x, 480, 150);
+      }
+    }
+  }
+  EXPECT_GT(ink, 200);
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+// What the kit's pictures share, so that they look alike: the width and margins, the fonts, the
+// title, an axis's ticks and the legend. For the drawing functions only; not part of the report's
+// interface.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPointF>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace report::plot {
+
+constexpr int Width = 960;
+constexpr int Top = 64;               // the title above the panels
+constexpr int PanelTitleHeight = 30;  // a panel's set, with several sets
+constexpr int PanelGap = 18;
+constexpr int AxisTitle = 26;  // below the last panel
+constexpr int LegendLine = 24;
+constexpr int BottomMargin = 10;
+constexpr int Right = 32;
+
+inline const QColor Grid(225, 225, 225);
+constexpr int DotAlpha = 170;  // translucent, so that marks on the same spot add up
+
+inline QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QFont Face(double points, bool bold = false);
+
+// An axis from Low to High with a tick every Step, labelled with Decimals decimals.
+struct Ticks {
+  double Low = 0, High = 1, Step = 1;
+  int Decimals = 0;
+  std::vector<double> Values() const;
+};
+
+// About six ticks over the values from `low` to `high`, at 1, 2 or 5 times a power of ten. From
+// zero, so that lengths compare, unless all values lie close together far from it; with no
+// values (`high` not above zero) from 0 to 1.
+Ticks TicksOver(double low, double high);
+
+// A white picture of the kit's width with the title centred at its top, and a painter on it.
+QImage Blank(int height);
+void DrawTitle(QPainter& p, const std::string& title);
+void DrawPanelTitle(QPainter& p, const std::string& title, int y);
+
+// What explains an axis, centred below the last panel between `left` and the right margin.
+void DrawAxisTitle(QPainter& p, const QString& text, int left, int y);
+
+// One entry of the legend: its mark, drawn around a centre, and its name to the right.
+struct LegendKey {
+  QString Name;
+  std::function<void(QPainter&, QPointF)> Mark;
+};
+
+// The legend from `y` down, wrapped at the width. Draws with `p` when given; returns its lines
+// either way, so that the height can be known first.
+int Legend(const std::vector<LegendKey>& keys, int y, QPainter* p);
+
+}  // namespace report::plot
