@@ -1,4 +1,5 @@
-// The report of a run for scripts, as JSON: every set with its solvers and every run of each.
+// The report of a run for scripts, as JSON: every set with its solvers and every run of each;
+// and the record read back from it.
 // Its fields are described in docs/messlauf-json.md; a test holds the two to each other.
 #pragma once
 
@@ -9,5 +10,12 @@
 namespace report {
 
 std::string FormatJson(const record::RunRecord& record, const record::Summaries& summaries);
+
+// The record back from such a report (version 2 or later), e.g. one made on another machine;
+// `shownName` names the file in messages. The runs come back in the order Messlauf runs them.
+// The report keeps Check's message and outcomes and the size of OUT.TXT per solver and set only:
+// each judged run of that solver on that set gets those of the last. Anything else than a
+// complete report, or one whose sets list different solvers, throws kit::FileError.
+record::RunRecord ReadJsonReport(const std::string& text, const std::string& shownName);
 
 }  // namespace report

@@ -2,13 +2,13 @@
 // whole file does not single out.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "JsonReport.h"
+#include "SampleRecords.h"
 #include "TableReports.h"
 #include "TempFolder.h"
 #include "TextReport.h"
@@ -17,187 +17,10 @@ namespace report {
 namespace {
 
 using record::Verdict;
+using namespace samples;
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-record::MachineContext Machine() {
-  record::MachineContext c;
-  c.Processor = "Beispiel-Prozessor 3000";
-  c.LogicalCores = 8;
-  c.MemoryBytes = 16ull << 30;
-  c.OperatingSystem = "Debian GNU/Linux 12 (bookworm)";
-  c.Kernel = "Linux 6.1.0-30-amd64";
-  c.KitVersion = "1.1";
-  c.GitCommit = "03967ddaaf47";
-  c.Compiler = "GNU 12.2.0";
-  c.BuildType = "Release";
-  c.StartedUtc = "2026-03-14T09:26:53Z";
-  c.LoadAverage = {0.42, 0.37, 0.25};
-  return c;
-}
-
-record::Judgement AllCorrect(std::int64_t none, std::int64_t one, std::int64_t several) {
-  return {"Alle Lösungen korrekt", 0, "", {none, one, several}};
-}
-
-record::Judgement WrongAnswer(std::int32_t number, std::string reason) {
-  return {"Lösung für SUDOKU-Nr. " + std::to_string(number) + " ist nicht korrekt.",
-          number,
-          std::move(reason),
-          {0, number - 1, 0}};
-}
-
-// A judged run of `solver` in `round`, after `warmup` warm-up rounds; its CPU times and memory
-// follow from its time and the solver.
-record::Run Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
-                record::Judgement check) {
-  record::Run run;
-  run.Solver = solver;
-  run.Round = round;
-  run.Warmup = round <= warmup;
-  run.Timed = true;
-  run.EndeSeconds = ende;
-  run.MonotonicSeconds = monotonic;
-  run.GuardSeconds = 0.0012345 * round;
-  run.UserSeconds = 0.9 * monotonic;
-  run.SystemSeconds = 0.05 * monotonic;
-  run.MaxRssBytes = 4325376 + static_cast<std::int64_t>(solver) * 1048576;
-  run.OutBytes = 16384;
-  run.Check = std::move(check);
-  run.Verdict = run.Check.Number == 0 ? Verdict::Correct : Verdict::Wrong;
-  return run;
-}
-
-// One solver, one run, every answer right.
-record::RunRecord OneRun() {
-  record::RunRecord r;
-  r.Context = Machine();
-  r.Settings.Folder = "lauf";
-  r.Sets = {{"Build", "", 4711, 60, 10378}};
-  r.Solvers = {{"Quadrin", "bin/Quadrin"}};
-  r.Runs = {Ran(0, 1, 0, 56.034, 56.0312345, AllCorrect(0, 60, 0))};
-  return r;
-}
-
-// Four solvers, a warm-up round and three timed ones: flink is the fastest, "Quadrin, alt" slower
-// and scattered, falsch answers wrongly in the first timed round, kaputt fails in the warm-up.
-record::RunRecord Comparison() {
-  record::RunRecord r;
-  r.Context = Machine();
-  r.Context.GitChanges = true;
-  r.Settings = {"lauf", 3, 1, 10.0, 1};
-  r.Sets = {{"top95", "sammlung/top95.txt", 0, 95, 15770}};
-  r.Solvers = {{"flink", "loeser/flink"},
-               {"Quadrin, alt", "loeser/quadrin-alt"},
-               {"falsch", "loeser/falsch"},
-               {"kaputt", "loeser/kaputt"}};
-  const record::Judgement right = AllCorrect(1, 93, 1);
-  record::Run failed;
-  failed.Solver = 3;
-  failed.Round = 1;
-  failed.Warmup = true;
-  failed.Verdict = Verdict::Failed;
-  failed.Failure =
-      "Der Löser kaputt endete in Aufwärmrunde 1 mit dem Status 3. Seine Ausgabe "
-      "(lauf/Loeser.log):\nSpeicherzugriffsfehler\nabgebrochen";
-  r.Runs = {Ran(0, 1, 1, 0.215, 0.2123456, right),
-            Ran(1, 1, 1, 0.9, 0.8951, right),
-            Ran(2, 1, 1, 0.3, 0.2987, right),
-            failed,
-            Ran(0, 2, 1, 0.201, 0.1987654, right),
-            Ran(1, 2, 1, 0.853, 0.8512, right),
-            Ran(2, 2, 1, 0.288, 0.2866,
-                WrongAnswer(17, "Zeile 113 von OUT.TXT hat nur 7 Werte statt 9.")),
-            Ran(0, 3, 1, 0.199, 0.1975, right),
-            Ran(1, 3, 1, 1.402, 1.4011, right),
-            Ran(0, 4, 1, 0.204, 0.2031, right),
-            Ran(1, 4, 1, 0.85, 0.8498, right)};
-  return r;
-}
-
-// One solver wrong in its only run, on a machine that was busy at the start and names neither
-// its processor nor its commit.
-record::RunRecord WrongOnBusyMachine() {
-  record::RunRecord r;
-  r.Context = Machine();
-  r.Context.Processor.clear();
-  r.Context.GitCommit.clear();
-  r.Context.LogicalCores = 4;
-  r.Context.LoadAverage = {3.1, 2.05, 1.5};
-  r.Settings.Folder = "lauf";
-  r.Sets = {{"Build", "", 12345, 500, 86412}};
-  r.Solvers = {{"mein-loeser", "loeser/mein-loeser"}};
-  r.Runs = {
-      Ran(0, 1, 0, 1.234, 1.2337,
-          WrongAnswer(233, "Zeile 2097 von OUT.TXT: Zeile 5, Spalte 3 hält eine 4 doppelt."))};
-  return r;
-}
-
-// What a solver did on a set in the suite below: its time on the whole set and, from the round
-// where it left, how.
-struct Fate {
-  double Seconds;
-  int LeftIn = 0;  // the round of its wrong or failed run; 0: it stayed
-  bool Wrong = false;
-};
-
-// The runs of one round on one set: each solver's start-up run, then its run on the whole set.
-void SuiteRound(record::RunRecord& r, std::size_t set, int round, const std::vector<Fate>& fates) {
-  const double drift = round == 1 ? 1.08 : round == 2 ? 1.0 : 0.98;  // the warm-up is slower
-  const std::int64_t count = r.Sets[set].Count;
-  for (std::size_t i = 0; i < fates.size(); ++i) {
-    const Fate& f = fates[i];
-    if (f.LeftIn != 0 && round > f.LeftIn) continue;
-    const double first = (0.0011 + 0.0003 * static_cast<double>(i)) * drift;
-    record::Run startup =
-        Ran(i, round, 1, std::ceil(first * 1000) / 1000, first, AllCorrect(0, 1, 0));
-    startup.Set = set;
-    startup.Startup = true;
-    r.Runs.push_back(startup);
-    const double whole = f.Seconds * drift;
-    record::Run run =
-        Ran(i, round, 1, std::ceil(whole * 1000) / 1000, whole, AllCorrect(0, count, 0));
-    run.Set = set;
-    if (round == f.LeftIn && f.Wrong) {
-      run.Check = WrongAnswer(5, "Zeile 43 von OUT.TXT: Zeile 7, Spalte 2 hält eine 8 doppelt.");
-      run.Verdict = Verdict::Wrong;
-    } else if (round == f.LeftIn) {
-      run.Verdict = Verdict::Failed;
-      run.Check = {};
-      run.Failure = "Der Löser " + r.Solvers[i].Name +
-                    " endete in Runde 1 mit dem Status 3. Seine Ausgabe (lauf/solver.log):\n"
-                    "Speicherzugriffsfehler";
-    }
-    r.Runs.push_back(run);
-  }
-}
-
-// Two collections, three solvers, a warm-up round and two timed ones, each with its start-up run.
-// On top95 langsam answers wrongly in the second timed round and kaputt fails in the first (its
-// process ended, so it has times); on hardest-1106 all stay correct, so the geometric means rest
-// on it alone. kaputt's program has no hash.
-record::RunRecord Suite() {
-  record::RunRecord r;
-  r.Context = Machine();
-  r.Context.Host = "messrechner";
-  r.Context.MachineId = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
-  r.Settings = {"lauf", 2, 1, 30.0, std::nullopt};
-  r.Sets = {{"top95", "sammlung/top95.txt", 0, 95, 16433,
-             "4e07408562bedb8b60ce05c1decfe3ad16b72230967de01f640b7e4729b49fce"},
-            {"hardest-1106", "sammlung/hardest-1106.txt", 0, 1106, 191336,
-             "6b86b273ff34fce19d6b804eff5a3f5747ada4eaa22f1d49c01e52ddb7875b4b"}};
-  r.Solvers = {
-      {"flink", "loeser/flink", "d4735e3a265e16eee03f59718b9b5d03019c07d8b6c51f90da3a666eec13ab35"},
-      {"langsam", "loeser/langsam",
-       "4b227777d4dd1fc61c6f884f48641d02b4d121d3fd328cb08b5531fcacdabf8a"},
-      {"kaputt", "loeser/kaputt"}};
-  for (int round = 1; round <= 3; ++round) {
-    SuiteRound(r, 0, round, {{0.0061}, {0.0242, 3, true}, {0.0093, 2}});
-    SuiteRound(r, 1, round, {{0.0558}, {0.2201}, {0.0897}});
-  }
-  return r;
 }
 
 struct Case {

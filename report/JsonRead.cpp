@@ -1,0 +1,309 @@
+// Reading a JSON report back into a run record. Only what the record holds is read; everything
+// the report derives from it (states, summaries, factors) is computed again by Summarize, so a
+// file cannot bring figures that its runs do not support.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <tuple>
+#include <utility>
+
+#include "FileError.h"
+#include "JsonReport.h"
+
+namespace report {
+namespace {
+
+using Json = nlohmann::json;
+using record::Verdict;
+
+constexpr std::int64_t NoLimit = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t IntLimit = std::numeric_limits<int>::max();
+constexpr std::int64_t Int32Limit = std::numeric_limits<std::int32_t>::max();
+// What Messlauf's options allow; a report beyond it did not come from Messlauf.
+constexpr std::int64_t MostRounds = 1000;
+
+[[noreturn]] void Refuse(const std::string& file, const std::string& what) {
+  throw kit::FileError(file + " ist kein Bericht von Messlauf: " + what + ".");
+}
+
+// A value of the document with its place, which every message names: "sets[0].solvers[1].runs".
+class Node {
+ public:
+  Node(const Json& value, std::string path, const std::string& file)
+      : Value(value), Path(std::move(path)), File(file) {}
+
+  [[noreturn]] void Refuse(const std::string& what) const {
+    report::Refuse(File, "„" + Path + "“ " + what);
+  }
+
+  Node At(const std::string& key) const {
+    if (!Value.is_object()) Refuse("ist kein Objekt");
+    const std::string path = Path.empty() ? key : Path + "." + key;
+    const auto found = Value.find(key);
+    if (found == Value.end()) report::Refuse(File, "der Schlüssel „" + path + "“ fehlt");
+    return {*found, path, File};
+  }
+
+  // The entries of a list; an empty one only where `mayBeEmpty`.
+  std::vector<Node> Entries(bool mayBeEmpty) const {
+    if (!Value.is_array()) Refuse("ist keine Liste");
+    if (Value.empty() && !mayBeEmpty) Refuse("ist leer");
+    std::vector<Node> entries;
+    for (std::size_t i = 0; i < Value.size(); ++i) {
+      entries.emplace_back(Value[i], Path + "[" + std::to_string(i) + "]", File);
+    }
+    return entries;
+  }
+
+  bool IsNull() const { return Value.is_null(); }
+
+  std::string Text() const {
+    if (!Value.is_string()) Refuse("ist kein Text");
+    return Value.get<std::string>();
+  }
+
+  // Where the report writes null for nothing known.
+  std::string TextOrEmpty() const { return IsNull() ? std::string() : Text(); }
+
+  bool Flag() const {
+    if (!Value.is_boolean()) Refuse("ist weder true noch false");
+    return Value.get<bool>();
+  }
+
+  std::int64_t Integer(std::int64_t lowest, std::int64_t highest) const {
+    // nlohmann keeps a number without a sign as unsigned, one with a minus as signed.
+    std::optional<std::int64_t> number;
+    if (Value.is_number_unsigned()) {
+      const auto value = Value.get<std::uint64_t>();
+      if (value <= static_cast<std::uint64_t>(NoLimit)) number = static_cast<std::int64_t>(value);
+    } else if (Value.is_number_integer()) {
+      number = Value.get<std::int64_t>();
+    }
+    if (!number || *number < lowest || *number > highest) {
+      Refuse("ist keine ganze Zahl von " + std::to_string(lowest) + " bis " +
+             std::to_string(highest));
+    }
+    return *number;
+  }
+
+  // Seconds and loads: finite and not below 0.
+  double Amount() const {
+    if (!Value.is_number() || !std::isfinite(Value.get<double>()) || Value.get<double>() < 0) {
+      Refuse("ist keine Zahl ab 0");
+    }
+    return Value.get<double>();
+  }
+
+ private:
+  const Json& Value;
+  std::string Path;
+  const std::string& File;
+};
+
+record::MachineContext ReadContext(const Node& n) {
+  record::MachineContext c;
+  c.Processor = n.At("processor").Text();
+  c.LogicalCores = static_cast<int>(n.At("logical_cores").Integer(0, IntLimit));
+  c.MemoryBytes = static_cast<std::uint64_t>(n.At("memory_bytes").Integer(0, NoLimit));
+  c.OperatingSystem = n.At("operating_system").Text();
+  c.Kernel = n.At("kernel").Text();
+  c.KitVersion = n.At("kit_version").Text();
+  c.GitCommit = n.At("git_commit").TextOrEmpty();
+  c.GitChanges = n.At("git_changes").Flag();
+  c.Compiler = n.At("compiler").Text();
+  c.BuildType = n.At("build_type").Text();
+  c.StartedUtc = n.At("started_utc").Text();
+  const Node loads = n.At("load_average");
+  const std::vector<Node> load = loads.Entries(false);
+  if (load.size() != c.LoadAverage.size()) loads.Refuse("hat nicht drei Werte");
+  for (std::size_t i = 0; i < load.size(); ++i) c.LoadAverage[i] = load[i].Amount();
+  c.Host = n.At("host").TextOrEmpty();
+  c.MachineId = n.At("machine_id").TextOrEmpty();
+  return c;
+}
+
+record::Settings ReadSettings(const Node& n) {
+  record::Settings s;
+  s.Folder = n.At("folder").Text();
+  s.Repeat = static_cast<int>(n.At("rounds").Integer(1, MostRounds));
+  s.Warmup = static_cast<int>(n.At("warmup_rounds").Integer(0, MostRounds));
+  const Node timeout = n.At("timeout_seconds");
+  if (!timeout.IsNull()) {
+    s.TimeoutSeconds = timeout.Amount();
+    if (*s.TimeoutSeconds == 0) timeout.Refuse("ist keine Zahl über 0");
+  }
+  const Node pinned = n.At("pinned_cpu");
+  if (!pinned.IsNull()) s.PinnedCpu = static_cast<int>(pinned.Integer(0, IntLimit));
+  return s;
+}
+
+record::PuzzleSet ReadSet(const Node& n) {
+  record::PuzzleSet set;
+  set.Name = n.At("name").Text();
+  set.Collection = n.At("puzzles_file").TextOrEmpty();
+  // Only a generated set has a seed; a collection's is null.
+  if (set.Collection.empty()) {
+    set.Seed = static_cast<std::int32_t>(
+        n.At("seed").Integer(std::numeric_limits<std::int32_t>::min(), Int32Limit));
+  }
+  set.Count = n.At("count").Integer(0, NoLimit);
+  set.InBytes = static_cast<std::uintmax_t>(n.At("in_bytes").Integer(0, NoLimit));
+  set.InSha256 = n.At("in_sha256").TextOrEmpty();
+  return set;
+}
+
+Verdict ReadVerdict(const Node& n) {
+  const std::string name = n.Text();
+  for (Verdict v : {Verdict::Correct, Verdict::Wrong, Verdict::Failed}) {
+    if (name == record::VerdictName(v)) return v;
+  }
+  n.Refuse("ist „" + name + "“ statt „correct“, „wrong“ oder „failed“");
+}
+
+// One run with its own fields; Check's message, outcomes and the OUT.TXT size come from its
+// solver (ReadSolverRuns).
+record::Run ReadRun(const Node& n, const record::Settings& settings) {
+  record::Run run;
+  run.Round = static_cast<int>(n.At("round").Integer(1, settings.Warmup + settings.Repeat));
+  run.Warmup = n.At("warmup").Flag();
+  if (run.Warmup != (run.Round <= settings.Warmup)) {
+    n.At("warmup").Refuse("passt nicht zu Runde " + std::to_string(run.Round) + " bei " +
+                          std::to_string(settings.Warmup) + " Aufwärmrunden");
+  }
+  run.Startup = n.At("startup").Flag();
+  run.Verdict = ReadVerdict(n.At("verdict"));
+  // A run whose process never ended has no times at all, one that ended has all of them.
+  const Node monotonic = n.At("monotonic_seconds");
+  run.Timed = !monotonic.IsNull();
+  if (run.Timed) {
+    run.MonotonicSeconds = monotonic.Amount();
+    run.EndeSeconds = n.At("ende_seconds").Amount();
+    run.GuardSeconds = n.At("guard_seconds").Amount();
+    run.UserSeconds = n.At("user_seconds").Amount();
+    run.SystemSeconds = n.At("system_seconds").Amount();
+    run.MaxRssBytes = n.At("max_rss_bytes").Integer(0, NoLimit);
+  }
+  if (run.Verdict == Verdict::Wrong) {
+    run.Check.Number = static_cast<std::int32_t>(n.At("wrong_puzzle").Integer(1, Int32Limit));
+    run.Check.Reason = n.At("reason").Text();
+  }
+  if (run.Verdict == Verdict::Failed) run.Failure = n.At("failure").Text();
+  return run;
+}
+
+// The runs of one solver on one set. The report keeps Check's message and outcomes and the size
+// of OUT.TXT only for the solver's last judged run; every judged run gets them, so that the
+// report made again from the record says the same.
+void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, record::RunRecord& record) {
+  record::Judgement check;
+  check.Message = n.At("verdict").TextOrEmpty();
+  const Node outcomes = n.At("outcomes");
+  check.Outcomes = {outcomes.At("no_solution").Integer(0, NoLimit),
+                    outcomes.At("one").Integer(0, NoLimit),
+                    outcomes.At("several").Integer(0, NoLimit)};
+  const auto outBytes = static_cast<std::uintmax_t>(n.At("out_bytes").Integer(0, NoLimit));
+  std::set<std::pair<int, bool>> seen;  // a round's run on the whole set and its start-up run
+  for (const Node& entry : n.At("runs").Entries(true)) {
+    record::Run run = ReadRun(entry, record.Settings);
+    if (!seen.emplace(run.Round, run.Startup).second) {
+      entry.Refuse(std::string("ist ein zweiter ") + (run.Startup ? "Anlauf" : "Lauf") +
+                   " in Runde " + std::to_string(run.Round));
+    }
+    run.Set = set;
+    run.Solver = solver;
+    if (run.Verdict != Verdict::Failed) {
+      run.Check.Message = check.Message;
+      run.Check.Outcomes = check.Outcomes;
+      run.OutBytes = outBytes;
+    }
+    record.Runs.push_back(std::move(run));
+  }
+}
+
+// The solvers as the first set lists them; every other set must list the same.
+void ReadSolvers(const std::vector<Node>& sets, record::RunRecord& record) {
+  for (const Node& n : sets.front().At("solvers").Entries(false)) {
+    record::Solver solver;
+    solver.Name = n.At("name").Text();
+    solver.Program = n.At("program").Text();
+    solver.ProgramSha256 = n.At("program_sha256").TextOrEmpty();
+    for (const record::Solver& before : record.Solvers) {
+      if (before.Name == solver.Name) n.At("name").Refuse("steht zweimal in der Liste");
+    }
+    record.Solvers.push_back(std::move(solver));
+  }
+  for (std::size_t set = 1; set < sets.size(); ++set) {
+    const Node list = sets[set].At("solvers");
+    const std::vector<Node> solvers = list.Entries(false);
+    if (solvers.size() != record.Solvers.size()) {
+      list.Refuse("nennt " + std::to_string(solvers.size()) + " Löser, der erste Satz " +
+                  std::to_string(record.Solvers.size()));
+    }
+    for (std::size_t i = 0; i < solvers.size(); ++i) {
+      const Node name = solvers[i].At("name");
+      if (name.Text() != record.Solvers[i].Name) {
+        name.Refuse("ist „" + name.Text() + "“, im ersten Satz an dieser Stelle „" +
+                    record.Solvers[i].Name + "“");
+      }
+    }
+  }
+}
+
+record::RunRecord ReadRecord(const Json& document, const std::string& file) {
+  if (!document.is_object()) Refuse(file, "die Datei enthält kein JSON-Objekt");
+  const Node root(document, "", file);
+  const Node format = root.At("format");
+  if (document.at("format") != "sudoku-messkit-run") {
+    format.Refuse("ist nicht „sudoku-messkit-run“");
+  }
+  // A later version keeps the keys of version 2 and may add others, which are not read.
+  const std::int64_t version = root.At("version").Integer(0, IntLimit);
+  if (version < 2) {
+    throw kit::FileError(file + " ist ein Bericht von Messlauf in Version " +
+                         std::to_string(version) + "; gelesen werden Version 2 und später.");
+  }
+  record::RunRecord record;
+  record.Settings = ReadSettings(root);
+  record.Context = ReadContext(root.At("context"));
+  const std::vector<Node> sets = root.At("sets").Entries(false);
+  ReadSolvers(sets, record);
+  for (std::size_t set = 0; set < sets.size(); ++set) {
+    record.Sets.push_back(ReadSet(sets[set]));
+    const std::vector<Node> solvers = sets[set].At("solvers").Entries(false);
+    for (std::size_t solver = 0; solver < solvers.size(); ++solver) {
+      ReadSolverRuns(solvers[solver], set, solver, record);
+    }
+  }
+  // The order they ran in, as Messlauf runs them: set by set, round by round, in each round the
+  // solvers in turn. A solver's run on the whole set and its start-up run stay in the order the
+  // report lists them, which is the order they ran.
+  std::stable_sort(record.Runs.begin(), record.Runs.end(),
+                   [](const record::Run& a, const record::Run& b) {
+                     return std::tie(a.Set, a.Round, a.Solver) < std::tie(b.Set, b.Round, b.Solver);
+                   });
+  return record;
+}
+
+}  // namespace
+
+record::RunRecord ReadJsonReport(const std::string& text, const std::string& shownName) {
+  if (text.empty()) Refuse(shownName, "die Datei ist leer");
+  Json document;
+  try {
+    document = Json::parse(text);
+  } catch (const Json::parse_error& e) {
+    Refuse(shownName, "kein gültiges JSON (Fehler bei Byte " + std::to_string(e.byte) + ")");
+  }
+  try {
+    return ReadRecord(document, shownName);
+  } catch (const Json::exception& e) {
+    // Every value's type is checked before it is read; this is the net below those checks.
+    Refuse(shownName, std::string("unerwarteter Inhalt (") + e.what() + ")");
+  }
+}
+
+}  // namespace report

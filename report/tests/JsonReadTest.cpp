@@ -1,0 +1,188 @@
+// Reading a JSON report back: the golden reports come back as the same record, and whatever is
+// not such a report is refused with a message naming the file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "FileError.h"
+#include "JsonReport.h"
+#include "SampleRecords.h"
+#include "TableReports.h"
+#include "TempFolder.h"
+#include "TextReport.h"
+
+namespace report {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct Case {
+  std::string Name;  // of its golden file
+  record::RunRecord (*Make)();
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.Name;
+}
+
+// What places a run in the sequence: where, who, when, which and how it ended.
+std::vector<std::tuple<std::size_t, std::size_t, int, bool, record::Verdict>> Order(
+    const record::RunRecord& r) {
+  std::vector<std::tuple<std::size_t, std::size_t, int, bool, record::Verdict>> order;
+  for (const record::Run& run : r.Runs) {
+    order.emplace_back(run.Set, run.Solver, run.Round, run.Startup, run.Verdict);
+  }
+  return order;
+}
+
+// The record with its times as the report keeps them: to the microsecond, Ende's to the
+// millisecond, the load to the hundredth. The per-puzzle figures the report derives from the
+// times carry more digits than that, so only such a record can come back unchanged.
+record::RunRecord AtReportResolution(record::RunRecord r) {
+  const auto to = [](double& value, double unit) { value = std::round(value * unit) / unit; };
+  for (double& load : r.Context.LoadAverage) to(load, 100);
+  for (record::Run& run : r.Runs) {
+    to(run.EndeSeconds, 1e3);
+    for (double* seconds :
+         {&run.MonotonicSeconds, &run.GuardSeconds, &run.UserSeconds, &run.SystemSeconds}) {
+      to(*seconds, 1e6);
+    }
+  }
+  return r;
+}
+
+class ReadBack : public ::testing::TestWithParam<Case> {};
+
+// Every report made from the record read back says what the original's says, and the runs are
+// in the order they ran. The golden file reads as the same record.
+TEST_P(ReadBack, TheReportGivesBackItsRecord) {
+  const Case& c = GetParam();
+  const record::RunRecord original = AtReportResolution(c.Make());
+  const record::Summaries originals = record::Summarize(original);
+  const std::string json = FormatJson(original, originals);
+  const record::RunRecord back = ReadJsonReport(json, c.Name + ".json");
+  const record::Summaries summaries = record::Summarize(back);
+  EXPECT_EQ(FormatJson(back, summaries), json);
+  EXPECT_EQ(Order(back), Order(original));
+  EXPECT_EQ(FormatReport(back, summaries, ","), FormatReport(original, originals, ","));
+  EXPECT_EQ(FormatCsv(back, summaries), FormatCsv(original, originals));
+
+  const record::RunRecord golden = ReadJsonReport(
+      kit::testing::GetFile(std::filesystem::path(KIT_GOLDEN_DIR) / (c.Name + ".json")),
+      c.Name + ".json");
+  EXPECT_EQ(FormatJson(golden, record::Summarize(golden)), json);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, ReadBack,
+                         ::testing::Values(Case{"one-run", samples::OneRun},
+                                           Case{"comparison", samples::Comparison},
+                                           Case{"wrong-busy", samples::WrongOnBusyMachine},
+                                           Case{"suite", samples::Suite}),
+                         [](const ::testing::TestParamInfo<Case>& row) {
+                           std::string name = row.param.Name;
+                           std::erase(name, '-');
+                           return name;
+                         });
+
+Json SuiteJson() {
+  const record::RunRecord r = samples::Suite();
+  return Json::parse(FormatJson(r, record::Summarize(r)));
+}
+
+TEST(ReadJsonReport, ALaterVersionIsReadForTheKeysItShares) {
+  Json json = SuiteJson();
+  const std::string version2 = json.dump(2) + "\n";
+  json["version"] = 3;
+  json["sets"][1]["solvers"][0]["runs"][0]["energy_joules"] = 1.5;
+  json["new_section"] = {{"a", 1}};
+  const record::RunRecord back = ReadJsonReport(json.dump(), "neu.json");
+  EXPECT_EQ(FormatJson(back, record::Summarize(back)), version2);
+}
+
+// The message names the file and what is wrong; no other error type escapes.
+TEST(ReadJsonReport, RefusesWhatIsNoCompleteReport) {
+  struct Refusal {
+    std::string Text;
+    std::string Says;
+  };
+  const auto changed = [](auto change) {
+    Json json = SuiteJson();
+    change(json);
+    return json.dump();
+  };
+  const std::vector<Refusal> refusals = {
+      {"", "die Datei ist leer"},
+      {"\x89PNG\r\n\x1a\n\xff", "kein gültiges JSON (Fehler bei Byte 1)"},
+      {std::string(200000, '['), "kein gültiges JSON"},
+      {R"({"format": "sudoku-messkit-run", "version": 2,})", "kein gültiges JSON"},
+      {"[]", "die Datei enthält kein JSON-Objekt"},
+      {changed([](Json& j) { j["format"] = "anderes-format"; }),
+       "„format“ ist nicht „sudoku-messkit-run“"},
+      {changed([](Json& j) { j.erase("format"); }), "der Schlüssel „format“ fehlt"},
+      {changed([](Json& j) { j["version"] = 1; }),
+       "ist ein Bericht von Messlauf in Version 1; gelesen werden Version 2 und später."},
+      {changed([](Json& j) { j["version"] = "2"; }), "„version“ ist keine ganze Zahl"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][1].erase("runs"); }),
+       "der Schlüssel „sets[0].solvers[1].runs“ fehlt"},
+      {changed([](Json& j) {
+         j["context"]["load_average"] = {0.5, 0.5};
+       }),
+       "„context.load_average“ hat nicht drei Werte"},
+      {changed([](Json& j) { j["sets"][1]["count"] = 1106.5; }),
+       "„sets[1].count“ ist keine ganze Zahl von 0 bis"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][0]["runs"][1]["max_rss_bytes"] = -1; }),
+       "„sets[0].solvers[0].runs[1].max_rss_bytes“ ist keine ganze Zahl von 0 bis"},
+      {changed([](Json& j) { j["rounds"] = 1000000000000; }), "„rounds“ ist keine ganze Zahl"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][2]["runs"][0]["round"] = 4; }),
+       "„sets[0].solvers[2].runs[0].round“ ist keine ganze Zahl von 1 bis 3"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][0]["runs"][0]["warmup"] = false; }),
+       "„sets[0].solvers[0].runs[0].warmup“ passt nicht zu Runde 1 bei 1 Aufwärmrunden"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][0]["runs"][2]["verdict"] = "vielleicht"; }),
+       "„sets[0].solvers[0].runs[2].verdict“ ist „vielleicht“ statt „correct“, „wrong“ oder "
+       "„failed“"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][0]["runs"][2]["verdict"] = "wrong"; }),
+       "„sets[0].solvers[0].runs[2].wrong_puzzle“ ist keine ganze Zahl von 1 bis"},
+      {changed([](Json& j) { j["sets"][1]["solvers"][2]["runs"][3]["user_seconds"] = nullptr; }),
+       "„sets[1].solvers[2].runs[3].user_seconds“ ist keine Zahl ab 0"},
+      {changed([](Json& j) {
+         Json& runs = j["sets"][0]["solvers"][0]["runs"];
+         runs.push_back(runs[2]);
+       }),
+       "„sets[0].solvers[0].runs[6]“ ist ein zweiter Anlauf in Runde 2"},
+      {changed([](Json& j) { j["sets"] = Json::array(); }), "„sets“ ist leer"},
+      {changed([](Json& j) { j["sets"][0]["solvers"] = Json::array(); }),
+       "„sets[0].solvers“ ist leer"},
+      {changed([](Json& j) { std::swap(j["sets"][1]["solvers"][0], j["sets"][1]["solvers"][1]); }),
+       "„sets[1].solvers[0].name“ ist „langsam“, im ersten Satz an dieser Stelle „flink“"},
+      {changed([](Json& j) { j["sets"][1]["solvers"].erase(2); }),
+       "„sets[1].solvers“ nennt 2 Löser, der erste Satz 3"},
+      {changed([](Json& j) { j["sets"][0]["solvers"][1]["name"] = "flink"; }),
+       "„sets[0].solvers[1].name“ steht zweimal in der Liste"},
+  };
+  for (const Refusal& r : refusals) {
+    try {
+      ReadJsonReport(r.Text, "r.json");
+      ADD_FAILURE() << "read: " << r.Says;
+    } catch (const kit::FileError& e) {
+      const std::string message = e.what();
+      EXPECT_TRUE(message.starts_with("r.json ist ")) << message;
+      EXPECT_NE(message.find(r.Says), std::string::npos) << message;
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << r.Says << ": " << e.what();
+    }
+  }
+  try {
+    ReadJsonReport(refusals[9].Text, "r.json");
+  } catch (const kit::FileError& e) {
+    EXPECT_STREQ(e.what(),
+                 "r.json ist kein Bericht von Messlauf: der Schlüssel „sets[0].solvers[1].runs“ "
+                 "fehlt.");
+  }
+}
+
+}  // namespace
+}  // namespace report
