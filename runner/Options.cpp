@@ -7,60 +7,25 @@
 #include <sstream>
 
 #include "BuildSudokus.h"
+#include "CliGerman.h"
 #include "ExportFiles.h"
 #include "FileError.h"
 #include "Process.h"
+#include "ResultsStore.h"
 
 namespace runner {
 namespace {
 
 // The values as the command line gives them, before they are checked.
 struct Given {
-  std::string Folder = "run", Json, Markdown, Csv, Plot;
+  std::string Folder = "run", Json, Markdown, Csv, Plot, Store;
   std::vector<std::string> Solvers, Puzzles;
   std::optional<std::int32_t> Seed, Count;
   std::optional<double> Timeout;
   std::optional<int> Pin;
   int Repeat = 1, Warmup = 0;
-  bool PrepareOnly = false;
+  bool PrepareOnly = false, NoStore = false;
 };
-
-// CLI11 explains in English; the kit speaks German. Its messages name the option and the value
-// in a fixed shape ("Could not convert: --count = abc", "--json: 1 required DATEI missing").
-std::string German(const CLI::ParseError& e) {
-  const std::string what = e.what();
-  auto trimmed = [](std::string text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first);
-  };
-  if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
-    return "Unbekannte Angabe: " + trimmed(what.substr(what.find(':') + 1));
-  }
-  if (dynamic_cast<const CLI::ConversionError*>(&e)) {
-    const std::size_t colon = what.find(':'), equals = what.find(" = ");
-    if (colon != std::string::npos && equals != std::string::npos && colon < equals) {
-      return "Ungültiger Wert für " + trimmed(what.substr(colon + 1, equals - colon - 1)) + ": „" +
-             what.substr(equals + 3) + "“";
-    }
-    return "Ungültiger Wert: " + what;
-  }
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
-    return "Zu " + what.substr(0, what.find(':')) + " fehlt ein Wert.";
-  }
-  return what;
-}
-
-// The help in German throughout: CLI11's own labels too.
-void Germanize(CLI::App& app) {
-  auto formatter = app.get_formatter();
-  formatter->label("Usage", "Aufruf");
-  formatter->label("OPTIONS", "OPTIONEN");
-  formatter->label("REQUIRED", "nötig");
-  formatter->column_width(30);
-  app.set_help_flag("-h,--help", "Zeigt diese Hilfe und endet");
-  app.option_defaults()->group("Optionen");
-  app.get_help_ptr()->group("Optionen");
-}
 
 void Declare(CLI::App& app, Given& g) {
   Germanize(app);
@@ -109,6 +74,11 @@ void Declare(CLI::App& app, Given& g) {
       ->type_name("DATEI");
   app.add_option("--plot", g.Plot, "Zeichnet jeden gemessenen Lauf in dieses PNG-Bild")
       ->type_name("DATEI");
+  app.add_option("--store", g.Store,
+                 "Speichert den Lauf in diesem Ergebnisspeicher (Vorgabe: "
+                 "$XDG_DATA_HOME/sudoku-messkit/results.sqlite)")
+      ->type_name("DATEI");
+  app.add_flag("--no-store", g.NoStore, "Speichert den Lauf nicht");
   app.add_flag("--prepare", g.PrepareOnly,
                "Schreibt nur IN.TXT in den Arbeitsordner, für Start, Quadrin, Ende und Check von "
                "Hand");
@@ -126,9 +96,10 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   if (!g.Puzzles.empty() && g.Count && *g.Count < 1) {
     return "Mit --puzzles braucht --count eine Zahl ab 1.";
   }
+  if (app.count("--store") && g.NoStore) return "--store passt nicht zu --no-store.";
   if (app.count("--prepare")) {
     for (const char* option : {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json",
-                               "--markdown", "--csv", "--plot"}) {
+                               "--markdown", "--csv", "--plot", "--store"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -236,6 +207,7 @@ Plan MakePlan(const Given& g) {
   }
   plan.Exports = {g.Json, g.Markdown, g.Csv, g.Plot};
   plan.PrepareOnly = g.PrepareOnly;
+  if (!g.Store.empty()) plan.Store = std::filesystem::absolute(g.Store);
   return plan;
 }
 
@@ -282,6 +254,7 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
       "oder mehrere Löser wie Start und Ende und prüft jede OUT.TXT wie Check.",
       "Messlauf"};
   Declare(app, given);
+  app.footer("Gespeicherte Läufe: Messlauf history --help");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -299,6 +272,13 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
     return Refused("--prepare schreibt ein IN.TXT: es braucht genau eine Sammlung.", true);
   }
   if (const auto why = CheckPlaces(given, plan)) return Refused(*why, false);
+  if (!plan.Store && !given.NoStore && !plan.PrepareOnly) {
+    try {
+      plan.Store = store::DefaultStorePath();
+    } catch (const kit::FileError& e) {
+      return Refused(e.what(), false);
+    }
+  }
   ParsedOptions parsed;
   parsed.Plan = std::move(plan);
   return parsed;

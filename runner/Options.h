@@ -27,6 +27,8 @@ struct Plan {
   std::vector<record::Solver> Solvers;  // run in this order in every round
   runner::Exports Exports;
   bool PrepareOnly = false;  // only IN.TXT is written (--prepare)
+  // The results store the run goes into; none with --no-store or --prepare.
+  std::optional<std::filesystem::path> Store;
 };
 
 // What the command line came to: a plan, or what to print and the status to end with (the help,

@@ -2,10 +2,14 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <iostream>
+#include <optional>
+#include <string_view>
 
 #include "BenchmarkRun.h"
 #include "ExportFiles.h"
 #include "FileError.h"
+#include "HistoryCommand.h"
+#include "HistoryPlot.h"
 #include "Interruption.h"
 #include "JsonReport.h"
 #include "MachineContext.h"
@@ -13,6 +17,7 @@
 #include "Plot.h"
 #include "PngFile.h"
 #include "PuzzleSource.h"
+#include "ResultsStore.h"
 #include "TableReports.h"
 #include "TextReport.h"
 #include "WorkFolderLock.h"
@@ -39,17 +44,16 @@ bool Export(const std::filesystem::path& path, Write write) {
   }
 }
 
-// Draws the picture on Qt's offscreen platform, so that no display is needed. Qt's notes about
+// Draws a picture on Qt's offscreen platform, so that no display is needed. Qt's notes about
 // the desktop it does not use would only confuse the report's reader, so they are dropped.
-void WritePicture(const std::filesystem::path& path, const record::RunRecord& run,
-                  const record::Summaries& summaries, const std::string& separator, char* program) {
+template <typename Draw>
+void WritePicture(const std::filesystem::path& path, char* program, Draw draw) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   int argc = 1;
   char* argv[] = {program, nullptr};
   const QGuiApplication application(argc, argv);
-  report::WritePng(path, report::DrawComparison(report::PlotOf(run, summaries, separator)),
-                   path.string());
+  report::WritePng(path, draw(), path.string());
 }
 
 // The report on standard output and every export the plan asks for; false when one of them
@@ -69,13 +73,31 @@ bool WriteReports(const runner::Exports& e, const record::RunRecord& run,
   written &= Export(e.Csv, [&] {
     report::WriteTextFile(e.Csv, report::FormatCsv(run, summaries), e.Csv.string());
   });
-  written &= Export(e.Plot, [&] { WritePicture(e.Plot, run, summaries, separator, program); });
+  written &= Export(e.Plot, [&] {
+    WritePicture(e.Plot, program,
+                 [&] { return report::DrawComparison(report::PlotOf(run, summaries, separator)); });
+  });
   return written;
 }
 
-// Checks every set's puzzles, then locks the work folder, runs every solver on every set and
-// reports; the exit status.
+// Stores the finished run; false, with the message on standard error, when that fails.
+bool Store(store::ResultsStore& results, const record::RunRecord& run) {
+  try {
+    const store::Stored stored = results.Add(run);
+    std::cerr << "Messlauf: Gespeichert als Lauf " << stored.Number << " in "
+              << results.Path().string() << "\n";
+    return true;
+  } catch (const kit::FileError& e) {
+    std::cerr << "Messlauf: " << e.what() << "\n";
+    return false;
+  }
+}
+
+// Opens the results store, checks every set's puzzles, then locks the work folder, runs every
+// solver on every set, reports and stores the run; the exit status.
 int Perform(const runner::Plan& plan, const record::MachineContext& context, char* program) {
+  std::optional<store::ResultsStore> results;  // a store that cannot take the run refuses it now
+  if (plan.Store) results.emplace(*plan.Store, store::ResultsStore::Access::Write);
   std::vector<runner::CheckedSource> sources;
   for (const runner::PuzzleSource& source : plan.Sources) {
     sources.push_back(runner::CheckSource(source));  // a bad line refuses the run, nothing written
@@ -95,12 +117,23 @@ int Perform(const runner::Plan& plan, const record::MachineContext& context, cha
   for (const record::Run& r : run.Runs) {  // for logs and scripts as well
     if (r.Verdict == record::Verdict::Failed) std::cerr << "Messlauf: " << r.Failure << "\n";
   }
-  return WriteReports(plan.Exports, run, summaries, program) ? summaries.ExitStatus : 2;
+  // The reports come first: a store that fails while writing still leaves them.
+  bool written = WriteReports(plan.Exports, run, summaries, program);
+  if (results) written &= Store(*results, run);
+  return written ? summaries.ExitStatus : 2;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (argc > 1 && std::string_view(argv[1]) == "history") {
+    const std::string separator = QLocale::system().decimalPoint().toStdString();
+    return runner::History(
+        argc - 1, argv + 1, std::cout, std::cerr, separator,
+        [&](const std::vector<report::HistoryLine>& lines, const std::filesystem::path& path) {
+          WritePicture(path, argv[0], [&] { return report::DrawHistory(lines, separator); });
+        });
+  }
   // First of all, so that the load average is the machine's own and not the run's.
   const record::MachineContext context = runner::ReadMachineContext();
   const runner::ParsedOptions parsed = runner::ParseOptions(argc, argv, DefaultSolver());

@@ -25,17 +25,24 @@ for file in bin/sudoku-messkit share/man/man1/sudoku-messkit.1.gz \
 done
 [[ $("$front" --version) =~ ^sudoku-messkit\ [0-9]+\.[0-9]+ ]] || fail "--version: $("$front" --version)"
 help=$("$front" --help)
-for command in build start quadrin ende check timed-run run --version --help; do
+for command in build start quadrin ende check timed-run run history --version --help; do
   grep -q -- "^  $command " <<<"$help" || fail "--help does not name $command"
 done
 
 mkdir "$work/here"
 cd "$work/here"
+# The run is stored in the data folder, never in the user's own.
+export XDG_DATA_HOME=$work/data
 report=$("$front" run --count 500 --seed 77 --dir lauf 2>"$work/run.err") ||
   fail "run --count 500 ended with $?: $(cat "$work/run.err")"
 grep -q '^Prüfung:     Alle Lösungen korrekt$' <<<"$report" || fail "run: $report"
 grep -q '^Löser:       Quadrin (.*/moved/lib/sudoku-messkit/Quadrin)$' <<<"$report" ||
   fail "run did not time the installed Quadrin: $report"
+
+[[ -s $XDG_DATA_HOME/sudoku-messkit/results.sqlite ]] || fail "the run was not stored"
+history=$("$front" history) || fail "history ended with $?"
+grep -qE '^ *1  .* Quadrin \([0-9a-f]{8}\)  Build .* korrekt$' <<<"$history" ||
+  fail "history does not list the run: $history"
 
 # Quadrin alone, in the folder of the run: the same answers again.
 cd lauf

@@ -1,0 +1,143 @@
+// Messlauf with its results store, end to end: where runs go, what the history lists, what an
+// unusable store does to a run, and reports imported from elsewhere.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "MesslaufHelpers.h"
+#include "SqlOnFile.h"
+
+namespace runner {
+namespace {
+
+using kit::testing::GetFile;
+using kit::testing::PutFile;
+using kit::testing::Sql;
+using kit::testing::TempFolder;
+using testing::Has;
+using testing::Json;
+using testing::Messlauf;
+using testing::Result;
+
+// The data folder of the test process, set for what it starts and restored at the end.
+class DataHome {
+ public:
+  explicit DataHome(const std::filesystem::path& folder) {
+    const char* old = std::getenv("XDG_DATA_HOME");
+    if (old) Saved = old;
+    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  }
+  ~DataHome() {
+    Saved ? ::setenv("XDG_DATA_HOME", Saved->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+  }
+
+ private:
+  std::optional<std::string> Saved;
+};
+
+int Lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(StoreFlow, StoresEachRunAndTheHistoryListsIt) {
+  TempFolder folder;
+  const DataHome home(folder / "daten");
+  ASSERT_EQ(Messlauf(folder, "--count 20 --seed 3 --repeat 3 --dir w --json a.json").status, 0);
+  const Result second = Messlauf(folder, "--count 20 --seed 4 --dir w");
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_TRUE(Has(second.err, "Gespeichert als Lauf 2 in ")) << second.err;
+  const auto store = folder / "daten" / "sudoku-messkit" / "results.sqlite";
+  EXPECT_EQ(Sql(store, "PRAGMA integrity_check; SELECT count(*) FROM runs"), "ok|2|");
+
+  const Result listed = Messlauf(folder, "history");
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(Lines(listed.out), 3) << listed.out;  // the header, then one line per run
+  EXPECT_TRUE(Has(listed.out, "Nr.  Beginn (UTC)")) << listed.out;
+  EXPECT_TRUE(Has(listed.out, "korrekt\n"));
+
+  const nlohmann::json report = Json(folder / "a.json");
+  const nlohmann::json history = nlohmann::json::parse(Messlauf(folder, "history --json").out);
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_EQ(history[0]["run"], 1);
+  EXPECT_EQ(history[0]["solver"], "Quadrin");
+  EXPECT_EQ(history[0]["program_sha256"], report["sets"][0]["solvers"][0]["program_sha256"]);
+  EXPECT_EQ(history[0]["in_sha256"], report["sets"][0]["in_sha256"]);
+  EXPECT_EQ(history[0]["median_seconds"],
+            report["sets"][0]["solvers"][0]["monotonic_seconds"]["median"]);
+  EXPECT_EQ(history[0]["timed_runs"], 3);
+
+  EXPECT_EQ(Messlauf(folder, "history --solver Anderer").out, "Keine gespeicherten Läufe.\n");
+  ASSERT_EQ(Messlauf(folder, "history --plot verlauf.png").status, 0);
+  EXPECT_EQ(GetFile(folder / "verlauf.png").substr(1, 3), "PNG");
+  // A run with --store goes there alone; --no-store keeps nothing.
+  ASSERT_EQ(Messlauf(folder, "--count 5 --seed 1 --dir w --store eigen.sqlite").status, 0);
+  ASSERT_EQ(Messlauf(folder, "--count 5 --seed 1 --dir w --no-store").status, 0);
+  EXPECT_EQ(Sql(store, "SELECT count(*) FROM runs"), "2|");
+  EXPECT_EQ(Lines(Messlauf(folder, "history --store eigen.sqlite").out), 2);
+}
+
+TEST(StoreFlow, AStoreThatIsNoneRefusesTheRunBeforeItBegins) {
+  TempFolder folder;
+  const std::string garbage(5000, '\x7f');
+  PutFile(folder / "kaputt.sqlite", garbage);
+  const Result r = Messlauf(folder, "--count 5 --seed 1 --dir w --store kaputt.sqlite");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.err, "kaputt.sqlite ist kein Ergebnisspeicher")) << r.err;
+  EXPECT_EQ(GetFile(folder / "kaputt.sqlite"), garbage);
+  EXPECT_FALSE(std::filesystem::exists(folder / "w"));  // nothing ran
+  const Result listed = Messlauf(folder, "history --store kaputt.sqlite");
+  EXPECT_EQ(listed.status, 2);
+  EXPECT_EQ(GetFile(folder / "kaputt.sqlite"), garbage);
+  EXPECT_EQ(Messlauf(folder, "--store a --no-store").status, 2);
+}
+
+TEST(StoreFlow, AStoreFailingWhileWritingKeepsNothingButTheReportsStand) {
+  TempFolder folder;
+  ASSERT_EQ(Messlauf(folder, "--count 5 --seed 1 --dir w --store s.sqlite").status, 0);
+  Sql(folder / "s.sqlite",
+      "CREATE TRIGGER refuse BEFORE INSERT ON solvers BEGIN SELECT RAISE(ABORT, 'voll'); END");
+  const Result r = Messlauf(folder, "--count 5 --seed 2 --dir w --store s.sqlite --json j.json");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.err, "nicht im Ergebnisspeicher")) << r.err;
+  EXPECT_TRUE(Has(r.out, "Prüfung:     Alle Lösungen korrekt"));
+  EXPECT_EQ(Json(folder / "j.json")["exit_status"], 0);
+  EXPECT_EQ(Sql(folder / "s.sqlite", "SELECT count(*) FROM runs; SELECT count(*) FROM sets"),
+            "1|1|");
+}
+
+TEST(StoreFlow, ImportsAReportOnceAndRefusesWhatIsNone) {
+  TempFolder folder;
+  ASSERT_EQ(Messlauf(folder, "--count 5 --seed 1 --dir w --no-store --json fremd.json").status, 0);
+  ASSERT_EQ(Messlauf(folder, "--count 5 --seed 2 --dir w --store s.sqlite --json hier.json").status,
+            0);
+  PutFile(folder / "kein.json", "{\"format\": \"etwas anderes\"}");
+  const Result refused = Messlauf(folder, "history --store s.sqlite import fremd.json kein.json");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(Has(refused.err, "kein.json")) << refused.err;
+  EXPECT_EQ(Sql(folder / "s.sqlite", "SELECT count(*) FROM runs"), "1|");  // nothing of fremd
+
+  const Result first = Messlauf(folder, "history import --store s.sqlite fremd.json hier.json");
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(Has(first.out, "fremd.json: gespeichert als Lauf 2\n")) << first.out;
+  EXPECT_TRUE(Has(first.out, "hier.json: schon gespeichert als Lauf 1\n")) << first.out;
+  const Result again = Messlauf(folder, "history import --store s.sqlite fremd.json");
+  EXPECT_TRUE(Has(again.out, "fremd.json: schon gespeichert als Lauf 2\n")) << again.out;
+  EXPECT_EQ(Lines(Messlauf(folder, "history --store s.sqlite").out), 3);
+}
+
+TEST(StoreFlow, TwoRunsStoringAtOnceAreBothKept) {
+  TempFolder folder;
+  // Both end at nearly the same moment: the same work, started together.
+  const std::string run =
+      "'" + testing::Bin() + "/Messlauf' --count 3000 --seed 7 --repeat 2 --store s.sqlite";
+  PutFile(folder / "both.sh", "cd \"$(dirname \"$0\")\"\n(" + run +
+                                  " --dir a >a.out 2>&1; echo $? >a.st) &\n" + run +
+                                  " --dir b >b.out 2>&1; echo $? >b.st\nwait\n");
+  ASSERT_EQ(std::system(("bash '" + (folder / "both.sh").string() + "'").c_str()), 0);
+  EXPECT_EQ(GetFile(folder / "a.st"), "0\n") << GetFile(folder / "a.out");
+  EXPECT_EQ(GetFile(folder / "b.st"), "0\n") << GetFile(folder / "b.out");
+  EXPECT_EQ(Sql(folder / "s.sqlite", "PRAGMA integrity_check; SELECT count(*) FROM runs"), "ok|2|");
+}
+
+}  // namespace
+}  // namespace runner
