@@ -40,9 +40,12 @@ Ticks TicksOver(double low, double high) {
   }
   if (low <= 0.4 * high) low = 0;
   Ticks ticks;
-  ticks.Step = TickStep(std::max(high - low, high * 1e-3));
+  const double span = std::max(high - low, high * 1e-3);
+  ticks.Step = TickStep(span);
   ticks.Low = std::floor(low / ticks.Step) * ticks.Step;
-  ticks.High = std::ceil(high * 1.02 / ticks.Step) * ticks.Step;
+  // Room above the highest value, a fiftieth of the range shown (of the whole when it starts at
+  // zero): a share of the value itself would crowd a zoomed axis with ticks.
+  ticks.High = std::ceil((high + 0.02 * span) / ticks.Step) * ticks.Step;
   ticks.Decimals = std::max(0, static_cast<int>(-std::floor(std::log10(ticks.Step) + 1e-9)));
   return ticks;
 }
