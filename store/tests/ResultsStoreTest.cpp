@@ -8,6 +8,7 @@
 
 #include "JsonReport.h"
 #include "ResultsStore.h"
+#include "SampleRecords.h"
 #include "SqlOnFile.h"
 #include "TempFolder.h"
 
@@ -23,19 +24,10 @@ using kit::testing::TempFolder;
 // sets its times, so that records differ.
 record::RunRecord Sample(const std::string& started, double seconds) {
   record::RunRecord r;
+  r.Context = report::samples::Machine();
   record::MachineContext& c = r.Context;
-  c.Processor = "Beispiel-Prozessor 3000";
-  c.LogicalCores = 8;
-  c.MemoryBytes = 16ull << 30;
-  c.OperatingSystem = "Debian GNU/Linux 12 (bookworm)";
-  c.Kernel = "Linux 6.1.0-30-amd64";
-  c.KitVersion = "1.1";
-  c.GitCommit = "03967ddaaf47";
   c.GitChanges = true;
-  c.Compiler = "GNU 12.2.0";
-  c.BuildType = "Release";
   c.StartedUtc = started;
-  c.LoadAverage = {0.42, 0.37, 0.25};
   c.Host = "werkbank";
   c.MachineId = std::string(64, 'a');
   r.Settings.Folder = "lauf";
