@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <thread>
 
 namespace store {
 namespace {
@@ -389,9 +390,15 @@ void ResultsStore::Check(bool writable) {
   const std::string shown = Shown(StorePath);
   std::int64_t application = 0, version = 0, objects = 0;
   try {
-    application = Pragma(Database, "PRAGMA application_id");
-    version = Pragma(Database, "PRAGMA user_version");
-    objects = Pragma(Database, "SELECT count(*) FROM sqlite_schema");
+    // One statement, so one snapshot: another run may be creating the store at this moment.
+    Statement stamp(Database,
+                    "SELECT (SELECT application_id FROM pragma_application_id), (SELECT "
+                    "user_version FROM pragma_user_version), (SELECT count(*) FROM sqlite_schema)");
+    if (stamp.Step()) {
+      application = stamp.Integer(0);
+      version = stamp.Integer(1);
+      objects = stamp.Integer(2);
+    }
   } catch (const std::exception& e) {
     throw kit::FileError("Die Datei " + shown + " ist kein Ergebnisspeicher des Messkits (" +
                          e.what() + "). Sie bleibt unverändert.");
@@ -400,6 +407,7 @@ void ResultsStore::Check(bool writable) {
     if (!writable)
       throw kit::FileError("Im Ergebnisspeicher " + shown + " ist nichts gespeichert.");
     CreateSchema();
+    UseWriteAheadLog();
     return;
   }
   if (application != ApplicationId) {
@@ -416,6 +424,23 @@ void ResultsStore::Check(bool writable) {
   if (version < 1) {
     throw kit::FileError("Der Ergebnisspeicher " + shown + " trägt keine gültige Schema-Version (" +
                          std::to_string(version) + "). Er bleibt unverändert.");
+  }
+  if (writable) UseWriteAheadLog();
+}
+
+// Readers then never wait for a writer. Switching needs the file to itself, which SQLite does
+// not wait for; while another run holds it, the switch is tried again a little later. A store
+// left in the older journal mode still works: writers wait for each other there as well.
+void ResultsStore::UseWriteAheadLog() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    try {
+      // The pragma answers with the mode in force, whether the switch succeeded or not.
+      Statement mode(Database, "PRAGMA journal_mode = WAL");
+      if (mode.Step() && mode.Text(0) == "wal") return;
+    } catch (const std::exception&) {
+      // busy: try again
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 
@@ -436,8 +461,6 @@ void ResultsStore::CreateSchema() {
       sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
       throw;
     }
-    // Readers never wait for a writer, and a writer waits for another instead of failing.
-    Execute(Database, "PRAGMA journal_mode = WAL");
   } catch (const std::exception& e) {
     throw kit::FileError("Der Ergebnisspeicher " + shown +
                          " lässt sich nicht anlegen: " + e.what() + ".");

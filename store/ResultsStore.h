@@ -74,6 +74,7 @@ class ResultsStore {
  private:
   void Check(bool writable);
   void CreateSchema();
+  void UseWriteAheadLog();
 
   std::filesystem::path StorePath;
   sqlite3* Database = nullptr;

@@ -209,8 +209,14 @@ TEST(ResultsStore, TwoWritersAtOnceBothStoreEverything) {
   const auto path = temp / "s.sqlite";
   constexpr int Each = 25;
   auto write = [&path](int writer) {
-    ResultsStore store(path, ResultsStore::Access::Write);  // both may create the file
-    for (int i = 0; i < Each; ++i) store.Add(Sample("2026-12-08T01:00:00Z", writer * 100 + i + 1));
+    try {
+      ResultsStore store(path, ResultsStore::Access::Write);  // both may create the file
+      for (int i = 0; i < Each; ++i) {
+        store.Add(Sample("2026-12-08T01:00:00Z", writer * 100 + i + 1));
+      }
+    } catch (const kit::FileError& e) {
+      ADD_FAILURE() << e.what();
+    }
   };
   std::thread first(write, 0), second(write, 1);
   first.join();
