@@ -24,6 +24,55 @@ const char* VerdictName(Verdict verdict) {
   }
 }
 
+const char* ChangeWord(Change change) {
+  switch (change) {
+    case Change::Slower:
+      return "langsamer";
+    case Change::Faster:
+      return "schneller";
+    case Change::NoDifference:
+      return "kein messbarer Unterschied";
+    case Change::TooFewRounds:
+      break;
+  }
+  return "zu wenige Runden";
+}
+
+const char* ChangeName(Change change) {
+  switch (change) {
+    case Change::Slower:
+      return "slower";
+    case Change::Faster:
+      return "faster";
+    case Change::NoDifference:
+      return "no_difference";
+    case Change::TooFewRounds:
+      break;
+  }
+  return "too_few_rounds";
+}
+
+Comparison Compare(const std::vector<double>& now, const std::vector<double>& other, bool paired,
+                   double noisePercent) {
+  Comparison c;
+  c.Count = static_cast<int>(now.size());
+  c.OtherCount = static_cast<int>(other.size());
+  if (now.empty() || other.empty()) return c;
+  c.Ratio = paired ? stats::PairedMedianRatio(now, other) : stats::MedianRatio(now, other);
+  const int fewest = paired ? FewestPairedRounds : FewestBaselineRuns;
+  if (c.Count < fewest || c.OtherCount < fewest) return c;
+  c.P = paired ? stats::PairedRatioP(now, other) : stats::MannWhitneyP(now, other);
+  const double noise = noisePercent / 100;
+  if (*c.P < 0.01 && c.Ratio.Low > 1 + noise) {
+    c.Verdict = Change::Slower;
+  } else if (*c.P < 0.01 && c.Ratio.High < 1 - noise) {
+    c.Verdict = Change::Faster;
+  } else {
+    c.Verdict = Change::NoDifference;
+  }
+  return c;
+}
+
 namespace {
 
 SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::size_t solver) {
@@ -97,7 +146,33 @@ std::vector<std::optional<double>> GeometricMeans(const std::vector<SetSummary>&
 
 }  // namespace
 
-Summaries Summarize(const RunRecord& record) {
+// Each correct solver against the fastest in the same rounds, and each against its baseline cell.
+void CompareSolvers(const RunRecord& record, std::vector<SetSummary>& sets) {
+  const double noise = record.Settings.NoisePercent;
+  for (SetSummary& set : sets) {
+    if (!set.Fastest) continue;
+    const SolverSummary& fastest = set.Solvers[*set.Fastest];
+    for (std::size_t i = 0; i < set.Solvers.size(); ++i) {
+      SolverSummary& s = set.Solvers[i];
+      // Paired by round: both stayed correct, so both were timed in every round.
+      if (i == *set.Fastest || !s.RelativeToFastest ||
+          s.MonotonicTimes.size() != fastest.MonotonicTimes.size()) {
+        continue;
+      }
+      s.AgainstFastest = Compare(s.MonotonicTimes, fastest.MonotonicTimes, true, noise);
+    }
+  }
+  if (!record.Baseline) return;
+  for (const BaselineCell& cell : record.Baseline->Cells) {
+    if (cell.Set >= sets.size() || cell.Solver >= sets[cell.Set].Solvers.size()) continue;
+    SolverSummary& s = sets[cell.Set].Solvers[cell.Solver];
+    s.Baseline = &cell;
+    if (s.State != Verdict::Correct || s.MonotonicTimes.empty()) continue;
+    s.AgainstBaseline = Compare(s.MonotonicTimes, cell.MonotonicSeconds, false, noise);
+  }
+}
+
+Summaries Summarize(const RunRecord& record, Detail detail) {
   Summaries summaries;
   for (std::size_t set = 0; set < record.Sets.size(); ++set) {
     SetSummary summary;
@@ -120,6 +195,16 @@ Summaries Summarize(const RunRecord& record) {
     if (run.Verdict == Verdict::Wrong && summaries.ExitStatus == 0) summaries.ExitStatus = 1;
   }
   summaries.GeometricMeanFactors = GeometricMeans(summaries.Sets, record.Solvers.size());
+  if (detail == Detail::Full) CompareSolvers(record, summaries.Sets);
+  if (summaries.ExitStatus == 0 && record.Settings.FailOnRegression) {
+    for (const SetSummary& set : summaries.Sets) {
+      for (const SolverSummary& s : set.Solvers) {
+        if (s.AgainstBaseline && s.AgainstBaseline->Verdict == Change::Slower) {
+          summaries.ExitStatus = 3;
+        }
+      }
+    }
+  }
   return summaries;
 }
 

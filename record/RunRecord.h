@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Comparison.h"
 #include "Statistics.h"
 
 namespace record {
@@ -43,6 +44,10 @@ struct Settings {
   int Warmup = 0;                        // untimed rounds before them, judged all the same
   std::optional<double> TimeoutSeconds;  // the time limit of a solver run
   std::optional<int> PinnedCpu;          // the CPU the solvers ran on
+  // Differences below this share of the time (5 = 5 %) are taken for the machine's noise.
+  double NoisePercent = 3;
+  std::string SaveBaseline = {};  // the name the stored run is given (--save-baseline)
+  bool FailOnRegression = false;  // exit status 3 when a comparison says "langsamer"
 };
 
 // Which run of a solver a round is, as reports name it: "Aufwärmrunde 1", "Runde 2".
@@ -106,12 +111,59 @@ struct Run {
   std::string Failure;           // for Failed: the German message
 };
 
+// What a comparison of times came to, as reports word it (ChangeWord) and files name it
+// (ChangeName).
+enum class Change {
+  Slower,        // "langsamer": clear by the test, and beyond the noise
+  Faster,        // "schneller"
+  NoDifference,  // "kein messbarer Unterschied"
+  TooFewRounds,  // "zu wenige Runden": no claim either way
+};
+const char* ChangeWord(Change change);
+const char* ChangeName(Change change);
+
+// A solver's times on a set against others: the ratio of the medians (now ÷ other) with its 95 %
+// bootstrap interval, the test's two-sided p and the verdict.
+struct Comparison {
+  stats::RatioInterval Ratio;
+  std::optional<double> P;  // none when there were too few runs to test
+  int Count = 0, OtherCount = 0;
+  Change Verdict = Change::TooFewRounds;
+};
+
+// Fewest timed runs a side for a claim against a stored run; with fewer than 8 rounds the
+// signed-rank test of one run cannot reach p < 0.01.
+inline constexpr int FewestBaselineRuns = 5;
+inline constexpr int FewestPairedRounds = 8;
+
+// Compares `now` with `other`: paired by round (solvers of one run, the signed-rank test on the
+// rounds' ratios) or not (a stored run, the rank-sum test), with the noise threshold in per cent.
+Comparison Compare(const std::vector<double>& now, const std::vector<double>& other, bool paired,
+                   double noisePercent);
+
+// A solver on a set in a stored earlier run, that this run's solver of that name on that set is
+// compared with.
+struct BaselineCell {
+  std::size_t Set = 0, Solver = 0;       // in this run
+  std::int64_t Run = 0;                  // the stored run's number
+  std::string Name = {};                 // its baseline name, or empty
+  std::vector<double> MonotonicSeconds;  // its judged timed runs on the whole set
+};
+
+// What --baseline found before the reports: the cells, and how the machine differed.
+struct Baseline {
+  std::string Reference;              // as given: "latest", a name or a run's number
+  std::vector<BaselineCell> Cells;    // none for a cell the store has no earlier run of
+  std::vector<std::string> Warnings;  // another processor, kernel or compiler than now
+};
+
 struct RunRecord {
   MachineContext Context;  // taken before anything ran
   record::Settings Settings;
   std::vector<PuzzleSet> Sets;
-  std::vector<Solver> Solvers;  // in the order given
-  std::vector<Run> Runs;        // in the order they ran
+  std::vector<Solver> Solvers;               // in the order given
+  std::vector<Run> Runs;                     // in the order they ran
+  std::optional<record::Baseline> Baseline;  // with --baseline
 };
 
 // A solver's runs on one set, summed up.
@@ -130,6 +182,11 @@ struct SolverSummary {
   // ((median − start-up) ÷ (N − 1), none for N = 1 or without a start-up time), and puzzles per
   // second (N ÷ median). None without timed runs.
   std::optional<double> MicrosecondsPerPuzzle, MicrosecondsPerPuzzleNet, PuzzlesPerSecond;
+  // Against the fastest solver of the set in the same rounds, for a correct solver beside it.
+  std::optional<Comparison> AgainstFastest;
+  // Against its baseline cell, when both stayed correct.
+  const BaselineCell* Baseline = nullptr;
+  std::optional<Comparison> AgainstBaseline;
 };
 
 struct SetSummary {
@@ -145,9 +202,14 @@ struct Summaries {
   // solver stayed correct and was timed; none when there is no such set or fewer than two
   // solvers.
   std::vector<std::optional<double>> GeometricMeanFactors;
-  int ExitStatus = 0;  // 2 when any run failed, else 1 when any was wrong, else 0
+  // 2 when any run failed, else 1 when any was wrong, else 3 when a comparison with the baseline
+  // says "langsamer" and the run was asked to fail then, else 0.
+  int ExitStatus = 0;
 };
 
-Summaries Summarize(const RunRecord& record);
+// The comparisons' bootstrap takes a few milliseconds each: a list of many runs goes without.
+enum class Detail { Full, WithoutComparisons };
+
+Summaries Summarize(const RunRecord& record, Detail detail = Detail::Full);
 
 }  // namespace record

@@ -136,3 +136,88 @@ TEST(RunName, WarmUpRoundsAreNamedApart) {
 
 }  // namespace
 }  // namespace record
+
+namespace record {
+namespace {
+
+// Times around `centre`, spread by a fixed pattern of a few per mille, no two alike and no
+// machine noise; `turned` takes the pattern backwards, so that paired rounds differ in their
+// ratios.
+std::vector<double> Around(double centre, int count, bool turned = false) {
+  std::vector<double> times;
+  for (int i = 0; i < count; ++i) {
+    const int step = turned ? count - 1 - i : i;
+    times.push_back(centre * (1 + 0.003 * (step - count / 2) + 0.0001 * step * step));
+  }
+  return times;
+}
+
+TEST(Compare, SaysSlowerOrFasterOnlyWhenTheTestAndTheNoiseAgree) {
+  // Against a stored run: the rank-sum test, five runs a side at least.
+  const Comparison slower = Compare(Around(1.3, 7), Around(1.0, 7), false, 10);
+  EXPECT_EQ(slower.Verdict, Change::Slower);
+  EXPECT_NEAR(slower.Ratio.Ratio, 1.3, 0.01);
+  EXPECT_NEAR(*slower.P, 2.0 / 3432, 1e-12);  // seven a side, fully apart
+  EXPECT_EQ(Compare(Around(1.0, 7), Around(1.3, 7), false, 10).Verdict, Change::Faster);
+  // 30 % is within a noise of 40 %; 3 % apart is clear to the test but within 5 % of noise.
+  EXPECT_EQ(Compare(Around(1.3, 7), Around(1.0, 7), false, 40).Verdict, Change::NoDifference);
+  std::vector<double> barely = Around(1.0, 7);
+  for (double& t : barely) t *= 1.01;
+  for (double& t : barely) t += 0.02;
+  EXPECT_LT(*Compare(barely, Around(1.0, 7), false, 5).P, 0.01);
+  EXPECT_EQ(Compare(barely, Around(1.0, 7), false, 5).Verdict, Change::NoDifference);
+  const Comparison few = Compare(Around(1.3, 4), Around(1.0, 7), false, 10);
+  EXPECT_EQ(few.Verdict, Change::TooFewRounds);
+  EXPECT_FALSE(few.P);
+  EXPECT_NEAR(few.Ratio.Ratio, 1.3, 0.02);  // the figures still stand, without a claim
+
+  // In one run, round by round: eight rounds at least.
+  const Comparison paired = Compare(Around(1.3, 8), Around(1.0, 8, true), true, 10);
+  EXPECT_EQ(paired.Verdict, Change::Slower);
+  EXPECT_NEAR(*paired.P, 2.0 / 256, 1e-12);  // every round slower: the least p of eight
+  EXPECT_EQ(Compare(Around(1.3, 7), Around(1.0, 7, true), true, 10).Verdict, Change::TooFewRounds);
+  EXPECT_EQ(ChangeWord(Change::NoDifference), std::string("kein messbarer Unterschied"));
+}
+
+TEST(Compare, SolversInTheSameRoundsAndAgainstTheBaselineAndTheExitStatus) {
+  RunRecord run;
+  run.Settings.Repeat = 10;
+  run.Settings.NoisePercent = 10;
+  run.Sets.push_back({"Build", {}, 1, 10, 1728});
+  run.Solvers = {{"flink", "/a"}, {"langsam", "/b"}, {"gleich", "/c"}};
+  const std::vector<double> fast = Around(1.0, 10), slow = Around(1.3, 10, true);
+  for (int round = 1; round <= 10; ++round) {
+    const auto at = static_cast<std::size_t>(round - 1);
+    run.Runs.push_back(Timed(0, round, fast[at]));
+    run.Runs.push_back(Timed(1, round, slow[at]));
+    run.Runs.push_back(Timed(2, round, fast[at] * (1.001 + 0.0001 * (round % 3))));
+  }
+  for (record::Run& r : run.Runs) r.Warmup = false;
+  Summaries s = Summarize(run);
+  ASSERT_EQ(s.Sets[0].Fastest, 0u);
+  EXPECT_FALSE(s.Sets[0].Solvers[0].AgainstFastest);
+  EXPECT_EQ(s.Sets[0].Solvers[1].AgainstFastest->Verdict, Change::Slower);
+  EXPECT_EQ(s.Sets[0].Solvers[2].AgainstFastest->Verdict, Change::NoDifference);
+  EXPECT_FALSE(Summarize(run, Detail::WithoutComparisons).Sets[0].Solvers[1].AgainstFastest);
+  EXPECT_EQ(s.ExitStatus, 0);  // solvers of one run are no regression
+
+  // langsam was as fast as flink in the stored run; gleich was not stored.
+  run.Baseline = Baseline{"latest", {{0, 1, 12, "v1", Around(1.0, 5)}}, {}};
+  run.Settings.FailOnRegression = true;
+  s = Summarize(run);
+  EXPECT_EQ(s.Sets[0].Solvers[1].AgainstBaseline->Verdict, Change::Slower);
+  EXPECT_EQ(s.Sets[0].Solvers[1].Baseline->Run, 12);
+  EXPECT_FALSE(s.Sets[0].Solvers[2].AgainstBaseline);
+  EXPECT_EQ(s.ExitStatus, 3);
+  run.Settings.FailOnRegression = false;
+  EXPECT_EQ(Summarize(run).ExitStatus, 0);
+  // A wrong answer keeps its status, and a wrong solver is not compared.
+  run.Settings.FailOnRegression = true;
+  run.Runs[4].Verdict = Verdict::Wrong;
+  s = Summarize(run);
+  EXPECT_EQ(s.ExitStatus, 1);
+  EXPECT_FALSE(s.Sets[0].Solvers[1].AgainstBaseline);
+}
+
+}  // namespace
+}  // namespace record
