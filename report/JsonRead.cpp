@@ -48,6 +48,9 @@ class Node {
     return {*found, path, File};
   }
 
+  // A key that reports of an earlier kit do not have yet.
+  bool Has(const std::string& key) const { return Value.is_object() && Value.contains(key); }
+
   // The entries of a list; an empty one only where `mayBeEmpty`.
   std::vector<Node> Entries(bool mayBeEmpty) const {
     if (!Value.is_array()) Refuse("ist keine Liste");
@@ -138,6 +141,8 @@ record::Settings ReadSettings(const Node& n) {
   }
   const Node pinned = n.At("pinned_cpu");
   if (!pinned.IsNull()) s.PinnedCpu = static_cast<int>(pinned.Integer(0, IntLimit));
+  if (n.Has("noise_percent")) s.NoisePercent = n.At("noise_percent").Amount();
+  if (n.Has("save_baseline")) s.SaveBaseline = n.At("save_baseline").TextOrEmpty();
   return s;
 }
 

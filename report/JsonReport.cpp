@@ -111,8 +111,37 @@ void PerPuzzleJson(Json& json, const record::SolverSummary& s) {
   json["puzzles_per_second"] = rounded(s.PuzzlesPerSecond, 1e3);
 }
 
+// A comparison of medians: the ratio with its interval to four decimals, the test's p.
+Json ComparisonJson(const record::Comparison& c) {
+  const auto four = [](double value) { return std::round(value * 1e4) / 1e4; };
+  return {{"ratio", four(c.Ratio.Ratio)},
+          {"low", four(c.Ratio.Low)},
+          {"high", four(c.Ratio.High)},
+          {"p", c.P ? Json(*c.P) : Json(nullptr)},
+          {"runs", c.Count},
+          {"other_runs", c.OtherCount},
+          {"change", record::ChangeName(c.Verdict)}};
+}
+
+Json AgainstFastestJson(const record::RunRecord& record, const record::SetSummary& set,
+                        const record::SolverSummary& s) {
+  if (!s.AgainstFastest) return nullptr;
+  Json json = ComparisonJson(*s.AgainstFastest);
+  json["solver"] = record.Solvers[*set.Fastest].Name;
+  return json;
+}
+
+Json AgainstBaselineJson(const record::SolverSummary& s) {
+  if (!s.AgainstBaseline) return nullptr;
+  Json json = ComparisonJson(*s.AgainstBaseline);
+  json["run"] = s.Baseline->Run;
+  json["name"] = Text(s.Baseline->Name);
+  return json;
+}
+
 Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t solver,
-                const record::SolverSummary& s) {
+                const record::SetSummary& summary) {
+  const record::SolverSummary& s = summary.Solvers[solver];
   const record::Judgement& check = LastCheck(s);
   const bool wrong = s.State == Verdict::Wrong, failed = s.State == Verdict::Failed;
   Json json;
@@ -135,6 +164,8 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["reason"] = wrong ? Json(check.Reason) : Json(nullptr);
   json["failure"] = failed ? Json(s.Last->Failure) : Json(nullptr);
   json["relative_to_fastest"] = RelativeJson(s.RelativeToFastest);
+  json["against_fastest"] = AgainstFastestJson(record, summary, s);
+  json["against_baseline"] = AgainstBaselineJson(s);
   return json;
 }
 
@@ -151,7 +182,7 @@ Json SetJson(const record::RunRecord& record, std::size_t set, const record::Set
   json["fastest"] = summary.Fastest ? Json(record.Solvers[*summary.Fastest].Name) : Json(nullptr);
   json["solvers"] = Json::array();
   for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
-    json["solvers"].push_back(SolverJson(record, set, i, summary.Solvers[i]));
+    json["solvers"].push_back(SolverJson(record, set, i, summary));
   }
   return json;
 }
@@ -168,6 +199,14 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   json["warmup_rounds"] = o.Warmup;
   json["timeout_seconds"] = Optional(o.TimeoutSeconds);
   json["pinned_cpu"] = Optional(o.PinnedCpu);
+  json["noise_percent"] = o.NoisePercent;
+  json["save_baseline"] = Text(o.SaveBaseline);
+  if (record.Baseline) {
+    json["baseline"] = {{"reference", record.Baseline->Reference},
+                        {"warnings", record.Baseline->Warnings}};
+  } else {
+    json["baseline"] = nullptr;
+  }
   json["context"] = ContextJson(record.Context);
   json["sets"] = Json::array();
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {

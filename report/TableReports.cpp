@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "ComparisonRows.h"
 #include "LastRun.h"
 #include "SetMatrix.h"
 #include "TextReport.h"
@@ -71,6 +72,21 @@ void MarkdownMatrix(std::ostringstream& md, const SetMatrix& matrix) {
   for (const std::string& note : matrix.Notes) md << note << "\n";
 }
 
+// The comparisons of medians, one row each.
+void MarkdownComparisons(std::ostringstream& md, const record::RunRecord& record,
+                         const record::Summaries& summaries, const std::string& sep) {
+  const std::vector<ComparisonRow> rows = ComparisonRowsOf(record, summaries, sep);
+  if (rows.empty()) return;
+  md << "\n| Löser | Satz | gegen | Verhältnis | 95-%-Intervall | Test | Urteil |\n"
+     << "|---|---|---|---:|---:|---|---|\n";
+  for (const ComparisonRow& r : rows) {
+    md << "| " << Cell(r.Solver) << " | " << Cell(r.Set) << " | " << Cell(r.Against) << " | "
+       << r.Ratio << " | " << r.Interval << " | " << r.P << " | " << r.Verdict << " |\n";
+  }
+  md << "\nVerhältnis der Mediane, jetzt ÷ anderer; als Rauschen gilt unter "
+     << ShownPercent(record.Settings.NoisePercent, sep) << ".\n";
+}
+
 }  // namespace
 
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
@@ -81,6 +97,7 @@ std::string FormatMarkdown(const record::RunRecord& record, const record::Summar
   } else if (!summaries.Sets.empty()) {
     MarkdownTable(md, record, summaries.Sets[0], decimalSeparator);
   }
+  MarkdownComparisons(md, record, summaries, decimalSeparator);
   return md.str();
 }
 

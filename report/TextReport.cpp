@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "ComparisonRows.h"
 #include "ElapsedTime.h"
 #include "LastRun.h"
 #include "SetMatrix.h"
@@ -238,6 +239,29 @@ void Suite(std::ostringstream& text, const record::RunRecord& record,
   Scattered(text, record, summaries);
 }
 
+// Each comparison of medians in a line of a table, and what the baseline's machine did
+// differently.
+void Comparisons(std::ostringstream& text, const record::RunRecord& record,
+                 const record::Summaries& summaries, const std::string& sep) {
+  const std::vector<ComparisonRow> rows = ComparisonRowsOf(record, summaries, sep);
+  if (rows.empty()) return;
+  text << "\nVergleiche: Verhältnis der Mediane (jetzt ÷ anderer) mit 95-%-Intervall; als "
+          "Rauschen gilt unter "
+       << ShownPercent(record.Settings.NoisePercent, sep);
+  if (record.Baseline) text << "; Basis: --baseline " << record.Baseline->Reference;
+  text << "\n";
+  std::vector<std::vector<std::string>> lines{
+      {"Löser", "Satz", "gegen", "Verhältnis", "Intervall", "Test", "Urteil"}};
+  for (const ComparisonRow& r : rows) {
+    lines.push_back({r.Solver, r.Set, r.Against, r.Ratio, r.Interval, r.P, r.Verdict});
+  }
+  text << AlignedColumns(lines, {false, false, false, true, true, false, false}, "  ");
+  if (!record.Baseline) return;
+  for (const std::string& warning : record.Baseline->Warnings) {
+    text << "Warnung:     " << warning << "\n";
+  }
+}
+
 }  // namespace
 
 std::string BusyAtStartWarning(double load, const std::string& separator) {
@@ -289,6 +313,7 @@ std::string FormatReport(const record::RunRecord& record, const record::Summarie
   } else if (!record.Sets.empty()) {
     Set(text, record, 0, summaries.Sets[0], decimalSeparator);
   }
+  Comparisons(text, record, summaries, decimalSeparator);
   return text.str();
 }
 

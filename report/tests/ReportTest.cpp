@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(Records, Golden,
                          ::testing::Values(Case{"one-run", OneRun, ","},
                                            Case{"comparison", Comparison, ","},
                                            Case{"wrong-busy", WrongOnBusyMachine, "."},
-                                           Case{"suite", Suite, ","}),
+                                           Case{"suite", Suite, ","},
+                                           Case{"baseline", AgainstBaseline, ","}),
                          [](const ::testing::TestParamInfo<Case>& row) {
                            std::string name = row.param.Name;
                            std::erase(name, '-');
@@ -197,9 +198,11 @@ std::string Missing(const std::set<std::string>& from, const std::set<std::strin
 }
 
 TEST(Exports, TheJsonHasExactlyTheDocumentedKeys) {
-  const record::RunRecord run = Suite();
   std::set<std::string> written;
-  KeyPaths(nlohmann::json::parse(FormatJson(run, record::Summarize(run))), "", written);
+  for (const record::RunRecord& run :
+       {Suite(), AgainstBaseline()}) {  // with and without a baseline
+    KeyPaths(nlohmann::json::parse(FormatJson(run, record::Summarize(run))), "", written);
+  }
   const std::set<std::string> documented =
       DocumentedKeys(kit::testing::GetFile(std::filesystem::path(KIT_JSON_DOC)));
   EXPECT_GT(documented.size(), 70u);  // the page was read

@@ -97,6 +97,31 @@ record::RunRecord Comparison() {
   return r;
 }
 
+record::RunRecord AgainstBaseline() {
+  record::RunRecord r;
+  r.Context = Machine();
+  r.Settings.Folder = "lauf";
+  r.Settings.Repeat = 8;
+  r.Settings.NoisePercent = 5;
+  r.Settings.SaveBaseline = "v2";
+  r.Settings.FailOnRegression = true;
+  r.Sets = {{"Build", "", 4711, 1000, 172800, std::string(64, 'e')}};
+  r.Solvers = {{"flink", "loeser/flink", std::string(64, 'a')},
+               {"langsam", "loeser/langsam", std::string(64, 'b')}};
+  const record::Judgement right = AllCorrect(0, 1000, 0);
+  for (int round = 1; round <= 8; ++round) {
+    const double fast = 0.1 + 0.0007 * ((round * 3) % 8), slow = 0.13 + 0.0009 * ((round * 5) % 8);
+    r.Runs.push_back(Ran(0, round, 0, std::round(fast * 1000) / 1000, fast, right));
+    r.Runs.push_back(Ran(1, round, 0, std::round(slow * 1000) / 1000, slow, right));
+  }
+  r.Baseline = record::Baseline{
+      "v1",
+      {{0, 0, 12, "v1", {0.1003, 0.1011, 0.0998, 0.1024, 0.1006}},
+       {0, 1, 12, "v1", {0.1001, 0.1009, 0.1013, 0.0995, 0.1020}}},
+      {"Lauf 12 lief mit dem Kernel „Linux 6.1.0-28-amd64“, dieser mit „Linux 6.1.0-30-amd64“."}};
+  return r;
+}
+
 record::RunRecord WrongOnBusyMachine() {
   record::RunRecord r;
   r.Context = Machine();

@@ -26,6 +26,11 @@ record::RunRecord OneRun();
 // and scattered, falsch answers wrongly in the first timed round, kaputt fails in the warm-up.
 record::RunRecord Comparison();
 
+// Two solvers over eight timed rounds, compared round by round and with run 12 („v1“), which ran
+// on another kernel: flink as fast as then, langsam 30 % slower than flink and than then. The run
+// is to be saved as „v2“ and to fail on a regression.
+record::RunRecord AgainstBaseline();
+
 // One solver wrong in its only run, on a machine that was busy at the start and names neither
 // its processor nor its commit.
 record::RunRecord WrongOnBusyMachine();

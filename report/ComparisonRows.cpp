@@ -1,0 +1,73 @@
+#include "ComparisonRows.h"
+
+#include "TextReport.h"
+
+namespace report {
+namespace {
+
+ComparisonRow RowOf(const std::string& solver, const std::string& set, std::string against,
+                    const record::Comparison& c, const std::string& sep) {
+  ComparisonRow row{solver, set, std::move(against), "–", "–", "–", record::ChangeWord(c.Verdict)};
+  if (c.Count > 0 && c.OtherCount > 0) {
+    row.Ratio = Decimal(c.Ratio.Ratio, 3, sep);
+    row.Interval = Decimal(c.Ratio.Low, 3, sep) + "–" + Decimal(c.Ratio.High, 3, sep);
+  }
+  if (c.P) row.P = ShownP(*c.P, sep);
+  if (c.Verdict == record::Change::TooFewRounds) {
+    row.Verdict += " (" + std::to_string(c.Count) + " und " + std::to_string(c.OtherCount) + ")";
+  }
+  return row;
+}
+
+}  // namespace
+
+std::string ShownPercent(double percent, const std::string& separator) {
+  std::string shown = Decimal(percent, 2, separator);
+  while (shown.back() == '0') shown.pop_back();
+  if (shown.ends_with(separator)) shown.resize(shown.size() - separator.size());
+  return shown + " %";
+}
+
+std::string ShownP(double p, const std::string& separator) {
+  if (p < 0.0001) return "p < " + Decimal(0.0001, 4, separator);
+  return "p = " + Decimal(p, 4, separator);
+}
+
+std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
+                                            const record::Summaries& summaries,
+                                            const std::string& decimalSeparator) {
+  const std::string& sep = decimalSeparator;
+  std::vector<ComparisonRow> rows;
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    const record::SetSummary& summary = summaries.Sets[set];
+    for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
+      const record::SolverSummary& s = summary.Solvers[i];
+      if (!s.AgainstFastest) continue;
+      rows.push_back(RowOf(record.Solvers[i].Name, record.Sets[set].Name,
+                           record.Solvers[*summary.Fastest].Name + " (gleiche Runden)",
+                           *s.AgainstFastest, sep));
+    }
+  }
+  if (!record.Baseline) return rows;
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    for (std::size_t i = 0; i < summaries.Sets[set].Solvers.size(); ++i) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
+      const std::string& solver = record.Solvers[i].Name;
+      const std::string& name = record.Sets[set].Name;
+      if (!s.Baseline) {
+        rows.push_back({solver, name, "–", "–", "–", "–", "kein früherer Lauf"});
+        continue;
+      }
+      std::string against = "Lauf " + std::to_string(s.Baseline->Run);
+      if (!s.Baseline->Name.empty()) against += " „" + s.Baseline->Name + "“";
+      if (!s.AgainstBaseline) {
+        rows.push_back({solver, name, against, "–", "–", "–", "nicht verglichen: nicht korrekt"});
+        continue;
+      }
+      rows.push_back(RowOf(solver, name, against, *s.AgainstBaseline, sep));
+    }
+  }
+  return rows;
+}
+
+}  // namespace report

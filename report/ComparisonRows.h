@@ -1,0 +1,34 @@
+// The comparisons of a run as rows of texts: each solver on each set against the fastest of the
+// set in the same rounds, and against its baseline. The text report and the Markdown lay them
+// out each in their own way.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "RunRecord.h"
+
+namespace report {
+
+struct ComparisonRow {
+  std::string Solver, Set;
+  std::string Against;   // "flink (gleiche Runden)", "Lauf 12 „v1“"
+  std::string Ratio;     // the ratio of the medians, now ÷ other: "1,302"
+  std::string Interval;  // its 95 % bootstrap interval: "1,281–1,330"
+  std::string P;         // "p = 0,0079", or "–" without a test
+  std::string Verdict;   // "langsamer", "schneller", "kein messbarer Unterschied", …
+};
+
+// Against the fastest first, set by set, then against the baseline; a baseline cell that found
+// no earlier run has "kein früherer Lauf" as its verdict and no figures.
+std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
+                                            const record::Summaries& summaries,
+                                            const std::string& decimalSeparator);
+
+// "5 %", "2,5 %".
+std::string ShownPercent(double percent, const std::string& separator);
+
+// "p = 0,0079", "p < 0,0001".
+std::string ShownP(double p, const std::string& separator);
+
+}  // namespace report
