@@ -29,6 +29,30 @@ Json Text(const std::string& text) {
   return text.empty() ? Json(nullptr) : Json(text);
 }
 
+// What the run's comparison with its baseline said, and with which run; the run's own baseline
+// name after it.
+std::string BaselineCell(const HistoryLine& l) {
+  std::string cell;
+  if (l.AgainstBaseline) {
+    cell = std::string(record::ChangeWord(l.AgainstBaseline->Result.Verdict)) + " (Lauf " +
+           std::to_string(l.AgainstBaseline->Other) + ")";
+  }
+  if (!l.BaselineName.empty())
+    cell += (cell.empty() ? "" : "; ") + ("Basis „" + l.BaselineName + "“");
+  return cell.empty() ? "–" : cell;
+}
+
+Json ComparisonJson(const std::optional<StoredComparison>& c) {
+  if (!c) return nullptr;
+  const record::Comparison& r = c->Result;
+  return {{"run", c->Other},
+          {"ratio", std::round(r.Ratio.Ratio * 1e4) / 1e4},
+          {"low", std::round(r.Ratio.Low * 1e4) / 1e4},
+          {"high", std::round(r.Ratio.High * 1e4) / 1e4},
+          {"p", r.P ? Json(*r.P) : Json(nullptr)},
+          {"change", record::ChangeName(r.Verdict)}};
+}
+
 }  // namespace
 
 const char* StateWord(record::Verdict state) {
@@ -45,7 +69,7 @@ const char* StateWord(record::Verdict state) {
 
 std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
   const record::RunRecord& r = run.Record;
-  const record::Summaries summaries = record::Summarize(r);
+  const record::Summaries summaries = record::Summarize(r, record::Detail::WithoutComparisons);
   const record::MachineContext& c = r.Context;
   std::vector<HistoryLine> lines;
   for (std::size_t set = 0; set < r.Sets.size(); ++set) {
@@ -73,6 +97,12 @@ std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
         line.MicrosecondsPerPuzzleNet = s.MicrosecondsPerPuzzleNet;
       }
       line.State = s.State;
+      line.BaselineName = r.Settings.SaveBaseline;
+      for (const StoredComparison& compared : run.Comparisons) {
+        if (compared.AgainstBaseline && compared.Set == set && compared.Solver == solver) {
+          line.AgainstBaseline = compared;
+        }
+      }
       lines.push_back(std::move(line));
     }
   }
@@ -92,7 +122,8 @@ std::vector<HistoryLine> HistoryLinesOf(const std::vector<StoredRun>& runs) {
 std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator) {
   if (lines.empty()) return "Keine gespeicherten Läufe.\n";
   std::vector<std::vector<std::string>> rows{{"Nr.", "Beginn (UTC)", "Rechner", "Kit", "Löser",
-                                              "Satz", "Median", "µs/Rätsel netto", "Urteil"}};
+                                              "Satz", "Median", "µs/Rätsel netto", "Urteil",
+                                              "Gegen die Basis"}};
   for (const HistoryLine& l : lines) {
     std::string solver = l.Solver;
     if (!l.SolverSha256.empty()) solver += " (" + Short(l.SolverSha256) + ")";
@@ -101,9 +132,10 @@ std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::stri
          l.Commit.empty() ? "–" : l.Commit, solver, l.Set,
          l.MedianSeconds ? PreciseSeconds(*l.MedianSeconds, separator) + " s" : "–",
          l.MicrosecondsPerPuzzleNet ? Figure(*l.MicrosecondsPerPuzzleNet, separator) : "–",
-         StateWord(l.State)});
+         StateWord(l.State), BaselineCell(l)});
   }
-  return AlignedColumns(rows, {true, false, false, false, false, false, true, true, false}, "  ");
+  return AlignedColumns(rows, {true, false, false, false, false, false, true, true, false, false},
+                        "  ");
 }
 
 std::string FormatHistoryJson(const std::vector<HistoryLine>& lines) {
@@ -124,7 +156,9 @@ std::string FormatHistoryJson(const std::vector<HistoryLine>& lines) {
                     {"min_seconds", Rounded(l.MinimumSeconds, 1e6)},
                     {"max_seconds", Rounded(l.MaximumSeconds, 1e6)},
                     {"us_per_puzzle_net", Rounded(l.MicrosecondsPerPuzzleNet, 1e3)},
-                    {"state", record::VerdictName(l.State)}});
+                    {"state", record::VerdictName(l.State)},
+                    {"baseline_name", Text(l.BaselineName)},
+                    {"against_baseline", ComparisonJson(l.AgainstBaseline)}});
   }
   return list.dump(2) + "\n";
 }

@@ -11,10 +11,21 @@
 
 namespace report {
 
-// A run as the results store gives it back: its number there and everything it found.
+// A comparison as the run's report made it: a solver on a set against the fastest of the set
+// (Other: its solver) or against a stored run (Other: that run's number).
+struct StoredComparison {
+  std::size_t Set = 0, Solver = 0;
+  bool AgainstBaseline = false;
+  std::int64_t Other = 0;
+  record::Comparison Result;
+};
+
+// A run as the results store gives it back: its number there, everything it found, and what its
+// comparisons said.
 struct StoredRun {
   std::int64_t Number = 0;
   record::RunRecord Record;
+  std::vector<StoredComparison> Comparisons = {};
 };
 
 // One solver on one set in one stored run.
@@ -34,6 +45,9 @@ struct HistoryLine {
   std::optional<double> MedianSeconds, MinimumSeconds, MaximumSeconds;
   std::optional<double> MicrosecondsPerPuzzleNet;
   record::Verdict State = record::Verdict::Correct;
+  std::string BaselineName;  // the name the run was saved under, or empty
+  // What the comparison with a baseline said then: the stored run and the verdict.
+  std::optional<StoredComparison> AgainstBaseline;
 };
 
 // The lines of one stored run: per set, per solver, in the run's order.

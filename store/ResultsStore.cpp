@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -102,6 +103,31 @@ CREATE TABLE measurements (
 ) WITHOUT ROWID;
 )sql";
 
+// What each later layout adds to the one before: Upgrades[i] takes a store from schema i + 1 to
+// i + 2. Version 2: baselines and the comparisons a run reported.
+constexpr const char* Upgrades[] = {R"sql(
+ALTER TABLE runs ADD COLUMN baseline_name TEXT;
+ALTER TABLE runs ADD COLUMN noise_percent REAL;
+CREATE INDEX runs_by_baseline ON runs (baseline_name);
+CREATE TABLE comparisons (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  set_position INTEGER NOT NULL,
+  solver_position INTEGER NOT NULL,
+  against TEXT NOT NULL CHECK (against IN ('baseline', 'fastest')),
+  other_run INTEGER,
+  other_solver INTEGER,
+  ratio REAL NOT NULL,
+  low REAL NOT NULL,
+  high REAL NOT NULL,
+  p REAL,
+  count INTEGER NOT NULL,
+  other_count INTEGER NOT NULL,
+  verdict TEXT NOT NULL,
+  PRIMARY KEY (run, set_position, solver_position, against)
+) WITHOUT ROWID;
+)sql"};
+static_assert(std::size(Upgrades) == SchemaVersion - 1);
+
 std::string Shown(const std::filesystem::path& path) {
   return path.string();
 }
@@ -109,6 +135,7 @@ std::string Shown(const std::filesystem::path& path) {
 // One prepared statement: binds by position from 1, steps, reads columns from 0.
 class Statement {
  public:
+  Statement(sqlite3* database, const std::string& sql) : Statement(database, sql.c_str()) {}
   Statement(sqlite3* database, const char* sql) : Database(database) {
     if (sqlite3_prepare_v2(database, sql, -1, &Handle, nullptr) != SQLITE_OK) {
       throw std::runtime_error(sqlite3_errmsg(database));
@@ -260,15 +287,46 @@ void InsertRun(sqlite3* database, std::int64_t number, std::size_t position, con
   insert.Run();
 }
 
+// What the run's report said when comparing: each solver against the fastest of its set and
+// against its baseline.
+void InsertComparisons(sqlite3* database, std::int64_t number, const record::RunRecord& run) {
+  const record::Summaries summaries = record::Summarize(run);
+  Statement insert(database,
+                   "INSERT INTO comparisons VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  const auto add = [&](std::size_t set, std::size_t solver, const char* against,
+                       std::optional<std::int64_t> otherRun,
+                       std::optional<std::int64_t> otherSolver, const record::Comparison& c) {
+    insert.Bind(1, number).Bind(2, static_cast<std::int64_t>(set));
+    insert.Bind(3, static_cast<std::int64_t>(solver)).Bind(4, against).Bind(5, otherRun);
+    insert.Bind(6, otherSolver).Bind(7, c.Ratio.Ratio).Bind(8, c.Ratio.Low);
+    insert.Bind(9, c.Ratio.High).Bind(10, c.P).Bind(11, c.Count).Bind(12, c.OtherCount);
+    insert.Bind(13, record::ChangeName(c.Verdict)).Run();
+  };
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    const record::SetSummary& summary = summaries.Sets[set];
+    for (std::size_t solver = 0; solver < summary.Solvers.size(); ++solver) {
+      const record::SolverSummary& s = summary.Solvers[solver];
+      if (s.AgainstFastest) {
+        add(set, solver, "fastest", std::nullopt, static_cast<std::int64_t>(*summary.Fastest),
+            *s.AgainstFastest);
+      }
+      if (s.AgainstBaseline) {
+        add(set, solver, "baseline", s.Baseline->Run, std::nullopt, *s.AgainstBaseline);
+      }
+    }
+  }
+}
+
 std::int64_t InsertRecord(sqlite3* database, const record::RunRecord& run, const std::string& key,
                           const std::string& importedFrom) {
   const record::MachineContext& c = run.Context;
   const std::int64_t machine = MachineRow(database, c);
-  Statement insert(database,
-                   "INSERT INTO runs (run_key, machine, started_utc, kit_version, git_commit, "
-                   "git_changes, compiler, build_type, load_1, load_5, load_15, folder, rounds, "
-                   "warmup_rounds, timeout_seconds, pinned_cpu, imported_from) VALUES (?, ?, ?, "
-                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  Statement insert(
+      database,
+      "INSERT INTO runs (run_key, machine, started_utc, kit_version, git_commit, "
+      "git_changes, compiler, build_type, load_1, load_5, load_15, folder, rounds, "
+      "warmup_rounds, timeout_seconds, pinned_cpu, imported_from, baseline_name, "
+      "noise_percent) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   insert.Bind(1, key).Bind(2, machine).Bind(3, c.StartedUtc).Bind(4, c.KitVersion);
   insert.Bind(5, c.GitCommit).Bind(6, c.GitChanges).Bind(7, c.Compiler).Bind(8, c.BuildType);
   insert.Bind(9, c.LoadAverage[0]).Bind(10, c.LoadAverage[1]).Bind(11, c.LoadAverage[2]);
@@ -276,6 +334,8 @@ std::int64_t InsertRecord(sqlite3* database, const record::RunRecord& run, const
   insert.Bind(12, o.Folder.string()).Bind(13, o.Repeat).Bind(14, o.Warmup);
   insert.Bind(15, o.TimeoutSeconds).Bind(16, o.PinnedCpu);
   insert.Bind(17, importedFrom.empty() ? std::optional<std::string>() : importedFrom);
+  insert.Bind(18, o.SaveBaseline.empty() ? std::optional<std::string>() : o.SaveBaseline);
+  insert.Bind(19, o.NoisePercent);
   insert.Run();
   const std::int64_t number = sqlite3_last_insert_rowid(database);
   Statement set(database, "INSERT INTO sets VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -292,7 +352,16 @@ std::int64_t InsertRecord(sqlite3* database, const record::RunRecord& run, const
     solver.Bind(4, s.Program.string()).Bind(5, s.ProgramSha256).Run();
   }
   for (std::size_t i = 0; i < run.Runs.size(); ++i) InsertRun(database, number, i, run.Runs[i]);
+  InsertComparisons(database, number, run);
   return number;
+}
+
+record::Change ChangeOf(const std::string& name) {
+  for (auto change :
+       {record::Change::Slower, record::Change::Faster, record::Change::NoDifference}) {
+    if (name == record::ChangeName(change)) return change;
+  }
+  return record::Change::TooFewRounds;
 }
 
 record::Verdict VerdictOf(const std::string& name) {
@@ -408,6 +477,7 @@ void ResultsStore::Check(bool writable) {
       throw kit::FileError("Im Ergebnisspeicher " + shown + " ist nichts gespeichert.");
     CreateSchema();
     UseWriteAheadLog();
+    Version = SchemaVersion;
     return;
   }
   if (application != ApplicationId) {
@@ -425,7 +495,32 @@ void ResultsStore::Check(bool writable) {
     throw kit::FileError("Der Ergebnisspeicher " + shown + " trägt keine gültige Schema-Version (" +
                          std::to_string(version) + "). Er bleibt unverändert.");
   }
-  if (writable) UseWriteAheadLog();
+  Version = static_cast<int>(version);
+  if (!writable) return;
+  UseWriteAheadLog();
+  if (version < SchemaVersion) Upgrade();
+}
+
+// Brings a store of an older kit up to this layout, in one transaction; a store only read keeps
+// its layout (Load reads what it has).
+void ResultsStore::Upgrade() {
+  try {
+    Execute(Database, "BEGIN IMMEDIATE");
+    try {
+      for (auto v = Pragma(Database, "PRAGMA user_version"); v < SchemaVersion; ++v) {
+        Execute(Database, Upgrades[v - 1]);
+      }
+      Execute(Database, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+      Execute(Database, "COMMIT");
+    } catch (...) {
+      sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  } catch (const std::exception& e) {
+    throw kit::FileError("Der Ergebnisspeicher " + Shown(StorePath) +
+                         " lässt sich nicht auf die neue Form bringen: " + e.what() + ".");
+  }
+  Version = SchemaVersion;
 }
 
 // Readers then never wait for a writer. Switching needs the file to itself, which SQLite does
@@ -453,6 +548,7 @@ void ResultsStore::CreateSchema() {
     try {
       if (Pragma(Database, "PRAGMA user_version") == 0) {
         Execute(Database, Schema);
+        for (const char* upgrade : Upgrades) Execute(Database, upgrade);
         Execute(Database, ("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());
         Execute(Database, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
       }
@@ -494,17 +590,112 @@ Stored ResultsStore::Add(const record::RunRecord& run, const std::string& import
   }
 }
 
+std::int64_t ResultsStore::FindRun(const std::string& reference) const {
+  const bool number =
+      !reference.empty() && reference.find_first_not_of("0123456789") == std::string::npos;
+  try {
+    Statement select(Database, number ? "SELECT id FROM runs WHERE id = ?"
+                                      : (Version >= 2 ? "SELECT id FROM runs WHERE baseline_name "
+                                                        "= ? ORDER BY started_utc DESC, id DESC"
+                                                      : "SELECT id FROM runs WHERE 0 AND ?"));
+    if (number) {
+      select.Bind(1, static_cast<std::int64_t>(std::stoll(reference)));
+    } else {
+      select.Bind(1, reference);
+    }
+    if (select.Step()) return select.Integer(0);
+  } catch (const std::out_of_range&) {
+    // a number beyond any run's: none
+  } catch (const std::runtime_error& e) {
+    throw kit::FileError("Der Ergebnisspeicher " + Shown(StorePath) +
+                         " lässt sich nicht lesen: " + e.what() + ".");
+  }
+  throw kit::FileError(
+      "Im Ergebnisspeicher " + Shown(StorePath) + " gibt es " +
+      (number ? "keinen Lauf " + reference : "keine Basis „" + reference + "“ (--save-baseline)") +
+      ".");
+}
+
+record::Baseline ResultsStore::FindBaseline(const std::string& reference,
+                                            const record::RunRecord& now) const {
+  record::Baseline baseline;
+  baseline.Reference = reference;
+  std::optional<std::int64_t> fixed;
+  if (reference != "latest") fixed = FindRun(reference);
+  std::map<std::int64_t, report::StoredRun> runs;  // each stored run read once
+  Statement latest(Database,
+                   "SELECT r.id FROM runs r JOIN machines m ON m.id = r.machine JOIN sets s ON "
+                   "s.run = r.id JOIN solvers v ON v.run = r.id WHERE m.machine_id = ? AND "
+                   "m.host = ? AND s.in_sha256 = ? AND v.name = ? ORDER BY r.started_utc DESC, "
+                   "r.id DESC LIMIT 1");
+  for (std::size_t set = 0; set < now.Sets.size(); ++set) {
+    const std::string& hash = now.Sets[set].InSha256;
+    if (hash.empty()) continue;  // no way to know the same puzzles
+    for (std::size_t solver = 0; solver < now.Solvers.size(); ++solver) {
+      std::int64_t number = 0;
+      if (fixed) {
+        number = *fixed;
+      } else {
+        latest.Bind(1, now.Context.MachineId).Bind(2, now.Context.Host).Bind(3, hash);
+        latest.Bind(4, now.Solvers[solver].Name);
+        const bool found = latest.Step();
+        if (found) number = latest.Integer(0);
+        latest.Run();
+        if (!found) continue;
+      }
+      if (!runs.contains(number)) runs.emplace(number, LoadRuns(number).at(0));
+      const record::RunRecord& stored = runs.at(number).Record;
+      const auto storedSet = std::find_if(stored.Sets.begin(), stored.Sets.end(),
+                                          [&hash](const auto& s) { return s.InSha256 == hash; });
+      const auto storedSolver =
+          std::find_if(stored.Solvers.begin(), stored.Solvers.end(),
+                       [&](const auto& s) { return s.Name == now.Solvers[solver].Name; });
+      if (storedSet == stored.Sets.end() || storedSolver == stored.Solvers.end()) continue;
+      const record::Summaries summaries =
+          record::Summarize(stored, record::Detail::WithoutComparisons);
+      const record::SolverSummary& then =
+          summaries.Sets[static_cast<std::size_t>(storedSet - stored.Sets.begin())]
+              .Solvers[static_cast<std::size_t>(storedSolver - stored.Solvers.begin())];
+      if (then.State != record::Verdict::Correct || then.MonotonicTimes.empty()) continue;
+      baseline.Cells.push_back(
+          {set, solver, number, stored.Settings.SaveBaseline, then.MonotonicTimes});
+    }
+  }
+  const record::MachineContext& c = now.Context;
+  for (const auto& [number, run] : runs) {
+    const record::MachineContext& then = run.Record.Context;
+    const auto differs = [&](const char* what, const std::string& was, const std::string& is) {
+      if (was == is) return;
+      baseline.Warnings.push_back("Lauf " + std::to_string(number) + " lief mit " + what + " „" +
+                                  was + "“, dieser mit „" + is + "“.");
+    };
+    differs("dem Prozessor", then.Processor, c.Processor);
+    differs("dem Kernel", then.Kernel, c.Kernel);
+    differs("dem Compiler", then.Compiler, c.Compiler);
+  }
+  return baseline;
+}
+
 std::vector<report::StoredRun> ResultsStore::Load() const {
+  return LoadRuns(std::nullopt);
+}
+
+std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t> number) const {
+  const std::string where = number ? "WHERE r.id = ?" : "";
   std::vector<report::StoredRun> runs;
   std::map<std::int64_t, std::size_t> index;  // run number -> place in runs
   try {
-    Statement select(Database,
-                     "SELECT r.id, m.machine_id, m.host, m.processor, m.logical_cores, "
-                     "m.memory_bytes, m.operating_system, m.kernel, r.started_utc, r.kit_version, "
-                     "r.git_commit, r.git_changes, r.compiler, r.build_type, r.load_1, r.load_5, "
-                     "r.load_15, r.folder, r.rounds, r.warmup_rounds, r.timeout_seconds, "
-                     "r.pinned_cpu FROM runs r JOIN machines m ON m.id = r.machine "
-                     "ORDER BY r.started_utc, r.id");
+    Statement select(
+        Database,
+        "SELECT r.id, m.machine_id, m.host, m.processor, m.logical_cores, "
+        "m.memory_bytes, m.operating_system, m.kernel, r.started_utc, r.kit_version, "
+        "r.git_commit, r.git_changes, r.compiler, r.build_type, r.load_1, r.load_5, "
+        "r.load_15, r.folder, r.rounds, r.warmup_rounds, r.timeout_seconds, "
+        "r.pinned_cpu, " +
+            std::string(Version >= 2 ? "r.baseline_name, r.noise_percent" : "NULL, NULL") +
+            " FROM runs r JOIN machines m ON m.id = r.machine " + where +
+            " ORDER BY r.started_utc, r.id");
+    if (number) select.Bind(1, *number);
     while (select.Step()) {
       report::StoredRun stored;
       stored.Number = select.Integer(0);
@@ -529,23 +720,31 @@ std::vector<report::StoredRun> ResultsStore::Load() const {
       o.Warmup = static_cast<int>(select.Integer(19));
       if (!select.Null(20)) o.TimeoutSeconds = select.Real(20);
       if (!select.Null(21)) o.PinnedCpu = static_cast<int>(select.Integer(21));
+      o.SaveBaseline = select.Text(22);
+      if (!select.Null(23)) o.NoisePercent = select.Real(23);
       index[stored.Number] = runs.size();
       runs.push_back(std::move(stored));
     }
     // Rows come in key order, so each run's sets, solvers and runs come in their own order.
-    Statement sets(Database, "SELECT * FROM sets ORDER BY run, position");
+    const std::string onlyRun = number ? " WHERE run = ?" : "";
+    Statement sets(Database, ("SELECT * FROM sets" + onlyRun + " ORDER BY run, position").c_str());
+    if (number) sets.Bind(1, *number);
     while (sets.Step()) {
       record::RunRecord& r = runs.at(index.at(sets.Integer(0))).Record;
       r.Sets.push_back({sets.Text(2), sets.Text(3), static_cast<std::int32_t>(sets.Integer(4)),
                         sets.Integer(5), static_cast<std::uintmax_t>(sets.Integer(6)),
                         sets.Text(7)});
     }
-    Statement solvers(Database, "SELECT * FROM solvers ORDER BY run, position");
+    Statement solvers(Database,
+                      ("SELECT * FROM solvers" + onlyRun + " ORDER BY run, position").c_str());
+    if (number) solvers.Bind(1, *number);
     while (solvers.Step()) {
       record::RunRecord& r = runs.at(index.at(solvers.Integer(0))).Record;
       r.Solvers.push_back({solvers.Text(2), solvers.Text(3), solvers.Text(4)});
     }
-    Statement measurements(Database, "SELECT * FROM measurements ORDER BY run, position");
+    Statement measurements(
+        Database, ("SELECT * FROM measurements" + onlyRun + " ORDER BY run, position").c_str());
+    if (number) measurements.Bind(1, *number);
     while (measurements.Step()) {
       const Statement& m = measurements;
       record::RunRecord& r = runs.at(index.at(m.Integer(0))).Record;
@@ -573,6 +772,25 @@ std::vector<report::StoredRun> ResultsStore::Load() const {
       run.Check.Outcomes = {m.Integer(19), m.Integer(20), m.Integer(21)};
       run.Failure = m.Text(22);
       r.Runs.push_back(std::move(run));
+    }
+    if (Version >= 2) {
+      Statement comparisons(Database, "SELECT * FROM comparisons" + onlyRun +
+                                          " ORDER BY run, set_position, solver_position, against");
+      if (number) comparisons.Bind(1, *number);
+      while (comparisons.Step()) {
+        const Statement& c = comparisons;
+        report::StoredComparison stored;
+        stored.Set = static_cast<std::size_t>(c.Integer(1));
+        stored.Solver = static_cast<std::size_t>(c.Integer(2));
+        stored.AgainstBaseline = c.Text(3) == "baseline";
+        stored.Other = stored.AgainstBaseline ? c.Integer(4) : c.Integer(5);
+        stored.Result.Ratio = {c.Real(6), c.Real(7), c.Real(8)};
+        if (!c.Null(9)) stored.Result.P = c.Real(9);
+        stored.Result.Count = static_cast<int>(c.Integer(10));
+        stored.Result.OtherCount = static_cast<int>(c.Integer(11));
+        stored.Result.Verdict = ChangeOf(c.Text(12));
+        runs.at(index.at(c.Integer(0))).Comparisons.push_back(stored);
+      }
     }
   } catch (const std::exception& e) {
     throw kit::FileError("Der Ergebnisspeicher " + Shown(StorePath) +

@@ -24,7 +24,7 @@ struct sqlite3;
 namespace store {
 
 // The layout this kit writes; a store with a higher number comes from a newer kit.
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 
 // Where runs are stored unless --store says otherwise: $XDG_DATA_HOME/sudoku-messkit/
 // results.sqlite, or ~/.local/share/… when that is unset. Throws kit::FileError when neither that
@@ -71,13 +71,27 @@ class ResultsStore {
   // Every stored run in the order they began, each with its number.
   std::vector<report::StoredRun> Load() const;
 
+  // The run a --baseline names: a stored run's number, or the latest run saved under that name.
+  // Throws kit::FileError when there is none.
+  std::int64_t FindRun(const std::string& reference) const;
+
+  // What this run is compared with for --baseline REF: for each solver and set of `now`, the
+  // same solver name on the same puzzles (the IN.TXT's digest) in the referenced run, or for
+  // "latest" in the latest stored run on this machine that has it; only where that solver stayed
+  // correct there. Warnings when a run compared with ran on another processor, kernel or
+  // compiler.
+  record::Baseline FindBaseline(const std::string& reference, const record::RunRecord& now) const;
+
  private:
   void Check(bool writable);
   void CreateSchema();
   void UseWriteAheadLog();
+  void Upgrade();
+  std::vector<report::StoredRun> LoadRuns(std::optional<std::int64_t> number) const;
 
   std::filesystem::path StorePath;
   sqlite3* Database = nullptr;
+  int Version = SchemaVersion;  // the layout of the file as opened
 };
 
 // The key a run is known by in the store (SHA-256 in hex); the same for a run and for its JSON

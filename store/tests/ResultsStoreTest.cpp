@@ -2,6 +2,7 @@
 // that are not stores are refused untouched, a failed write leaves nothing, two writers at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
@@ -250,19 +251,126 @@ namespace {
 TEST(History, ListsEachSolverAndSetOfARunWithItsMedianAndVerdict) {
   report::StoredRun stored{7, Sample("2026-12-08T01:30:12Z", 1.25)};
   stored.Record.Context.Host.clear();  // then the machine's identity stands for it
+  stored.Record.Settings.SaveBaseline = "v2";
+  record::Comparison slower;
+  slower.Verdict = record::Change::Slower;
+  stored.Comparisons = {{0, 1, true, 3, slower}, {0, 1, false, 0, {}}};
   const std::string text = report::FormatHistory(report::HistoryLinesOf(stored), ",");
   EXPECT_EQ(text,
             "Nr.  Beginn (UTC)      Rechner   Kit          Löser                    Satz      "
-            "Median  µs/Rätsel netto  Urteil\n"
+            "Median  µs/Rätsel netto  Urteil       Gegen die Basis\n"
             "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Quadrin (bbbbbbbb)       Build    "
-            "1,438 s            23877  korrekt\n"
+            "1,438 s            23877  korrekt      Basis „v2“\n"
             "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Löser „zwei“ (cccccccc)  Build    "
-            "2,062 s            34258  korrekt\n"
+            "2,062 s            34258  korrekt      langsamer (Lauf 3); Basis „v2“\n"
             "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Quadrin (bbbbbbbb)       17-clue  "
-            "1,438 s             4712  korrekt\n"
+            "1,438 s             4712  korrekt      Basis „v2“\n"
             "  7  2026-12-08 01:30  aaaaaaaa  03967ddaaf+  Löser „zwei“ (cccccccc)  17-clue  "
-            "2,000 s                –  gescheitert\n");
+            "2,000 s                –  gescheitert  Basis „v2“\n");
   EXPECT_EQ(report::FormatHistory({}, ","), "Keine gespeicherten Läufe.\n");
+}
+
+}  // namespace
+}  // namespace store
+
+namespace store {
+namespace {
+
+// A run of one solver on one set in `rounds` rounds, about `seconds` each, without start-up runs.
+record::RunRecord Rounds(const std::string& started, double seconds, int rounds) {
+  record::RunRecord r = Sample(started, 1);
+  r.Sets.resize(1);
+  r.Solvers.resize(1);
+  r.Settings.Repeat = rounds;
+  r.Runs.clear();
+  for (int round = 1; round <= rounds; ++round) {
+    record::Run run;
+    run.Round = round;
+    run.Timed = true;
+    run.MonotonicSeconds = seconds * (1 + 0.001 * round);
+    run.Check = {"Alle Lösungen korrekt", 0, "", {0, 60, 0}};
+    r.Runs.push_back(run);
+  }
+  return r;
+}
+
+TEST(Baselines, FindsTheRunANameOrNumberOrLatestMeans) {
+  TempFolder temp;
+  const auto path = temp / "s.sqlite";
+  ResultsStore store(path, ResultsStore::Access::Write);
+  record::RunRecord named = Rounds("2026-12-01T10:00:00Z", 1.0, 5);
+  named.Settings.SaveBaseline = "v1";
+  const std::int64_t first = store.Add(named).Number;
+  record::RunRecord renamed = Rounds("2026-12-02T10:00:00Z", 1.1, 5);
+  renamed.Settings.SaveBaseline = "v1";  // a name given again means its latest run
+  const std::int64_t second = store.Add(renamed).Number;
+  record::RunRecord elsewhere = Rounds("2026-12-03T10:00:00Z", 2.0, 5);
+  elsewhere.Context.Host = "anderswo";
+  elsewhere.Context.MachineId = std::string(64, 'f');
+  store.Add(elsewhere);
+
+  EXPECT_EQ(store.FindRun("v1"), second);
+  EXPECT_EQ(store.FindRun(std::to_string(first)), first);
+  for (const char* missing : {"v9", "999", "99999999999999999999"}) {
+    try {
+      store.FindRun(missing);
+      ADD_FAILURE() << missing;
+    } catch (const kit::FileError& e) {
+      EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+  }
+
+  record::RunRecord now = Rounds("2026-12-08T10:00:00Z", 1.3, 7);
+  now.Context.Kernel = "Linux 6.12";
+  // latest: the last run on this machine with this solver and these puzzles.
+  record::Baseline latest = store.FindBaseline("latest", now);
+  ASSERT_EQ(latest.Cells.size(), 1u);
+  EXPECT_EQ(latest.Cells[0].Run, second);
+  EXPECT_EQ(latest.Cells[0].Name, "v1");
+  EXPECT_EQ(latest.Cells[0].MonotonicSeconds.size(), 5u);
+  ASSERT_EQ(latest.Warnings.size(), 1u);
+  EXPECT_NE(latest.Warnings[0].find("Kernel"), std::string::npos) << latest.Warnings[0];
+  EXPECT_EQ(store.FindBaseline(std::to_string(first), now).Cells.at(0).Run, first);
+  // Other puzzles, or another solver's name: nothing to compare with.
+  now.Sets[0].InSha256 = std::string(64, '9');
+  EXPECT_TRUE(store.FindBaseline("latest", now).Cells.empty());
+  now = Rounds("2026-12-08T10:00:00Z", 1.3, 7);
+  now.Solvers[0].Name = "anders";
+  EXPECT_TRUE(store.FindBaseline("v1", now).Cells.empty());
+
+  // What the comparison said is stored with the run and read back with it.
+  now = Rounds("2026-12-08T10:00:00Z", 1.3, 7);
+  now.Baseline = store.FindBaseline("latest", now);
+  const std::int64_t compared = store.Add(now).Number;
+  const auto runs = store.Load();
+  const auto stored = std::find_if(runs.begin(), runs.end(),
+                                   [&](const auto& run) { return run.Number == compared; });
+  ASSERT_NE(stored, runs.end());
+  ASSERT_EQ(stored->Comparisons.size(), 1u);
+  EXPECT_TRUE(stored->Comparisons[0].AgainstBaseline);
+  EXPECT_EQ(stored->Comparisons[0].Other, second);
+  EXPECT_EQ(stored->Comparisons[0].Result.Verdict, record::Change::Slower);
+  EXPECT_NEAR(stored->Comparisons[0].Result.Ratio.Ratio, 1.3 / 1.1, 0.01);
+}
+
+// A store of the first layout: read as it is, brought up to date by the first run stored.
+TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
+  TempFolder temp;
+  const auto path = temp / "alt.sqlite";
+  { ResultsStore(path, ResultsStore::Access::Write).Add(Rounds("2026-12-01T10:00:00Z", 1, 5)); }
+  EXPECT_EQ(Sql(path,
+                "DROP TABLE comparisons; DROP INDEX runs_by_baseline; ALTER TABLE runs DROP "
+                "COLUMN baseline_name; ALTER TABLE runs DROP COLUMN noise_percent; PRAGMA "
+                "user_version = 1"),
+            "");
+  EXPECT_EQ(ResultsStore(path, ResultsStore::Access::Read).Load().size(), 1u);
+  EXPECT_EQ(Sql(path, "PRAGMA user_version"), "1|");  // reading changes nothing
+  record::RunRecord named = Rounds("2026-12-02T10:00:00Z", 1, 5);
+  named.Settings.SaveBaseline = "v1";
+  ResultsStore store(path, ResultsStore::Access::Write);
+  store.Add(named);
+  EXPECT_EQ(Sql(path, "PRAGMA user_version; PRAGMA integrity_check"), "2|ok|");
+  EXPECT_EQ(store.FindRun("v1"), 2);
 }
 
 }  // namespace
