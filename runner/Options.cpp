@@ -18,14 +18,22 @@ namespace {
 
 // The values as the command line gives them, before they are checked.
 struct Given {
-  std::string Folder = "run", Json, Markdown, Csv, Plot, Store;
+  std::string Folder = "run", Json, Markdown, Csv, Plot, Store, SaveBaseline, Baseline;
+  std::optional<double> Noise;
   std::vector<std::string> Solvers, Puzzles;
   std::optional<std::int32_t> Seed, Count;
   std::optional<double> Timeout;
   std::optional<int> Pin;
   int Repeat = 1, Warmup = 0;
-  bool PrepareOnly = false, NoStore = false;
+  bool PrepareOnly = false, NoStore = false, FailOnRegression = false;
 };
+
+// The default noise threshold as the help shows it.
+std::string NoiseDefault() {
+  std::ostringstream text;
+  text << record::Settings().NoisePercent;
+  return text.str();
+}
 
 void Declare(CLI::App& app, Given& g) {
   Germanize(app);
@@ -79,6 +87,21 @@ void Declare(CLI::App& app, Given& g) {
                  "$XDG_DATA_HOME/sudoku-messkit/results.sqlite)")
       ->type_name("DATEI");
   app.add_flag("--no-store", g.NoStore, "Speichert den Lauf nicht");
+  app.add_option("--save-baseline", g.SaveBaseline,
+                 "Speichert den Lauf unter diesem Namen, als Basis für spätere Vergleiche")
+      ->type_name("NAME");
+  app.add_option("--baseline", g.Baseline,
+                 "Vergleicht jeden Löser und Satz mit einem gespeicherten Lauf: latest (der letzte "
+                 "dieses Rechners mit Löser und Satz), ein Name (--save-baseline) oder eine Nummer "
+                 "aus history")
+      ->type_name("BEZUG");
+  app.add_option(
+         "--noise", g.Noise,
+         "Unterschiede unter so vielen Prozent gelten als Rauschen des Rechners (Vorgabe: " +
+             NoiseDefault() + ")")
+      ->type_name("PROZENT");
+  app.add_flag("--fail-on-regression", g.FailOnRegression,
+               "Endet mit Status 3, wenn ein Vergleich mit der Basis „langsamer“ ergibt");
   app.add_flag("--prepare", g.PrepareOnly,
                "Schreibt nur IN.TXT in den Arbeitsordner, für Start, Quadrin, Ende und Check von "
                "Hand");
@@ -97,9 +120,29 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
     return "Mit --puzzles braucht --count eine Zahl ab 1.";
   }
   if (app.count("--store") && g.NoStore) return "--store passt nicht zu --no-store.";
+  for (const char* option : {"--save-baseline", "--baseline"}) {
+    if (app.count(option) && g.NoStore) {
+      return std::string(option) + " passt nicht zu --no-store: es braucht den Ergebnisspeicher.";
+    }
+  }
+  if (app.count("--save-baseline") &&
+      (g.SaveBaseline.empty() || g.SaveBaseline == "latest" ||
+       g.SaveBaseline.find_first_not_of("0123456789") == std::string::npos)) {
+    return "--save-baseline braucht einen Namen, der weder „latest“ noch eine Zahl ist.";
+  }
+  if (app.count("--baseline") && g.Baseline.empty()) {
+    return "--baseline braucht latest, einen Namen oder die Nummer eines Laufs.";
+  }
+  if (g.FailOnRegression && !app.count("--baseline")) {
+    return "--fail-on-regression braucht --baseline: ohne Basis gibt es nichts zu vergleichen.";
+  }
+  if (g.Noise && !(*g.Noise >= 0 && *g.Noise < 50)) {
+    return "--noise braucht eine Zahl von Prozent von 0 bis unter 50.";
+  }
   if (app.count("--prepare")) {
     for (const char* option : {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json",
-                               "--markdown", "--csv", "--plot", "--store"}) {
+                               "--markdown", "--csv", "--plot", "--store", "--save-baseline",
+                               "--baseline", "--noise", "--fail-on-regression"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -208,6 +251,10 @@ Plan MakePlan(const Given& g) {
   plan.Exports = {g.Json, g.Markdown, g.Csv, g.Plot};
   plan.PrepareOnly = g.PrepareOnly;
   if (!g.Store.empty()) plan.Store = std::filesystem::absolute(g.Store);
+  plan.Settings.SaveBaseline = g.SaveBaseline;
+  plan.Settings.FailOnRegression = g.FailOnRegression;
+  if (g.Noise) plan.Settings.NoisePercent = *g.Noise;
+  plan.Baseline = g.Baseline;
   return plan;
 }
 

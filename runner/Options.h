@@ -29,6 +29,9 @@ struct Plan {
   bool PrepareOnly = false;  // only IN.TXT is written (--prepare)
   // The results store the run goes into; none with --no-store or --prepare.
   std::optional<std::filesystem::path> Store;
+  // What the run is compared with (--baseline): "latest", a name or a stored run's number; empty:
+  // nothing.
+  std::string Baseline;
 };
 
 // What the command line came to: a plan, or what to print and the status to end with (the help,

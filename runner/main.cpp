@@ -98,6 +98,9 @@ bool Store(store::ResultsStore& results, const record::RunRecord& run) {
 int Perform(const runner::Plan& plan, const record::MachineContext& context, char* program) {
   std::optional<store::ResultsStore> results;  // a store that cannot take the run refuses it now
   if (plan.Store) results.emplace(*plan.Store, store::ResultsStore::Access::Write);
+  if (results && !plan.Baseline.empty() && plan.Baseline != "latest") {
+    results->FindRun(plan.Baseline);  // a baseline that is not there refuses the run now
+  }
   std::vector<runner::CheckedSource> sources;
   for (const runner::PuzzleSource& source : plan.Sources) {
     sources.push_back(runner::CheckSource(source));  // a bad line refuses the run, nothing written
@@ -112,7 +115,8 @@ int Perform(const runner::Plan& plan, const record::MachineContext& context, cha
     std::cout << report::FormatPrepared(plan.Settings, prepared.Set);
     return 0;
   }
-  const record::RunRecord run = runner::PerformRun(plan, sources, context);
+  record::RunRecord run = runner::PerformRun(plan, sources, context);
+  if (results && !plan.Baseline.empty()) run.Baseline = results->FindBaseline(plan.Baseline, run);
   const record::Summaries summaries = record::Summarize(run);
   for (const record::Run& r : run.Runs) {  // for logs and scripts as well
     if (r.Verdict == record::Verdict::Failed) std::cerr << "Messlauf: " << r.Failure << "\n";

@@ -41,7 +41,7 @@ grep -q '^Löser:       Quadrin (.*/moved/lib/sudoku-messkit/Quadrin)$' <<<"$rep
 
 [[ -s $XDG_DATA_HOME/sudoku-messkit/results.sqlite ]] || fail "the run was not stored"
 history=$("$front" history) || fail "history ended with $?"
-grep -qE '^ *1  .* Quadrin \([0-9a-f]{8}\)  Build .* korrekt$' <<<"$history" ||
+grep -qE '^ *1  .* Quadrin \([0-9a-f]{8}\)  Build .* korrekt +–$' <<<"$history" ||
   fail "history does not list the run: $history"
 
 # Quadrin alone, in the folder of the run: the same answers again.

@@ -53,7 +53,7 @@ TEST(StoreFlow, StoresEachRunAndTheHistoryListsIt) {
   ASSERT_EQ(listed.status, 0) << listed.err;
   EXPECT_EQ(Lines(listed.out), 3) << listed.out;  // the header, then one line per run
   EXPECT_TRUE(Has(listed.out, "Nr.  Beginn (UTC)")) << listed.out;
-  EXPECT_TRUE(Has(listed.out, "korrekt\n"));
+  EXPECT_TRUE(Has(listed.out, " korrekt ")) << listed.out;
 
   const nlohmann::json report = Json(folder / "a.json");
   const nlohmann::json history = nlohmann::json::parse(Messlauf(folder, "history --json").out);
@@ -137,6 +137,63 @@ TEST(StoreFlow, TwoRunsStoringAtOnceAreBothKept) {
   EXPECT_EQ(GetFile(folder / "a.st"), "0\n") << GetFile(folder / "a.out");
   EXPECT_EQ(GetFile(folder / "b.st"), "0\n") << GetFile(folder / "b.out");
   EXPECT_EQ(Sql(folder / "s.sqlite", "PRAGMA integrity_check; SELECT count(*) FROM runs"), "ok|2|");
+}
+
+// A stand-in that waits a fixed time before Quadrin solves: its times differ from another's by
+// the wait, never by the machine's noise alone.
+std::string Waiting(const TempFolder& folder, const std::string& name, const std::string& wait) {
+  return testing::Script(folder, name, "sleep " + wait + "; exec '" + testing::Bin() + "/Quadrin'");
+}
+
+TEST(Baselines, ASlowerSolverIsCalledSlowerAgainstItsBaselineAndFailsTheRun) {
+  TempFolder folder;
+  const std::string same = Waiting(folder, "basis", "0.06"),
+                    slower = Waiting(folder, "neu", "0.08");
+  const std::string run = "--count 20 --seed 3 --repeat 7 --dir w --store s.sqlite ";
+  ASSERT_EQ(Messlauf(folder, run + "--solver löser=" + same + " --save-baseline v1").status, 0);
+  ASSERT_EQ(Messlauf(folder, run + "--solver löser=" + same).status, 0);
+
+  const std::string compare = "--fail-on-regression --noise 10 --json j.json ";
+  const Result unchanged =
+      Messlauf(folder, run + compare + "--baseline latest --solver löser=" + same);
+  EXPECT_EQ(unchanged.status, 0) << unchanged.out << unchanged.err;
+  EXPECT_FALSE(Has(unchanged.out, "langsamer")) << unchanged.out;
+  EXPECT_TRUE(Has(unchanged.out, "Lauf 2 ")) << unchanged.out;  // the latest of this machine
+
+  const Result slow = Messlauf(folder, run + compare + "--baseline v1 --solver löser=" + slower);
+  EXPECT_EQ(slow.status, 3) << slow.out << slow.err;
+  EXPECT_TRUE(Has(slow.out, "Lauf 1 „v1“")) << slow.out;
+  EXPECT_TRUE(Has(slow.out, "  langsamer\n")) << slow.out;
+  const nlohmann::json against =
+      Json(folder / "j.json")["sets"][0]["solvers"][0]["against_baseline"];
+  EXPECT_EQ(against["change"], "slower");
+  EXPECT_EQ(against["run"], 1);
+  EXPECT_GT(against["low"].get<double>(), 1.1);
+  EXPECT_EQ(Json(folder / "j.json")["exit_status"], 3);
+  // The history shows what the comparison said.
+  EXPECT_TRUE(Has(Messlauf(folder, "history --store s.sqlite").out, "langsamer (Lauf 1)"));
+
+  // A baseline that is not there refuses the run before anything runs.
+  std::filesystem::remove_all(folder / "w");
+  const Result missing = Messlauf(folder, run + "--baseline v9 --solver " + same);
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_TRUE(Has(missing.err, "„v9“")) << missing.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "w"));
+  EXPECT_EQ(Messlauf(folder, "--count 5 --fail-on-regression").status, 2);
+  EXPECT_EQ(Messlauf(folder, "--count 5 --baseline latest --no-store").status, 2);
+}
+
+TEST(Baselines, OfTwoSolversInTheSameRoundsTheSlowerIsCalledSlower) {
+  TempFolder folder;
+  const Result r = Messlauf(folder, "--count 20 --seed 3 --repeat 10 --dir w --no-store --solver " +
+                                        Waiting(folder, "schnell", "0.06") + " --solver " +
+                                        Waiting(folder, "langsam", "0.08"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::size_t line = r.out.find("\nlangsam ");
+  ASSERT_NE(line, std::string::npos) << r.out;
+  const std::string row = r.out.substr(line + 1, r.out.find('\n', line + 1) - line - 1);
+  EXPECT_TRUE(Has(row, "schnell (gleiche Runden)")) << row;
+  EXPECT_TRUE(row.ends_with("  langsamer")) << row;
 }
 
 }  // namespace
