@@ -45,7 +45,7 @@ struct Settings {
   std::optional<double> TimeoutSeconds;  // the time limit of a solver run
   std::optional<int> PinnedCpu;          // the CPU the solvers ran on
   // Differences below this share of the time (5 = 5 %) are taken for the machine's noise.
-  double NoisePercent = 3;
+  double NoisePercent = 7;
   std::string SaveBaseline = {};  // the name the stored run is given (--save-baseline)
   bool FailOnRegression = false;  // exit status 3 when a comparison says "langsamer"
 };

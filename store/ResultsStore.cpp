@@ -207,6 +207,21 @@ void Execute(sqlite3* database, const char* sql) {
   }
 }
 
+// Runs `work` in one write transaction: all of it is kept, or nothing. Another writer is waited
+// for (busy timeout) before it begins.
+template <typename Work>
+auto InTransaction(sqlite3* database, Work work) {
+  Execute(database, "BEGIN IMMEDIATE");
+  try {
+    auto result = work();
+    Execute(database, "COMMIT");
+    return result;
+  } catch (...) {
+    sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
 std::int64_t Pragma(sqlite3* database, const char* sql) {
   Statement pragma(database, sql);
   return pragma.Step() ? pragma.Integer(0) : 0;
@@ -505,17 +520,13 @@ void ResultsStore::Check(bool writable) {
 // its layout (Load reads what it has).
 void ResultsStore::Upgrade() {
   try {
-    Execute(Database, "BEGIN IMMEDIATE");
-    try {
+    InTransaction(Database, [this] {
       for (auto v = Pragma(Database, "PRAGMA user_version"); v < SchemaVersion; ++v) {
         Execute(Database, Upgrades[v - 1]);
       }
       Execute(Database, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
-      Execute(Database, "COMMIT");
-    } catch (...) {
-      sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
-    }
+      return true;
+    });
   } catch (const std::exception& e) {
     throw kit::FileError("Der Ergebnisspeicher " + Shown(StorePath) +
                          " lässt sich nicht auf die neue Form bringen: " + e.what() + ".");
@@ -544,19 +555,15 @@ void ResultsStore::UseWriteAheadLog() {
 void ResultsStore::CreateSchema() {
   const std::string shown = Shown(StorePath);
   try {
-    Execute(Database, "BEGIN IMMEDIATE");
-    try {
+    InTransaction(Database, [this] {
       if (Pragma(Database, "PRAGMA user_version") == 0) {
         Execute(Database, Schema);
         for (const char* upgrade : Upgrades) Execute(Database, upgrade);
         Execute(Database, ("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());
         Execute(Database, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
       }
-      Execute(Database, "COMMIT");
-    } catch (...) {
-      sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
-    }
+      return true;
+    });
   } catch (const std::exception& e) {
     throw kit::FileError("Der Ergebnisspeicher " + shown +
                          " lässt sich nicht anlegen: " + e.what() + ".");
@@ -566,8 +573,7 @@ void ResultsStore::CreateSchema() {
 Stored ResultsStore::Add(const record::RunRecord& run, const std::string& importedFrom) {
   const std::string key = RunKey(run);
   try {
-    Execute(Database, "BEGIN IMMEDIATE");
-    try {
+    return InTransaction(Database, [&] {
       Statement known(Database, "SELECT id FROM runs WHERE run_key = ?");
       known.Bind(1, key);
       Stored stored;
@@ -577,12 +583,8 @@ Stored ResultsStore::Add(const record::RunRecord& run, const std::string& import
         stored.Number = InsertRecord(Database, run, key, importedFrom);
         stored.Added = true;
       }
-      Execute(Database, "COMMIT");
       return stored;
-    } catch (...) {
-      sqlite3_exec(Database, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
-    }
+    });
   } catch (const std::exception& e) {
     throw kit::FileError("Der Lauf konnte nicht im Ergebnisspeicher " + Shown(StorePath) +
                          " gespeichert werden: " + e.what() +
