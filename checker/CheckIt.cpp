@@ -1,7 +1,5 @@
 #include "CheckIt.h"
 
-#include <optional>
-
 #include "FileError.h"
 #include "FileNames.h"
 
@@ -167,6 +165,13 @@ OwnSearch::OwnSearch(std::int64_t stepBudget) {
   shared_.StepBudget = stepBudget;
 }
 
+void OwnSearch::Solve(const kit::Board& puzzle, kit::PuzzleRecord& ownResult) {
+  ownResult.Cells = puzzle;
+  ownResult.Filled = 0;
+  ownResult.Status = 0;
+  SolveSudoku(ownResult);
+}
+
 void OwnSearch::SolveSudoku(kit::PuzzleRecord& ownResult) {
   shared_.SolveSudoku(ownResult);
   if (!shared_.Abandoned()) return;
@@ -197,27 +202,49 @@ std::string Announcement(const CheckResult& result) {
   return text;
 }
 
+void OpenAnswerFile(const std::filesystem::path& folder, AnswerFile& answers) {
+  auto path = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
+  // Something else of that name is a wrong answer rather than a missing file.
+  if (!path) path = kit::FindEntryIgnoringCase(folder, kit::SolutionFileName);
+  if (!path) {
+    throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
+                         kit::ShownPath(folder) + ". Quadrin schreibt sie.");
+  }
+  answers.Name = path->filename().string();
+  try {
+    answers.Reader.emplace(*path, answers.Name, kit::MaxAnswerLine);
+  } catch (const kit::NotRegularFileError& e) {
+    answers.Unreadable = e.what();
+  }
+}
+
+void SetWrong(CheckResult& result, std::string reason) {
+  result.Kind = Verdict::Wrong;
+  result.Message = WrongAnswerText(result.Number);
+  result.Reason = std::move(reason);
+}
+
+void SetStopped(CheckResult& result) {
+  result.Kind = Verdict::Stopped;
+  result.Message = "Die Prüfung wurde abgebrochen.";
+}
+
+void SetCannotJudge(CheckResult& result, std::string message) {
+  result.Kind = Verdict::CannotJudge;
+  result.Message = std::move(message);
+}
+
+std::string OutOfMemoryText(const std::string& answersName) {
+  return "Zu wenig Arbeitsspeicher, um " + answersName + " zu prüfen.";
+}
+
 CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
                          const Progress& progress) {
   CheckResult result;
-  std::string answersName = kit::SolutionFileName;
+  AnswerFile answers;
   try {
     const auto search = std::make_unique<OwnSearch>();
-    auto answers = kit::FindFileIgnoringCase(folder, kit::SolutionFileName);
-    // Something else of that name is a wrong answer rather than a missing file.
-    if (!answers) answers = kit::FindEntryIgnoringCase(folder, kit::SolutionFileName);
-    if (!answers) {
-      throw kit::FileError("Die Datei " + std::string(kit::SolutionFileName) + " fehlt im Ordner " +
-                           kit::ShownPath(folder) + ". Quadrin schreibt sie.");
-    }
-    answersName = answers->filename().string();
-    std::optional<kit::LineReader> in;
-    std::string unreadable;  // why OUT.TXT holds no answer at all, judged with the first puzzle
-    try {
-      in.emplace(*answers, answersName, kit::MaxAnswerLine);
-    } catch (const kit::NotRegularFileError& e) {
-      unreadable = e.what();
-    }
+    OpenAnswerFile(folder, answers);
     Judge judge(search->BoxStart());
     kit::PuzzleRecord puzzle, ownResult, answer;
     kit::ReadPos pos = 1;
@@ -226,44 +253,36 @@ CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::
       ++n;
       result.Number = n;
       if (n % 1000 == 0 && !progress(n)) {
-        result.Kind = Verdict::Stopped;
-        result.Message = "Die Prüfung wurde abgebrochen.";
+        SetStopped(result);
         return result;
       }
       puzzle.Cells = kit::ReadNextPuzzle(puzzles, pos);
-      ownResult = puzzle;
-      ownResult.Filled = 0;
-      ownResult.Status = 0;
-      search->SolveSudoku(ownResult);
+      search->Solve(puzzle.Cells, ownResult);
       ++result.Outcomes[static_cast<std::size_t>(ownResult.Status)];
 
       Judgement judgement;
-      if (!in) {
-        judgement = Wrong(unreadable);
+      if (!answers.Reader) {
+        judgement = Wrong(answers.Unreadable);
       } else {
-        const kit::SolutionBlock block = kit::ReadSolutionBlock(*in);
+        const kit::SolutionBlock block = kit::ReadSolutionBlock(*answers.Reader);
         answer.Status = block.Kind;
         answer.Cells = block.Cells;
         // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
         judgement = block.Status != kit::BlockStatus::Read
-                        ? Wrong(UnreadableReason(block, answersName))
+                        ? Wrong(UnreadableReason(block, answers.Name))
                         : judge.AnswerIsCorrect(puzzle, ownResult, answer);
       }
       if (!judgement.Correct) {
-        result.Kind = Verdict::Wrong;
-        result.Message = WrongAnswerText(n);
-        result.Reason = std::move(judgement.Reason);
+        SetWrong(result, std::move(judgement.Reason));
         return result;
       }
     } while (pos >= 3);
     result.Kind = Verdict::AllCorrect;
     result.Message = AllCorrectText;
   } catch (const kit::FileError& e) {
-    result.Kind = Verdict::CannotJudge;
-    result.Message = e.what();
+    SetCannotJudge(result, e.what());
   } catch (const std::bad_alloc&) {
-    result.Kind = Verdict::CannotJudge;
-    result.Message = "Zu wenig Arbeitsspeicher, um " + answersName + " zu prüfen.";
+    SetCannotJudge(result, OutOfMemoryText(answers.Name));
   }
   return result;
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "PuzzleFile.h"
@@ -47,6 +48,8 @@ class OwnSearch {
   // As kit::Rekursiv::SolveSudoku: Cells hold the givens, Status and Filled are 0 on entry. On
   // return Status is 0, 1 or 2, and with 1 the Cells hold the solution.
   void SolveSudoku(kit::PuzzleRecord& ownResult);
+  // The own result for the givens `puzzle` into `ownResult`.
+  void Solve(const kit::Board& puzzle, kit::PuzzleRecord& ownResult);
 
   // The shared search's table of the boxes' top-left cells, for the verdict's duplicate test.
   const std::array<std::int32_t, 9>& BoxStart() const { return shared_.BoxStart; }
@@ -105,6 +108,25 @@ class Judge {
 
 // Why a block that could not be read is wrong.
 std::string UnreadableReason(const kit::SolutionBlock& block, const std::string& fileName);
+
+// OUT.TXT as a comparison run reads it.
+struct AnswerFile {
+  std::string Name = kit::SolutionFileName;  // as found in the folder
+  std::optional<kit::LineReader> Reader;     // empty when OUT.TXT is no regular file
+  std::string Unreadable;                    // then why: the answer to puzzle 1 is wrong for that
+};
+
+// Finds OUT.TXT in `folder`, whatever the case of its name, and opens it into `answers`, whose
+// Name is set before the reader takes its buffer. Something else of that name is never read but
+// noted in Unreadable; nothing of that name throws kit::FileError.
+void OpenAnswerFile(const std::filesystem::path& folder, AnswerFile& answers);
+
+// The verdicts of a comparison run on `result`, whose Number is the puzzle judged last.
+void SetWrong(CheckResult& result, std::string reason);
+void SetStopped(CheckResult& result);
+void SetCannotJudge(CheckResult& result, std::string message);
+// The message for a run that ran out of memory while reading `answersName`.
+std::string OutOfMemoryText(const std::string& answersName);
 
 // The comparison run on puzzles held in memory: judges OUT.TXT in `folder`, found whatever the
 // case of its name, block by block against `puzzles` (whose FileName messages about the puzzles
