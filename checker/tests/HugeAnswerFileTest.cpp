@@ -6,10 +6,12 @@
 #include <sys/resource.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "BuildSudokus.h"
 #include "CheckIt.h"
+#include "ParallelJudge.h"
 #include "TempFolder.h"
 
 namespace checker {
@@ -37,7 +39,9 @@ long long PeakResidentBytes() {
   return usage.ru_maxrss * 1024LL;
 }
 
-TEST(CheckIt, AnOutTxtOf60GiBWithoutALineEndIsJudgedAfterOneBuffer) {
+// `check` judges the folder: on an OUT.TXT whose first line never ends it must read little.
+void ExpectJudgedAfterOneBuffer(
+    const std::function<CheckResult(const std::filesystem::path&)>& check) {
   TempFolder folder;
   kit::StringSink puzzles;
   generator::BuildSudokus(1, 20, puzzles, [](std::int32_t) { return true; });
@@ -58,7 +62,7 @@ TEST(CheckIt, AnOutTxtOf60GiBWithoutALineEndIsJudgedAfterOneBuffer) {
   const long long readBefore = ProcessFigure("io", "rchar");
   const long long peakBefore = PeakResidentBytes();
 
-  const CheckResult result = CheckIt(folder.Path(), [](std::int32_t) { return true; });
+  const CheckResult result = check(folder.Path());
 
   const long long read = ProcessFigure("io", "rchar") - readBefore;
   const long long grown = PeakResidentBytes() - peakBefore;
@@ -68,6 +72,21 @@ TEST(CheckIt, AnOutTxtOf60GiBWithoutALineEndIsJudgedAfterOneBuffer) {
             "die erlaubten 1024 Bytes.\n");
   EXPECT_LT(read, static_cast<long long>(puzzles.Text.size()) + 2 * MiB);
   EXPECT_LT(grown, 64 * MiB);
+}
+
+TEST(CheckIt, AnOutTxtOf60GiBWithoutALineEndIsJudgedAfterOneBuffer) {
+  ExpectJudgedAfterOneBuffer([](const std::filesystem::path& folder) {
+    return CheckIt(folder, [](std::int32_t) { return true; });
+  });
+}
+
+// The threads read no further ahead than the first answer that cannot be read.
+TEST(ParallelJudge, AnOutTxtOf60GiBWithoutALineEndIsJudgedAfterOneBuffer) {
+  ParallelJudge judge(2);  // its threads before the cap, as the runner starts them before a run
+  ExpectJudgedAfterOneBuffer([&judge](const std::filesystem::path& folder) {
+    return judge.CheckAnswers(kit::LoadPuzzleText(folder), folder,
+                              [](std::int32_t) { return true; });
+  });
 }
 
 }  // namespace
