@@ -9,6 +9,7 @@
 
 #include "CheckIt.h"
 #include "KitMix.h"
+#include "ParallelJudge.h"
 #include "Sudoku.h"
 
 namespace {
@@ -48,6 +49,21 @@ void BM_Check_Comparison(benchmark::State& state) {
   CheckFolder(state, folder.Path(), 100000);
 }
 BENCHMARK(BM_Check_Comparison)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// BM_Judge_Threads/<n>: the comparison on Build's mix with n threads, as the benchmark runner does
+// it: the puzzles in memory, the judge's threads started before.
+void BM_Judge_Threads(benchmark::State& state) {
+  const AnsweredFolder folder("threads", bench::KitPuzzleFile(100000));
+  const kit::PuzzleText puzzles = kit::LoadPuzzleText(folder.Path());
+  checker::ParallelJudge judge(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    const checker::CheckResult result =
+        judge.CheckAnswers(puzzles, folder.Path(), [](std::int32_t) { return true; });
+    if (result.Kind != checker::Verdict::AllCorrect) state.SkipWithError(result.Message.c_str());
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_Judge_Threads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // BM_Check_Sample/<name>: the whole comparison over one sample's puzzles.
 const bool registered = [] {
