@@ -142,6 +142,9 @@ record::Settings ReadSettings(const Node& n) {
   const Node pinned = n.At("pinned_cpu");
   if (!pinned.IsNull()) s.PinnedCpu = static_cast<int>(pinned.Integer(0, IntLimit));
   if (n.Has("noise_percent")) s.NoisePercent = n.At("noise_percent").Amount();
+  if (n.Has("check_threads")) {
+    s.CheckThreads = static_cast<int>(n.At("check_threads").Integer(1, IntLimit));
+  }
   if (n.Has("save_baseline")) s.SaveBaseline = n.At("save_baseline").TextOrEmpty();
   return s;
 }
@@ -191,6 +194,9 @@ record::Run ReadRun(const Node& n, const record::Settings& settings) {
     run.UserSeconds = n.At("user_seconds").Amount();
     run.SystemSeconds = n.At("system_seconds").Amount();
     run.MaxRssBytes = n.At("max_rss_bytes").Integer(0, NoLimit);
+  }
+  if (n.Has("check_seconds") && !n.At("check_seconds").IsNull()) {
+    run.CheckSeconds = n.At("check_seconds").Amount();
   }
   if (run.Verdict == Verdict::Wrong) {
     run.Check.Number = static_cast<std::int32_t>(n.At("wrong_puzzle").Integer(1, Int32Limit));

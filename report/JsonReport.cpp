@@ -72,6 +72,8 @@ Json RunJson(const record::Run& run) {
           {"ende_seconds", timed(Milliseconds(run.EndeSeconds))},
           {"monotonic_seconds", timed(Microseconds(run.MonotonicSeconds))},
           {"guard_seconds", timed(Microseconds(run.GuardSeconds))},
+          {"check_seconds",
+           run.Verdict == Verdict::Failed ? Json(nullptr) : Json(Microseconds(run.CheckSeconds))},
           {"user_seconds", timed(Microseconds(run.UserSeconds))},
           {"system_seconds", timed(Microseconds(run.SystemSeconds))},
           {"max_rss_bytes", timed(run.MaxRssBytes)},
@@ -199,6 +201,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   json["warmup_rounds"] = o.Warmup;
   json["timeout_seconds"] = Optional(o.TimeoutSeconds);
   json["pinned_cpu"] = Optional(o.PinnedCpu);
+  json["check_threads"] = o.CheckThreads;
   json["noise_percent"] = o.NoisePercent;
   json["save_baseline"] = Text(o.SaveBaseline);
   if (record.Baseline) {

@@ -114,6 +114,13 @@ void Solver(std::ostringstream& text, const record::RunRecord& record, const rec
     Usage(text, s, sep);
   }
   const record::Settings& o = record.Settings;
+  std::vector<double> judging;
+  for (const record::Run* run : s.Ended) judging.push_back(run->CheckSeconds);
+  if (!judging.empty()) {
+    text << "Prüfzeit:    " << PreciseSeconds(stats::Median(judging), sep) << " s je Lauf"
+         << (judging.size() > 1 ? " (Median)" : "") << ", " << o.CheckThreads
+         << (o.CheckThreads == 1 ? " Thread" : " Threads") << "\n";
+  }
   // With a single run there is no other to tell it from, unless it was the start-up run.
   const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
   text << "Prüfung:     " << (s.State == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "")

@@ -12,6 +12,7 @@
 #include "FileNames.h"
 #include "Hashes.h"
 #include "Interruption.h"
+#include "ParallelJudge.h"
 #include "Process.h"
 #include "ProgressDisplay.h"
 #include "SolutionFile.h"
@@ -100,6 +101,7 @@ Stamp StampStart(const std::filesystem::path& folder) {
 struct Workplace {
   std::filesystem::path Folder;
   const PreparedPuzzles& Puzzles;
+  checker::ParallelJudge& Checker;  // the judge's threads, idle while a solver runs
   const Workplace* Other = nullptr;
 };
 
@@ -145,11 +147,13 @@ void Judge(const Workplace& at, const std::string& who, const std::string& runNa
   std::error_code error;
   run.OutBytes = std::filesystem::file_size(*answers, error);
   ProgressDisplay progress("Prüfen  ", puzzles.Set.Count);
+  const auto started = Clock::now();
   const checker::CheckResult check =
-      checker::CheckAnswers(*puzzles.Text, at.Folder, [&](std::int32_t n) {
+      at.Checker.CheckAnswers(*puzzles.Text, at.Folder, [&](std::int32_t n) {
         progress.Update(n);
         return InterruptedBy() == 0;
       });
+  run.CheckSeconds = std::chrono::duration<double>(Clock::now() - started).count();
   progress.Finish(check.Number);
   if (check.Kind == checker::Verdict::Stopped) throw Interrupted(InterruptedBy());
   if (check.Kind == checker::Verdict::CannotJudge) throw RunFailed(check.Message);
@@ -228,12 +232,13 @@ record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>&
   result.Solvers = plan.Solvers;
   for (record::Solver& solver : result.Solvers) solver.ProgramSha256 = FileSha256(solver.Program);
   const std::filesystem::path startupFolder = plan.Settings.Folder / StartupFolderName;
+  checker::ParallelJudge judge(plan.Settings.CheckThreads);
   for (std::size_t set = 0; set < sources.size(); ++set) {
     // One set's puzzles at a time: the memory of the largest, not of all.
     const PreparedPuzzles whole = PreparePuzzles(sources[set], plan.Settings.Folder);
     const PreparedPuzzles first = PrepareFirstPuzzle(whole, startupFolder);
     result.Sets.push_back(whole.Set);
-    Workplace all{plan.Settings.Folder, whole}, one{startupFolder, first};
+    Workplace all{plan.Settings.Folder, whole, judge}, one{startupFolder, first, judge};
     all.Other = &one;
     one.Other = &all;
     RunSet(plan, all, one, set, result);

@@ -10,6 +10,7 @@
 #include "CliGerman.h"
 #include "ExportFiles.h"
 #include "FileError.h"
+#include "ParallelJudge.h"
 #include "Process.h"
 #include "ResultsStore.h"
 
@@ -20,6 +21,7 @@ namespace {
 struct Given {
   std::string Folder = "run", Json, Markdown, Csv, Plot, Store, SaveBaseline, Baseline;
   std::optional<double> Noise;
+  std::optional<int> CheckThreads;
   std::vector<std::string> Solvers, Puzzles;
   std::optional<std::int32_t> Seed, Count;
   std::optional<double> Timeout;
@@ -71,6 +73,10 @@ void Declare(CLI::App& app, Given& g) {
                  "Zeitgrenze je Lauf eines Lösers in Sekunden; wer sie überschreitet, wird beendet "
                  "und zählt als gescheitert")
       ->type_name("SEKUNDEN");
+  app.add_option("--check-threads", g.CheckThreads,
+                 "Threads, die jede OUT.TXT prüfen, 1 bis 256 (Vorgabe: die Prozessoren, auf "
+                 "denen Messlauf laufen darf; 1 prüft wie Check)")
+      ->type_name("N");
   app.add_option("--pin", g.Pin, "Lässt die Löser auf diesem logischen Prozessor laufen (0, 1, …)")
       ->type_name("PROZESSOR");
   app.add_option("--json", g.Json, "Schreibt den Bericht zusätzlich als JSON in diese Datei")
@@ -136,13 +142,17 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   if (g.FailOnRegression && !app.count("--baseline")) {
     return "--fail-on-regression braucht --baseline: ohne Basis gibt es nichts zu vergleichen.";
   }
+  if (g.CheckThreads && (*g.CheckThreads < 1 || *g.CheckThreads > 256)) {
+    return "--check-threads braucht eine Zahl von 1 bis 256.";
+  }
   if (g.Noise && !(*g.Noise >= 0 && *g.Noise < 50)) {
     return "--noise braucht eine Zahl von Prozent von 0 bis unter 50.";
   }
   if (app.count("--prepare")) {
-    for (const char* option : {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json",
-                               "--markdown", "--csv", "--plot", "--store", "--save-baseline",
-                               "--baseline", "--noise", "--fail-on-regression"}) {
+    for (const char* option :
+         {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json", "--markdown", "--csv",
+          "--plot", "--store", "--save-baseline", "--baseline", "--noise", "--fail-on-regression",
+          "--check-threads"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -254,6 +264,7 @@ Plan MakePlan(const Given& g) {
   plan.Settings.SaveBaseline = g.SaveBaseline;
   plan.Settings.FailOnRegression = g.FailOnRegression;
   if (g.Noise) plan.Settings.NoisePercent = *g.Noise;
+  plan.Settings.CheckThreads = g.CheckThreads ? *g.CheckThreads : checker::UsableCpus();
   plan.Baseline = g.Baseline;
   return plan;
 }

@@ -127,7 +127,8 @@ TEST(TextReport, OneSetShowsStartupAndNetFigures) {
   EXPECT_TRUE(Has(text,
                   "\nJe Rätsel:   63,57 µs (netto 52,66 µs), 15731 Rätsel/s; Start 1,089 ms\n"
                   "Verbrauch:   0,005 s Nutzer, 0,000 s System, höchstens 4,1 MiB Speicher "
-                  "(Mediane aus 2 Läufen)\nPrüfung:"))
+                  "(Mediane aus 2 Läufen)\nPrüfzeit:    0,0002440 s je Lauf (Median), 1 Thread\n"
+                  "Prüfung:"))
       << text;
   EXPECT_TRUE(Has(text, "\nPrüfung:     Runde 2: Lösung für SUDOKU-Nr. 5 ist nicht korrekt.\n"));
   EXPECT_FALSE(Has(text, "Sammlung")) << text;

@@ -66,6 +66,19 @@ TEST(Messlauf, TimesQuadrinAndJudgesItsAnswers) {
   EXPECT_TRUE(json["sets"][0]["fastest"].is_null());
 }
 
+TEST(Messlauf, JudgesOnSeveralThreadsAndSaysHowLongItTook) {
+  TempFolder folder;
+  const Result r =
+      Messlauf(folder, "--count 3000 --seed 8 --dir w --check-threads 2 --json j.json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, " s je Lauf, 2 Threads\n")) << r.out;
+  const nlohmann::json json = Json(folder / "j.json");
+  EXPECT_EQ(json["check_threads"], 2);
+  for (const auto& run : json["sets"][0]["solvers"][0]["runs"]) {
+    EXPECT_GT(run["check_seconds"].get<double>(), 0);
+  }
+}
+
 TEST(Messlauf, RepeatsTheSolverAndReportsTheSpread) {
   TempFolder folder;
   const Result r =

@@ -113,5 +113,25 @@ TEST(Options, TheHelpAndTheRefusalsAreGermanThroughout) {
             "Messlauf: Unbekannte Angabe: --frobnicate\nHilfe: Messlauf --help\n");
 }
 
+TEST(Options, ComparingAndJudgingOptionsThatDoNotFitAreRefused) {
+  const auto refused = [](std::initializer_list<const char*> arguments, const char* why) {
+    const ParsedOptions parsed = Parse({arguments.begin(), arguments.end()});
+    EXPECT_EQ(parsed.ExitStatus, 2) << why;
+    EXPECT_TRUE(Has(parsed.Error, why)) << parsed.Error;
+  };
+  refused({"--check-threads", "0"}, "--check-threads braucht eine Zahl von 1 bis 256.");
+  refused({"--noise", "50"}, "--noise braucht");
+  refused({"--fail-on-regression"}, "--fail-on-regression braucht --baseline");
+  refused({"--baseline", "latest", "--no-store"}, "--baseline passt nicht zu --no-store");
+  refused({"--save-baseline", "12"}, "weder „latest“ noch eine Zahl");
+  refused({"--prepare", "--check-threads", "2"}, "--check-threads passt nicht zu --prepare");
+  const ParsedOptions parsed = Parse({"--noise", "2.5", "--check-threads", "3", "--no-store"});
+  ASSERT_TRUE(parsed.Plan) << parsed.Error;
+  EXPECT_EQ(parsed.Plan->Settings.NoisePercent, 2.5);
+  EXPECT_EQ(parsed.Plan->Settings.CheckThreads, 3);
+  EXPECT_FALSE(parsed.Plan->Store);
+  EXPECT_GE(Parse({"--no-store"}).Plan->Settings.CheckThreads, 1);  // the CPUs it may use
+}
+
 }  // namespace
 }  // namespace runner
