@@ -12,9 +12,13 @@ function(add_kit_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main kit_options)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # The discovered tests' properties pass through a flat list, which cannot hold a value that is
+  # itself a list: the data folder goes in as a modification of its own.
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${KIT_TEST_ENVIRONMENT}" LABELS "${name}")
+    PROPERTIES ENVIRONMENT "KIT_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+               ENVIRONMENT_MODIFICATION "XDG_DATA_HOME=set:${CMAKE_BINARY_DIR}/test-data-home"
+               LABELS "${name}")
 endfunction()
 
 # add_kit_qt_test(<name> SOURCES <files...> LIBS <targets...>)
