@@ -156,7 +156,9 @@ std::string Waiting(const TempFolder& folder, const std::string& name, const std
 
 TEST(Baselines, ASlowerSolverIsCalledSlowerAgainstItsBaselineAndFailsTheRun) {
   TempFolder folder;
-  const std::string same = Waiting(folder, "basis", "0.1"), slower = Waiting(folder, "neu", "0.13");
+  // Twice the wait: start-up under a sanitizer on a busy machine can add tens of milliseconds to
+  // one run and not to the other, which a smaller step would drown.
+  const std::string same = Waiting(folder, "basis", "0.1"), slower = Waiting(folder, "neu", "0.2");
   const std::string run = "--count 20 --seed 3 --warmup 1 --repeat 7 --dir w --store s.sqlite ";
   ASSERT_EQ(Messlauf(folder, run + "--solver löser=" + same + " --save-baseline v1").status, 0);
   ASSERT_EQ(Messlauf(folder, run + "--solver löser=" + same).status, 0);
@@ -197,7 +199,7 @@ TEST(Baselines, OfTwoSolversInTheSameRoundsTheSlowerIsCalledSlower) {
                             "--count 20 --seed 3 --warmup 1 --repeat 10 --dir w "
                             "--no-store --solver " +
                                 Waiting(folder, "schnell", "0.1") + " --solver " +
-                                Waiting(folder, "langsam", "0.13"));
+                                Waiting(folder, "langsam", "0.2"));
   ASSERT_EQ(r.status, 0) << r.err;
   const std::size_t line = r.out.find("\nlangsam ");
   ASSERT_NE(line, std::string::npos) << r.out;
