@@ -15,58 +15,77 @@ namespace {
 
 using record::Verdict;
 
+// Characters on the screen: UTF-8 continuation bytes take no room of their own.
+std::size_t Shown(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The lines that say where the puzzles are and where they came from.
+std::vector<ReportItem> SourceItems(const record::Settings& settings,
+                                    const record::PuzzleSet& set) {
+  std::vector<ReportItem> items{{"Ordner", ReportPath(settings.Folder)},
+                                {"Anzahl", std::to_string(set.Count)}};
+  if (set.Collection.empty()) {
+    items.push_back({"Startzahl", std::to_string(set.Seed)});
+  } else {
+    items.push_back({"Rätsel aus", ReportPath(set.Collection)});
+  }
+  return items;
+}
+
+std::string RoundsText(const record::Settings& o) {
+  std::string text = std::to_string(o.Repeat) + " gemessen";
+  if (o.Warmup > 0) text += ", vorher " + std::to_string(o.Warmup) + " zum Aufwärmen";
+  return text;
+}
+
 // Seconds with three decimals and the user's separator.
 std::string Seconds(double value, const std::string& separator) {
   std::string text = timing::FormatElapsed(value, separator);
   return text.substr(0, text.size() - std::string(" Sek.").size());
 }
 
-// The lines that say where the puzzles are and where they came from.
-void Source(std::ostringstream& text, const record::Settings& settings,
-            const record::PuzzleSet& set) {
-  text << "Ordner:      " << ReportPath(settings.Folder) << "\n"
-       << "Anzahl:      " << set.Count << "\n";
-  if (set.Collection.empty()) {
-    text << "Startzahl:   " << set.Seed << "\n";
-  } else {
-    text << "Rätsel aus:  " << ReportPath(set.Collection) << "\n";
-  }
-}
-
-void Times(std::ostringstream& text, const record::SolverSummary& s, const std::string& sep) {
+void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const std::string& sep) {
   if (s.MonotonicTimes.empty()) return;
   if (s.MonotonicTimes.size() == 1) {
     for (const record::Run* run : s.Ended) {
       if (run->Warmup) continue;
-      text << "Laufzeit:    " << timing::FormatElapsed(run->EndeSeconds, sep)
-           << " (monoton gemessen " << PreciseSeconds(run->MonotonicSeconds, sep) << " s)\n";
+      items.push_back({"Laufzeit", timing::FormatElapsed(run->EndeSeconds, sep) +
+                                       " (monoton gemessen " +
+                                       PreciseSeconds(run->MonotonicSeconds, sep) + " s)"});
     }
     return;
   }
   const stats::Summary &m = s.Monotonic, &e = s.Ende;
-  text << "Laufzeit:    " << PreciseSeconds(m.Mean, sep) << " ± "
-       << PreciseSeconds(*m.Deviation, sep) << " s monoton (Minimum "
-       << PreciseSeconds(m.Minimum, sep) << ", Median " << PreciseSeconds(m.Median, sep)
-       << ", Maximum " << PreciseSeconds(m.Maximum, sep) << "; " << m.Count << " Läufe)\n"
-       << "   wie Ende: Minimum " << Seconds(e.Minimum, sep) << ", Median "
-       << Seconds(e.Median, sep) << ", Maximum " << Seconds(e.Maximum, sep) << " Sek.\n";
-  if (stats::Scattered(m)) text << "Warnung:     " << BusyMachineWarning << "\n";
+  items.push_back({"Laufzeit", PreciseSeconds(m.Mean, sep) + " ± " +
+                                   PreciseSeconds(*m.Deviation, sep) + " s monoton (Minimum " +
+                                   PreciseSeconds(m.Minimum, sep) + ", Median " +
+                                   PreciseSeconds(m.Median, sep) + ", Maximum " +
+                                   PreciseSeconds(m.Maximum, sep) + "; " + std::to_string(m.Count) +
+                                   " Läufe)"});
+  items.push_back({"wie Ende",
+                   "Minimum " + Seconds(e.Minimum, sep) + ", Median " + Seconds(e.Median, sep) +
+                       ", Maximum " + Seconds(e.Maximum, sep) + " Sek.",
+                   true});
+  if (stats::Scattered(m)) items.push_back({"Warnung", BusyMachineWarning});
 }
 
 // What a puzzle costs, gross and net of the start-up, and the start-up itself.
-void PerPuzzle(std::ostringstream& text, const record::SolverSummary& s, const std::string& sep) {
+void PerPuzzle(std::vector<ReportItem>& items, const record::SolverSummary& s,
+               const std::string& sep) {
   if (!s.MicrosecondsPerPuzzle) return;
-  text << "Je Rätsel:   " << Figure(*s.MicrosecondsPerPuzzle, sep) << " µs";
+  std::string value = Figure(*s.MicrosecondsPerPuzzle, sep) + " µs";
   if (s.MicrosecondsPerPuzzleNet && *s.MicrosecondsPerPuzzleNet > 0) {
-    text << " (netto " << Figure(*s.MicrosecondsPerPuzzleNet, sep) << " µs)";
+    value += " (netto " + Figure(*s.MicrosecondsPerPuzzleNet, sep) + " µs)";
   }
-  if (s.PuzzlesPerSecond) text << ", " << Figure(*s.PuzzlesPerSecond, sep) << " Rätsel/s";
-  if (s.StartupSeconds) text << "; Start " << Figure(*s.StartupSeconds * 1000, sep) << " ms";
-  text << "\n";
+  if (s.PuzzlesPerSecond) value += ", " + Figure(*s.PuzzlesPerSecond, sep) + " Rätsel/s";
+  if (s.StartupSeconds) value += "; Start " + Figure(*s.StartupSeconds * 1000, sep) + " ms";
+  items.push_back({"Je Rätsel", value});
 }
 
 // The medians of the CPU times and the peak memory over the timed runs on the whole set.
-void Usage(std::ostringstream& text, const record::SolverSummary& s, const std::string& sep) {
+void Usage(std::vector<ReportItem>& items, const record::SolverSummary& s, const std::string& sep) {
   std::vector<double> user, system, memory;
   for (const record::Run* run : s.Ended) {
     if (run->Warmup || !run->Timed) continue;
@@ -75,11 +94,11 @@ void Usage(std::ostringstream& text, const record::SolverSummary& s, const std::
     memory.push_back(static_cast<double>(run->MaxRssBytes));
   }
   if (user.empty()) return;
-  text << "Verbrauch:   " << Decimal(stats::Median(user), 3, sep) << " s Nutzer, "
-       << Decimal(stats::Median(system), 3, sep) << " s System, höchstens "
-       << Decimal(stats::Median(memory) / (1024.0 * 1024), 1, sep) << " MiB Speicher";
-  if (user.size() > 1) text << " (Mediane aus " << user.size() << " Läufen)";
-  text << "\n";
+  std::string value = Decimal(stats::Median(user), 3, sep) + " s Nutzer, " +
+                      Decimal(stats::Median(system), 3, sep) + " s System, höchstens " +
+                      Decimal(stats::Median(memory) / (1024.0 * 1024), 1, sep) + " MiB Speicher";
+  if (user.size() > 1) value += " (Mediane aus " + std::to_string(user.size()) + " Läufen)";
+  items.push_back({"Verbrauch", value});
 }
 
 // Which run of a solver it was, with the start-up run named as such.
@@ -96,91 +115,19 @@ std::string Indented(std::string message) {
   return message;
 }
 
-void Solver(std::ostringstream& text, const record::RunRecord& record, const record::Solver& solver,
-            const record::SolverSummary& s, const std::string& sep) {
-  text << "Löser:       " << solver.Name << " (" << ReportPath(solver.Program) << ")\n";
-  if (s.State == Verdict::Failed) {
-    text << "Fehler:      " << Indented(s.Last->Failure) << "\n";
-    return;
+// Items in lines: the values aligned after their labels, an explaining item indented.
+void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
+  for (const ReportItem& item : items) {
+    std::string label = item.Label + ":";
+    if (item.Continued) {
+      label = "   " + label + " ";
+    } else {
+      // Values start in the 14th column; a longer label keeps one space.
+      label +=
+          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, Shown(label))), ' ');
+    }
+    text << label << Indented(item.Value) << "\n";
   }
-  const record::Judgement& check = LastCheck(s);
-  const auto& outcomes = check.Outcomes;
-  text << "OUT.TXT:     " << LastOutBytes(s) << " Bytes\n"
-       << "Ergebnisse:  " << outcomes[0] << " ohne Lösung, " << outcomes[1] << " eindeutig, "
-       << outcomes[2] << " mehrdeutig\n";
-  Times(text, s, sep);
-  if (s.State == Verdict::Correct) {
-    PerPuzzle(text, s, sep);
-    Usage(text, s, sep);
-  }
-  const record::Settings& o = record.Settings;
-  std::vector<double> judging;
-  for (const record::Run* run : s.Ended) judging.push_back(run->CheckSeconds);
-  if (!judging.empty()) {
-    text << "Prüfzeit:    " << PreciseSeconds(stats::Median(judging), sep) << " s je Lauf"
-         << (judging.size() > 1 ? " (Median)" : "") << ", " << o.CheckThreads
-         << (o.CheckThreads == 1 ? " Thread" : " Threads") << "\n";
-  }
-  // With a single run there is no other to tell it from, unless it was the start-up run.
-  const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
-  text << "Prüfung:     " << (s.State == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "")
-       << check.Message << "\n";
-  if (!check.Reason.empty()) text << "Grund:       " << check.Reason << "\n";
-}
-
-// The fastest correct solver, and how many times slower each other correct one is.
-void Comparison(std::ostringstream& text, const record::RunRecord& record,
-                const record::SetSummary& summary, const std::string& sep) {
-  if (!summary.Fastest) return;
-  const std::size_t fastest = *summary.Fastest;
-  text << "\nAm schnellsten: " << record.Solvers[fastest].Name << " (mittlere monotone Zeit)\n";
-  for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
-    const std::optional<stats::Ratio>& r = summary.Solvers[i].RelativeToFastest;
-    if (i == fastest || !r) continue;
-    text << "  " << record.Solvers[i].Name << " braucht " << Decimal(r->Factor, 2, sep);
-    if (r->Deviation) text << " ± " << Decimal(*r->Deviation, 2, sep);
-    text << " mal so lange\n";
-  }
-}
-
-// The machine, the build and the moment, in three lines.
-void Context(std::ostringstream& text, const record::RunRecord& record, const std::string& sep) {
-  const record::MachineContext& c = record.Context;
-  text << "Rechner:     " << (c.Processor.empty() ? "unbekannter Prozessor" : c.Processor) << ", "
-       << c.LogicalCores << " logische Kerne, "
-       << Decimal(static_cast<double>(c.MemoryBytes) / (1024.0 * 1024 * 1024), 1, sep) << " GiB";
-  if (!c.OperatingSystem.empty()) text << ", " << c.OperatingSystem;
-  if (!c.Kernel.empty()) text << ", " << c.Kernel;
-  text << "\nMesskit:     " << c.KitVersion;
-  if (!c.GitCommit.empty()) {
-    text << ", Commit " << c.GitCommit << (c.GitChanges ? " mit Änderungen" : "");
-  }
-  text << ", " << c.Compiler << ", " << c.BuildType << "\n"
-       << "Beginn:      " << c.StartedUtc << ", Last " << Decimal(c.LoadAverage[0], 2, sep) << " / "
-       << Decimal(c.LoadAverage[1], 2, sep) << " / " << Decimal(c.LoadAverage[2], 2, sep);
-  if (record.Settings.PinnedCpu) text << "; Löser auf Prozessor " << *record.Settings.PinnedCpu;
-  text << "\n";
-  if (record::BusyAtStart(c)) {
-    text << "Warnung:     " << BusyAtStartWarning(c.LoadAverage[0], sep) << "\n";
-  }
-}
-
-// One set: where its puzzles came from, every solver on it, and how they compare.
-void Set(std::ostringstream& text, const record::RunRecord& record, std::size_t set,
-         const record::SetSummary& summary, const std::string& sep) {
-  const record::Settings& o = record.Settings;
-  Source(text, o, record.Sets[set]);
-  text << "IN.TXT:      " << record.Sets[set].InBytes << " Bytes\n";
-  if (o.Repeat > 1 || o.Warmup > 0) {
-    text << "Runden:      " << o.Repeat << " gemessen";
-    if (o.Warmup > 0) text << ", vorher " << o.Warmup << " zum Aufwärmen";
-    text << "\n";
-  }
-  for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
-    if (record.Solvers.size() > 1) text << "\n";
-    Solver(text, record, record.Solvers[i], summary.Solvers[i], sep);
-  }
-  Comparison(text, record, summary, sep);
 }
 
 // The matrix in aligned columns: the sets' names left, the cells right.
@@ -193,57 +140,30 @@ void Matrix(std::ostringstream& text, const SetMatrix& matrix) {
   for (const std::string& note : matrix.Notes) text << note << "\n";
 }
 
-// Where a solver left a set: which run, and the wrong puzzle with the reason or the failure.
-void LeftSets(std::ostringstream& text, const record::RunRecord& record,
-              const record::Summaries& summaries) {
-  bool first = true;
-  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
-    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
-      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
-      if (s.State == Verdict::Correct || !s.Last) continue;
-      text << (first ? "\n" : "");
-      first = false;
-      const std::string who = record.Sets[set].Name + ", " + record.Solvers[i].Name + ": ";
-      if (s.State == Verdict::Failed) {
-        text << "Gescheitert: " << who << Indented(s.Last->Failure) << "\n";
-        continue;
-      }
-      const record::Judgement& check = LastCheck(s);
-      text << "Falsch:      " << who << RunLabel(record.Settings, *s.Last) << ": " << check.Message;
-      if (!check.Reason.empty()) text << " Grund: " << check.Reason;
-      text << "\n";
-    }
-  }
-}
-
-// Every solver whose times on a set spread as on a busy machine.
-void Scattered(std::ostringstream& text, const record::RunRecord& record,
-               const record::Summaries& summaries) {
-  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
-    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
-      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
-      if (s.MonotonicTimes.size() < 2 || !stats::Scattered(s.Monotonic)) continue;
-      text << "Warnung:     " << record.Sets[set].Name << ", " << record.Solvers[i].Name << ": "
-           << BusyMachineWarning << "\n";
-    }
-  }
-}
-
 // Several sets: what ran, the matrix, and why a solver left a set.
 void Suite(std::ostringstream& text, const record::RunRecord& record,
            const record::Summaries& summaries, const std::string& sep) {
-  const record::Settings& o = record.Settings;
-  text << "Ordner:      " << ReportPath(o.Folder) << "\n"
-       << "Runden:      " << o.Repeat << " gemessen";
-  if (o.Warmup > 0) text << ", vorher " << o.Warmup << " zum Aufwärmen";
-  text << "\n";
-  for (const record::Solver& solver : record.Solvers) {
-    text << "Löser:       " << solver.Name << " (" << ReportPath(solver.Program) << ")\n";
-  }
+  Lines(text, SuiteItems(record));
   text << "\n";
   Matrix(text, MatrixOf(record, summaries, sep));
-  LeftSets(text, record, summaries);
-  Scattered(text, record, summaries);
+  const std::vector<ReportItem> left = LeftSetItems(record, summaries);
+  if (!left.empty()) text << "\n";
+  Lines(text, left);
+  Lines(text, ScatteredItems(record, summaries));
+}
+
+// One set: where its puzzles came from, every solver on it, and how they compare.
+void Set(std::ostringstream& text, const record::RunRecord& record,
+         const record::SetSummary& summary, const std::string& sep) {
+  Lines(text, SetItems(record, 0));
+  for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+    if (record.Solvers.size() > 1) text << "\n";
+    Lines(text, SolverItems(record, i, summary.Solvers[i], sep));
+  }
+  const std::vector<std::string> fastest = FastestLines(record, summary, sep);
+  for (std::size_t i = 0; i < fastest.size(); ++i) {
+    text << (i == 0 ? "\n" : "  ") << fastest[i] << "\n";
+  }
 }
 
 // Each comparison of medians in a line of a table, and what the baseline's machine did
@@ -252,11 +172,7 @@ void Comparisons(std::ostringstream& text, const record::RunRecord& record,
                  const record::Summaries& summaries, const std::string& sep) {
   const std::vector<ComparisonRow> rows = ComparisonRowsOf(record, summaries, sep);
   if (rows.empty()) return;
-  text << "\nVergleiche: Verhältnis der Mediane (jetzt ÷ anderer) mit 95-%-Intervall; als "
-          "Rauschen gilt unter "
-       << ShownPercent(record.Settings.NoisePercent, sep);
-  if (record.Baseline) text << "; Basis: --baseline " << record.Baseline->Reference;
-  text << "\n";
+  text << "\n" << ComparisonsHeading(record, sep) << "\n";
   std::vector<std::vector<std::string>> lines{
       {"Löser", "Satz", "gegen", "Verhältnis", "Intervall", "Test", "Urteil"}};
   for (const ComparisonRow& r : rows) {
@@ -270,6 +186,146 @@ void Comparisons(std::ostringstream& text, const record::RunRecord& record,
 }
 
 }  // namespace
+
+std::vector<ReportItem> ContextItems(const record::RunRecord& record, const std::string& sep) {
+  const record::MachineContext& c = record.Context;
+  std::string machine =
+      (c.Processor.empty() ? "unbekannter Prozessor" : c.Processor) + ", " +
+      std::to_string(c.LogicalCores) + " logische Kerne, " +
+      Decimal(static_cast<double>(c.MemoryBytes) / (1024.0 * 1024 * 1024), 1, sep) + " GiB";
+  if (!c.OperatingSystem.empty()) machine += ", " + c.OperatingSystem;
+  if (!c.Kernel.empty()) machine += ", " + c.Kernel;
+  std::string kit = c.KitVersion;
+  if (!c.GitCommit.empty()) {
+    kit += ", Commit " + c.GitCommit + (c.GitChanges ? " mit Änderungen" : "");
+  }
+  kit += ", " + c.Compiler + ", " + c.BuildType;
+  std::string begin = c.StartedUtc + ", Last " + Decimal(c.LoadAverage[0], 2, sep) + " / " +
+                      Decimal(c.LoadAverage[1], 2, sep) + " / " + Decimal(c.LoadAverage[2], 2, sep);
+  if (record.Settings.PinnedCpu) {
+    begin += "; Löser auf Prozessor " + std::to_string(*record.Settings.PinnedCpu);
+  }
+  std::vector<ReportItem> items{{"Rechner", machine}, {"Messkit", kit}, {"Beginn", begin}};
+  if (record::BusyAtStart(c)) {
+    items.push_back({"Warnung", BusyAtStartWarning(c.LoadAverage[0], sep)});
+  }
+  return items;
+}
+
+std::vector<ReportItem> SetItems(const record::RunRecord& record, std::size_t set) {
+  const record::Settings& o = record.Settings;
+  const record::PuzzleSet& puzzles = record.Sets[set];
+  std::vector<ReportItem> items = SourceItems(o, puzzles);
+  items.push_back({"IN.TXT", std::to_string(puzzles.InBytes) + " Bytes"});
+  if (o.Repeat > 1 || o.Warmup > 0) items.push_back({"Runden", RoundsText(o)});
+  return items;
+}
+
+std::vector<ReportItem> SuiteItems(const record::RunRecord& record) {
+  const record::Settings& o = record.Settings;
+  std::vector<ReportItem> items{{"Ordner", ReportPath(o.Folder)}, {"Runden", RoundsText(o)}};
+  for (const record::Solver& solver : record.Solvers) {
+    items.push_back({"Löser", solver.Name + " (" + ReportPath(solver.Program) + ")"});
+  }
+  return items;
+}
+
+std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t solver,
+                                    const record::SolverSummary& s, const std::string& sep) {
+  const record::Solver& who = record.Solvers[solver];
+  std::vector<ReportItem> items{{"Löser", who.Name + " (" + ReportPath(who.Program) + ")"}};
+  if (s.State == Verdict::Failed) {
+    items.push_back({"Fehler", s.Last->Failure});
+    return items;
+  }
+  const record::Judgement& check = LastCheck(s);
+  const auto& outcomes = check.Outcomes;
+  items.push_back({"OUT.TXT", std::to_string(LastOutBytes(s)) + " Bytes"});
+  items.push_back({"Ergebnisse", std::to_string(outcomes[0]) + " ohne Lösung, " +
+                                     std::to_string(outcomes[1]) + " eindeutig, " +
+                                     std::to_string(outcomes[2]) + " mehrdeutig"});
+  Times(items, s, sep);
+  if (s.State == Verdict::Correct) {
+    PerPuzzle(items, s, sep);
+    Usage(items, s, sep);
+  }
+  const record::Settings& o = record.Settings;
+  std::vector<double> judging;
+  for (const record::Run* run : s.Ended) judging.push_back(run->CheckSeconds);
+  if (!judging.empty()) {
+    items.push_back({"Prüfzeit", PreciseSeconds(stats::Median(judging), sep) + " s je Lauf" +
+                                     (judging.size() > 1 ? " (Median)" : "") + ", " +
+                                     std::to_string(o.CheckThreads) +
+                                     (o.CheckThreads == 1 ? " Thread" : " Threads")});
+  }
+  // With a single run there is no other to tell it from, unless it was the start-up run.
+  const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
+  items.push_back(
+      {"Prüfung",
+       (s.State == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message});
+  if (!check.Reason.empty()) items.push_back({"Grund", check.Reason});
+  return items;
+}
+
+std::vector<std::string> FastestLines(const record::RunRecord& record,
+                                      const record::SetSummary& summary, const std::string& sep) {
+  if (!summary.Fastest) return {};
+  const std::size_t fastest = *summary.Fastest;
+  std::vector<std::string> lines{"Am schnellsten: " + record.Solvers[fastest].Name +
+                                 " (mittlere monotone Zeit)"};
+  for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
+    const std::optional<stats::Ratio>& r = summary.Solvers[i].RelativeToFastest;
+    if (i == fastest || !r) continue;
+    std::string line = record.Solvers[i].Name + " braucht " + Decimal(r->Factor, 2, sep);
+    if (r->Deviation) line += " ± " + Decimal(*r->Deviation, 2, sep);
+    lines.push_back(line + " mal so lange");
+  }
+  return lines;
+}
+
+std::vector<ReportItem> LeftSetItems(const record::RunRecord& record,
+                                     const record::Summaries& summaries) {
+  std::vector<ReportItem> items;
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
+      if (s.State == Verdict::Correct || !s.Last) continue;
+      const std::string who = record.Sets[set].Name + ", " + record.Solvers[i].Name + ": ";
+      if (s.State == Verdict::Failed) {
+        items.push_back({"Gescheitert", who + s.Last->Failure});
+        continue;
+      }
+      const record::Judgement& check = LastCheck(s);
+      std::string value = who + RunLabel(record.Settings, *s.Last) + ": " + check.Message;
+      if (!check.Reason.empty()) value += " Grund: " + check.Reason;
+      items.push_back({"Falsch", value});
+    }
+  }
+  return items;
+}
+
+std::vector<ReportItem> ScatteredItems(const record::RunRecord& record,
+                                       const record::Summaries& summaries) {
+  std::vector<ReportItem> items;
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
+      if (s.MonotonicTimes.size() < 2 || !stats::Scattered(s.Monotonic)) continue;
+      items.push_back({"Warnung", record.Sets[set].Name + ", " + record.Solvers[i].Name + ": " +
+                                      BusyMachineWarning});
+    }
+  }
+  return items;
+}
+
+std::string ComparisonsHeading(const record::RunRecord& record, const std::string& sep) {
+  std::string heading =
+      "Vergleiche: Verhältnis der Mediane (jetzt ÷ anderer) mit 95-%-Intervall; als Rauschen "
+      "gilt unter " +
+      ShownPercent(record.Settings.NoisePercent, sep);
+  if (record.Baseline) heading += "; Basis: --baseline " + record.Baseline->Reference;
+  return heading;
+}
 
 std::string BusyAtStartWarning(double load, const std::string& separator) {
   return "Der Rechner war beim Start beschäftigt (Last " + Decimal(load, 2, separator) +
@@ -314,11 +370,11 @@ std::string ReportPath(const std::filesystem::path& path) {
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
                          const std::string& decimalSeparator) {
   std::ostringstream text;
-  Context(text, record, decimalSeparator);
+  Lines(text, ContextItems(record, decimalSeparator));
   if (record.Sets.size() > 1) {
     Suite(text, record, summaries, decimalSeparator);
   } else if (!record.Sets.empty()) {
-    Set(text, record, 0, summaries.Sets[0], decimalSeparator);
+    Set(text, record, summaries.Sets[0], decimalSeparator);
   }
   Comparisons(text, record, summaries, decimalSeparator);
   return text.str();
@@ -326,15 +382,11 @@ std::string FormatReport(const record::RunRecord& record, const record::Summarie
 
 std::string FormatPrepared(const record::Settings& settings, const record::PuzzleSet& set) {
   std::ostringstream text;
-  Source(text, settings, set);
-  text << "IN.TXT:      " << set.InBytes << " Bytes, bereit für Start, Quadrin, Ende und Check\n";
+  std::vector<ReportItem> items = SourceItems(settings, set);
+  items.push_back({"IN.TXT", std::to_string(set.InBytes) +
+                                 " Bytes, bereit für Start, Quadrin, Ende und Check"});
+  Lines(text, items);
   return text.str();
-}
-
-// Characters on the screen: UTF-8 continuation bytes take no room of their own.
-static std::size_t Shown(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines,

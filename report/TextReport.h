@@ -15,6 +15,46 @@ namespace report {
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
                          const std::string& decimalSeparator);
 
+// A line of the report as a label and its value, so that the page says what the text says: the
+// text aligns the values after their labels, the page sets them in a table.
+struct ReportItem {
+  std::string Label;       // without its colon
+  std::string Value;       // may span lines: a solver's own output
+  bool Continued = false;  // explains the item above, indented under it ("   wie Ende:")
+};
+
+// The machine, the build and the moment; a warning when the machine was busy at the start.
+std::vector<ReportItem> ContextItems(const record::RunRecord& record,
+                                     const std::string& decimalSeparator);
+
+// Where the set's puzzles are and came from, its IN.TXT and the rounds.
+std::vector<ReportItem> SetItems(const record::RunRecord& record, std::size_t set);
+
+// Several sets: the folder, the rounds and every solver with its program.
+std::vector<ReportItem> SuiteItems(const record::RunRecord& record);
+
+// A solver on a set: its answers, times, costs and verdict, or why it failed.
+std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t solver,
+                                    const record::SolverSummary& summary,
+                                    const std::string& decimalSeparator);
+
+// The fastest correct solver of a set, then how many times slower each other correct one is.
+std::vector<std::string> FastestLines(const record::RunRecord& record,
+                                      const record::SetSummary& summary,
+                                      const std::string& decimalSeparator);
+
+// Where a solver left a set: the wrong puzzle with its run and reason, or the failure.
+std::vector<ReportItem> LeftSetItems(const record::RunRecord& record,
+                                     const record::Summaries& summaries);
+
+// Every solver whose times on a set spread as on a busy machine.
+std::vector<ReportItem> ScatteredItems(const record::RunRecord& record,
+                                       const record::Summaries& summaries);
+
+// What the comparisons' table holds, the noise and the baseline it was given.
+std::string ComparisonsHeading(const record::RunRecord& record,
+                               const std::string& decimalSeparator);
+
 inline const char* const BusyMachineWarning = "Der Rechner war beschäftigt; die Zeiten streuen.";
 std::string BusyAtStartWarning(double load, const std::string& separator);
 
