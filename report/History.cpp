@@ -119,8 +119,8 @@ std::vector<HistoryLine> HistoryLinesOf(const std::vector<StoredRun>& runs) {
   return lines;
 }
 
-std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator) {
-  if (lines.empty()) return "Keine gespeicherten Läufe.\n";
+std::vector<std::vector<std::string>> HistoryRows(const std::vector<HistoryLine>& lines,
+                                                  const std::string& separator) {
   std::vector<std::vector<std::string>> rows{{"Nr.", "Beginn (UTC)", "Rechner", "Kit", "Löser",
                                               "Satz", "Median", "µs/Rätsel netto", "Urteil",
                                               "Gegen die Basis"}};
@@ -134,8 +134,56 @@ std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::stri
          l.MicrosecondsPerPuzzleNet ? Figure(*l.MicrosecondsPerPuzzleNet, separator) : "–",
          StateWord(l.State), BaselineCell(l)});
   }
-  return AlignedColumns(rows, {true, false, false, false, false, false, true, true, false, false},
-                        "  ");
+  return rows;
+}
+
+std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator) {
+  if (lines.empty()) return "Keine gespeicherten Läufe.\n";
+  return AlignedColumns(HistoryRows(lines, separator),
+                        {true, false, false, false, false, false, true, true, false, false}, "  ");
+}
+
+std::string DayOf(const std::string& startedUtc) {
+  const bool date = startedUtc.size() >= 10 && startedUtc[4] == '-' && startedUtc[7] == '-';
+  if (!date) return {};
+  return startedUtc.substr(8, 2) + "." + startedUtc.substr(5, 2) + "." + startedUtc.substr(0, 4);
+}
+
+std::vector<HistorySet> HistorySetsOf(const std::vector<HistoryLine>& lines,
+                                      std::vector<std::string>& solvers) {
+  std::vector<HistorySet> sets;
+  for (const HistoryLine& line : lines) {
+    auto set = std::find_if(sets.begin(), sets.end(), [&](const HistorySet& p) {
+      return p.Name == line.Set && p.Sha256 == line.SetSha256;
+    });
+    if (set == sets.end()) {
+      sets.push_back({line.Set, line.SetSha256, "", line.Count, {}, {}, {}, {}});
+      set = sets.end() - 1;
+    }
+    if (set->RunIndex(line.Number) == set->Runs.size()) {
+      set->Runs.push_back(line.Number);
+      set->Days.push_back(DayOf(line.StartedUtc));
+    }
+    set->Lines.push_back(&line);
+    const auto known = std::find(solvers.begin(), solvers.end(), line.Solver);
+    const auto solver = static_cast<std::size_t>(known - solvers.begin());
+    if (known == solvers.end()) solvers.push_back(line.Solver);
+    if (std::find(set->Solvers.begin(), set->Solvers.end(), solver) == set->Solvers.end()) {
+      set->Solvers.push_back(solver);
+    }
+  }
+  for (HistorySet& set : sets) {
+    std::sort(set.Solvers.begin(), set.Solvers.end());
+    set.Title = set.Name + " (" + std::to_string(set.Count) + " Rätsel";
+    // Two sets of one name are told apart by the start of their digest.
+    const bool twin = std::count_if(sets.begin(), sets.end(),
+                                    [&](const HistorySet& p) { return p.Name == set.Name; }) > 1;
+    if (twin) {
+      set.Title += set.Sha256.empty() ? ", ohne Prüfsumme" : ", Prüfsumme " + Short(set.Sha256);
+    }
+    set.Title += ")";
+  }
+  return sets;
 }
 
 std::string FormatHistoryJson(const std::vector<HistoryLine>& lines) {

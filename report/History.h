@@ -2,6 +2,7 @@
 // order the runs began.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,8 +61,37 @@ std::vector<HistoryLine> HistoryLinesOf(const std::vector<StoredRun>& runs);
 // there are no lines.
 std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator);
 
+// The table of that history: a header, then a row of texts per line.
+std::vector<std::vector<std::string>> HistoryRows(const std::vector<HistoryLine>& lines,
+                                                  const std::string& separator);
+
 // The same as a JSON array, one object per line.
 std::string FormatHistoryJson(const std::vector<HistoryLine>& lines);
+
+// A set of the history: its name and its puzzles' digest, so that the same name over other
+// puzzles is a set of its own; the stored runs that measured it, in the order given, and its
+// lines.
+struct HistorySet {
+  std::string Name, Sha256;
+  std::string Title;  // name and count, and the digest's start where two sets share a name
+  std::int64_t Count = 0;
+  std::vector<std::int64_t> Runs;
+  std::vector<std::string> Days;  // when each run began, "14.03.2026"
+  std::vector<const HistoryLine*> Lines;
+  std::vector<std::size_t> Solvers;  // those in the set, as indexes into the solvers' names
+
+  std::size_t RunIndex(std::int64_t number) const {
+    return static_cast<std::size_t>(std::find(Runs.begin(), Runs.end(), number) - Runs.begin());
+  }
+};
+
+// The sets of `lines`, and in `solvers` every solver's name: each in the order it first
+// appears. The sets point into `lines`.
+std::vector<HistorySet> HistorySetsOf(const std::vector<HistoryLine>& lines,
+                                      std::vector<std::string>& solvers);
+
+// The day of a moment in ISO 8601 as "14.03.2026"; empty when it is not one.
+std::string DayOf(const std::string& startedUtc);
 
 // How the history words a state: "korrekt", "falsch", "gescheitert".
 const char* StateWord(record::Verdict state);

@@ -1,6 +1,5 @@
 #include "HistoryPlot.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -24,69 +23,6 @@ constexpr int NothingHeight = 80;  // the note that there is nothing to draw
 constexpr int PlotWidth = Width - Left - Right;
 constexpr double Dot = 5;  // a median's radius
 
-// One set: the stored runs that measured it, in the order given, and its lines.
-struct SetPanel {
-  std::string Name, Sha256, Title;
-  std::int64_t Count = 0;
-  std::vector<std::int64_t> Runs;
-  std::vector<QString> Days;  // when each run began
-  std::vector<const HistoryLine*> Lines;
-  std::vector<std::size_t> Solvers;  // those in the panel, by their colour's index
-
-  std::size_t RunIndex(std::int64_t number) const {
-    return static_cast<std::size_t>(std::find(Runs.begin(), Runs.end(), number) - Runs.begin());
-  }
-};
-
-QString DayOf(const std::string& startedUtc) {
-  const QDateTime started = QDateTime::fromString(Text(startedUtc), Qt::ISODateWithMs);
-  return started.isValid() ? started.toUTC().toString(QStringLiteral("dd.MM.yyyy")) : QString();
-}
-
-std::size_t IndexOf(std::vector<std::string>& names, const std::string& name) {
-  const auto at = std::find(names.begin(), names.end(), name);
-  if (at != names.end()) return static_cast<std::size_t>(at - names.begin());
-  names.push_back(name);
-  return names.size() - 1;
-}
-
-// The panels and the solvers' names, each in the order they first appear.
-std::vector<SetPanel> PanelsOf(const std::vector<HistoryLine>& lines,
-                               std::vector<std::string>& solvers) {
-  std::vector<SetPanel> panels;
-  for (const HistoryLine& line : lines) {
-    auto panel = std::find_if(panels.begin(), panels.end(), [&](const SetPanel& p) {
-      return p.Name == line.Set && p.Sha256 == line.SetSha256;
-    });
-    if (panel == panels.end()) {
-      panels.push_back({line.Set, line.SetSha256, "", line.Count, {}, {}, {}, {}});
-      panel = panels.end() - 1;
-    }
-    if (panel->RunIndex(line.Number) == panel->Runs.size()) {
-      panel->Runs.push_back(line.Number);
-      panel->Days.push_back(DayOf(line.StartedUtc));
-    }
-    panel->Lines.push_back(&line);
-    const std::size_t solver = IndexOf(solvers, line.Solver);
-    if (std::find(panel->Solvers.begin(), panel->Solvers.end(), solver) == panel->Solvers.end()) {
-      panel->Solvers.push_back(solver);
-    }
-  }
-  for (SetPanel& panel : panels) {
-    std::sort(panel.Solvers.begin(), panel.Solvers.end());
-    panel.Title = panel.Name + " (" + std::to_string(panel.Count) + " Rätsel";
-    // Two sets of one name are told apart by the start of their digest.
-    const bool twin = std::count_if(panels.begin(), panels.end(),
-                                    [&](const SetPanel& p) { return p.Name == panel.Name; }) > 1;
-    if (twin) {
-      panel.Title +=
-          panel.Sha256.empty() ? ", ohne Prüfsumme" : ", Prüfsumme " + panel.Sha256.substr(0, 8);
-    }
-    panel.Title += ")";
-  }
-  return panels;
-}
-
 // Where a run and a time lie in a panel whose marks start at `top`. The runs stand evenly
 // spaced in their order rather than on a time line: runs minutes apart and runs weeks apart
 // both stay readable, and a run's number finds it in the listing.
@@ -106,7 +42,7 @@ struct Frame : Ticks {
   int Bottom() const { return PlotTop + PlotHeight; }
 };
 
-Frame FrameOf(const SetPanel& panel, int top) {
+Frame FrameOf(const HistorySet& panel, int top) {
   double low = 0, high = 0;
   bool any = false;
   for (const HistoryLine* line : panel.Lines) {
@@ -123,7 +59,7 @@ Frame FrameOf(const SetPanel& panel, int top) {
 }
 
 // The seconds up the left with their grid, and below the runs' numbers and days, as many as fit.
-void DrawAxes(QPainter& p, const SetPanel& panel, const Frame& frame, const std::string& sep) {
+void DrawAxes(QPainter& p, const HistorySet& panel, const Frame& frame, const std::string& sep) {
   p.setFont(Face(10));
   const QFontMetrics metrics(p.font());
   for (double t : frame.Values()) {
@@ -150,7 +86,7 @@ void DrawAxes(QPainter& p, const SetPanel& panel, const Frame& frame, const std:
     p.drawLine(at, frame.Bottom(), at, frame.Bottom() + 5);
     const QRect label(at - 50, frame.Bottom() + 6, 100, 17);
     p.drawText(label, Qt::AlignHCenter | Qt::AlignTop, QString::number(panel.Runs[run]));
-    p.drawText(label.translated(0, 16), Qt::AlignHCenter | Qt::AlignTop, panel.Days[run]);
+    p.drawText(label.translated(0, 16), Qt::AlignHCenter | Qt::AlignTop, Text(panel.Days[run]));
   }
 
   p.save();
@@ -184,7 +120,7 @@ void DrawRange(QPainter& p, const QColor& colour, double x, double low, double h
 
 // One solver in a panel: its ranges, the thin line through its right medians, then the marks on
 // top.
-void DrawSolver(QPainter& p, const SetPanel& panel, const Frame& frame,
+void DrawSolver(QPainter& p, const HistorySet& panel, const Frame& frame,
                 const std::vector<std::string>& solvers, std::size_t solver, std::size_t rank) {
   const QColor colour = SolverColour(solver);
   std::vector<const HistoryLine*> lines;
@@ -219,7 +155,7 @@ void DrawSolver(QPainter& p, const SetPanel& panel, const Frame& frame,
 }
 
 // A panel from `y` down; returns where it ends.
-int DrawPanel(QPainter& p, const SetPanel& panel, const std::vector<std::string>& solvers, int y,
+int DrawPanel(QPainter& p, const HistorySet& panel, const std::vector<std::string>& solvers, int y,
               const std::string& sep) {
   DrawPanelTitle(p, panel.Title, y);
   const Frame frame = FrameOf(panel, y + PanelTitleHeight + Headroom);
@@ -257,7 +193,7 @@ std::vector<LegendKey> LegendOf(const std::vector<HistoryLine>& lines,
 QImage DrawHistory(const std::vector<HistoryLine>& lines, const std::string& decimalSeparator) {
   const QString title = QStringLiteral("Verlauf der gespeicherten Messläufe");
   std::vector<std::string> solvers;
-  const std::vector<SetPanel> panels = PanelsOf(lines, solvers);
+  const std::vector<HistorySet> panels = HistorySetsOf(lines, solvers);
   if (panels.empty()) {
     QImage image = Blank(Top + NothingHeight + BottomMargin);
     QPainter p(&image);
