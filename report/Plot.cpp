@@ -135,12 +135,8 @@ int DrawPanel(QPainter& p, const PlotPanel& panel, int left, int y, const std::s
 }  // namespace
 
 QColor SolverColour(std::size_t index) {
-  // Ten colours that people tell apart, less the red that marks the median.
-  static const std::array<QColor, 9> palette{
-      QColor(31, 119, 180),  QColor(255, 127, 14), QColor(44, 160, 44),
-      QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194),
-      QColor(127, 127, 127), QColor(188, 189, 34), QColor(23, 190, 207)};
-  return palette[index % palette.size()];
+  const std::array<int, 3> rgb = SolverRgb(index);
+  return QColor(rgb[0], rgb[1], rgb[2]);
 }
 
 QImage DrawComparison(const PlotData& data) {
@@ -162,40 +158,6 @@ QImage DrawComparison(const PlotData& data) {
   Legend(legend, y + AxisTitle, &p);
   p.end();
   return image;
-}
-
-PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
-                const std::string& decimalSeparator) {
-  PlotData data;
-  data.DecimalSeparator = decimalSeparator;
-  for (const record::Solver& solver : record.Solvers) data.Solvers.push_back(solver.Name);
-  const int repeat = record.Settings.Repeat;
-  const std::string rounds = std::to_string(repeat) + (repeat == 1 ? " Runde" : " Runden");
-  const bool several = record.Sets.size() > 1;
-  if (several) {
-    data.Title = std::to_string(record.Sets.size()) + " Sammlungen, " + rounds;
-  } else if (!record.Sets.empty()) {
-    const record::PuzzleSet& puzzles = record.Sets[0];
-    data.Title =
-        std::to_string(puzzles.Count) + " Rätsel " +
-        (puzzles.Collection.empty() ? "von Build (Startzahl " + std::to_string(puzzles.Seed) + ")"
-                                    : "aus " + puzzles.Collection.filename().string()) +
-        ", " + rounds;
-  }
-  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
-    PlotPanel panel;
-    const record::PuzzleSet& puzzles = record.Sets[set];
-    if (several) panel.Title = puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)";
-    const std::vector<record::SolverSummary>& solvers = summaries.Sets[set].Solvers;
-    for (std::size_t i = 0; i < solvers.size(); ++i) {
-      std::string name = record.Solvers[i].Name;
-      if (solvers[i].State == record::Verdict::Wrong) name += " (falsch)";
-      if (solvers[i].State == record::Verdict::Failed) name += " (fehlgeschlagen)";
-      panel.Rows.push_back({name, i, solvers[i].MonotonicTimes});
-    }
-    data.Panels.push_back(std::move(panel));
-  }
-  return data;
 }
 
 }  // namespace report

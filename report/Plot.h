@@ -7,30 +7,10 @@
 #include <QColor>
 #include <QImage>
 #include <cstddef>
-#include <string>
-#include <vector>
 
-#include "RunRecord.h"
+#include "PlotData.h"
 
 namespace report {
-
-struct PlotRow {
-  std::string Name;             // the solver, and a note when it left the comparison
-  std::size_t Solver = 0;       // its colour, the same in every panel: an index into Solvers
-  std::vector<double> Seconds;  // its timed runs
-};
-
-struct PlotPanel {
-  std::string Title;  // the set and its count; empty for a run of one set, which Title names
-  std::vector<PlotRow> Rows;
-};
-
-struct PlotData {
-  std::string Title;
-  std::vector<PlotPanel> Panels;
-  std::vector<std::string> Solvers;    // the legend: each solver's name beside its colour
-  std::string DecimalSeparator = ",";  // for the axes, as the user's number settings have it
-};
 
 // The colour of the solver at `index`: a fixed palette that keeps clear of the median's red,
 // repeated beyond its end.
@@ -39,11 +19,5 @@ QColor SolverColour(std::size_t index);
 // Width and layout are fixed; the height grows with the panels, their rows and the legend. Needs
 // a QGuiApplication.
 QImage DrawComparison(const PlotData& data);
-
-// What the picture of a run shows: per set its timed runs per solver (not the start-up runs),
-// under a German title that names the count and the source of the puzzles, or the number of
-// sets.
-PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
-                const std::string& decimalSeparator);
 
 }  // namespace report

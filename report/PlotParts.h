@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "Axis.h"
+
 namespace report::plot {
 
 constexpr int Width = 960;
@@ -32,18 +34,6 @@ inline QString Text(const std::string& text) {
 }
 
 QFont Face(double points, bool bold = false);
-
-// An axis from Low to High with a tick every Step, labelled with Decimals decimals.
-struct Ticks {
-  double Low = 0, High = 1, Step = 1;
-  int Decimals = 0;
-  std::vector<double> Values() const;
-};
-
-// About six ticks over the values from `low` to `high`, at 1, 2 or 5 times a power of ten. From
-// zero, so that lengths compare, unless all values lie close together far from it; with no
-// values (`high` not above zero) from 0 to 1.
-Ticks TicksOver(double low, double high);
 
 // A white picture of the kit's width with the title centred at its top, and a painter on it.
 QImage Blank(int height);

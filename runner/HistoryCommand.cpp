@@ -6,6 +6,7 @@
 
 #include "CliGerman.h"
 #include "ExportFiles.h"
+#include "HtmlReport.h"
 #include "JsonReport.h"
 #include "ResultsStore.h"
 
@@ -16,7 +17,7 @@ namespace {
 constexpr std::streamsize MaxReportBytes = 256 << 20;
 
 struct HistoryGiven {
-  std::string Store, Plot;
+  std::string Store, Plot, Html;
   store::HistoryFilter Filter;
   bool Json = false;
   std::vector<std::string> Imports;
@@ -58,8 +59,9 @@ int Import(const HistoryGiven& g, const std::filesystem::path& path, std::ostrea
 
 int List(const HistoryGiven& g, const std::filesystem::path& path, bool chosen, std::ostream& out,
          std::ostream& err, const std::string& separator, const HistoryPicture& picture) {
-  if (!g.Plot.empty()) {
-    if (auto why = report::CannotWrite(g.Plot)) throw kit::FileError(*why);
+  for (const std::string& file : {g.Plot, g.Html}) {
+    if (file.empty()) continue;
+    if (auto why = report::CannotWrite(file)) throw kit::FileError(*why);
   }
   std::vector<report::HistoryLine> lines;
   std::error_code error;
@@ -72,6 +74,9 @@ int List(const HistoryGiven& g, const std::filesystem::path& path, bool chosen, 
     err << "Messlauf: Noch ist kein Lauf gespeichert (" << path.string() << " fehlt).\n";
   }
   out << (g.Json ? report::FormatHistoryJson(lines) : report::FormatHistory(lines, separator));
+  if (!g.Html.empty()) {
+    report::WriteTextFile(g.Html, report::FormatHistoryHtml(lines, separator), g.Html);
+  }
   if (!g.Plot.empty()) picture(lines, g.Plot);
   return 0;
 }
@@ -99,6 +104,9 @@ int History(int argc, const char* const argv[], std::ostream& out, std::ostream&
                  "Zeichnet den Median jedes Lösers über die Zeit in dieses PNG-Bild, je Satz ein "
                  "Feld")
       ->type_name("DATEI");
+  app.add_option("--html", g.Html,
+                 "Schreibt den Verlauf mit seinen Bildern als eine HTML-Seite in diese Datei")
+      ->type_name("DATEI");
   CLI::App* import = app.add_subcommand(
       "import", "Speichert JSON-Berichte (--json) anderer Rechner oder Läufe im Ergebnisspeicher");
   Germanize(*import);
@@ -113,8 +121,9 @@ int History(int argc, const char* const argv[], std::ostream& out, std::ostream&
     err << "Messlauf history: " << German(e) << "\nHilfe: Messlauf history --help\n";
     return 2;
   }
-  if (import->parsed() && (g.Json || !g.Plot.empty() || !g.Filter.Solver.empty() ||
-                           !g.Filter.Set.empty() || !g.Filter.Machine.empty())) {
+  if (import->parsed() &&
+      (g.Json || !g.Plot.empty() || !g.Html.empty() || !g.Filter.Solver.empty() ||
+       !g.Filter.Set.empty() || !g.Filter.Machine.empty())) {
     err << "Messlauf history: import nimmt nur --store und die Berichte.\n";
     return 2;
   }

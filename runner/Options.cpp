@@ -19,7 +19,7 @@ namespace {
 
 // The values as the command line gives them, before they are checked.
 struct Given {
-  std::string Folder = "run", Json, Markdown, Csv, Plot, Store, SaveBaseline, Baseline;
+  std::string Folder = "run", Json, Markdown, Csv, Plot, Html, Store, SaveBaseline, Baseline;
   std::optional<double> Noise;
   std::optional<int> CheckThreads;
   std::vector<std::string> Solvers, Puzzles;
@@ -88,6 +88,9 @@ void Declare(CLI::App& app, Given& g) {
       ->type_name("DATEI");
   app.add_option("--plot", g.Plot, "Zeichnet jeden gemessenen Lauf in dieses PNG-Bild")
       ->type_name("DATEI");
+  app.add_option("--html", g.Html,
+                 "Schreibt den Bericht mit seinen Bildern als eine HTML-Seite in diese Datei")
+      ->type_name("DATEI");
   app.add_option("--store", g.Store,
                  "Speichert den Lauf in diesem Ergebnisspeicher (Vorgabe: "
                  "$XDG_DATA_HOME/sudoku-messkit/results.sqlite)")
@@ -151,8 +154,8 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   if (app.count("--prepare")) {
     for (const char* option :
          {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json", "--markdown", "--csv",
-          "--plot", "--store", "--save-baseline", "--baseline", "--noise", "--fail-on-regression",
-          "--check-threads"}) {
+          "--plot", "--html", "--store", "--save-baseline", "--baseline", "--noise",
+          "--fail-on-regression", "--check-threads"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -236,8 +239,8 @@ std::optional<std::string> TakeSets(const Given& g, Plan& plan) {
 // Why the collection cannot be read, or an export file cannot be written, or the CPU cannot be
 // used; nothing when all is well.
 std::optional<std::string> CheckPlaces(const Given& g, const Plan& plan) {
-  for (const auto* path :
-       {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv, &plan.Exports.Plot}) {
+  for (const auto* path : {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv,
+                           &plan.Exports.Plot, &plan.Exports.Html}) {
     if (path->empty()) continue;
     if (auto why = report::CannotWrite(*path)) return why;
   }
@@ -258,7 +261,7 @@ Plan MakePlan(const Given& g) {
     plan.Sources.push_back(
         {"Build", {}, g.Seed ? *g.Seed : generator::ProposedSeed(), g.Count ? *g.Count : 500000});
   }
-  plan.Exports = {g.Json, g.Markdown, g.Csv, g.Plot};
+  plan.Exports = {g.Json, g.Markdown, g.Csv, g.Plot, g.Html};
   plan.PrepareOnly = g.PrepareOnly;
   if (!g.Store.empty()) plan.Store = std::filesystem::absolute(g.Store);
   plan.Settings.SaveBaseline = g.SaveBaseline;

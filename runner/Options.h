@@ -17,7 +17,7 @@ namespace runner {
 
 // Where the reports go besides standard output; an empty path: not written.
 struct Exports {
-  std::filesystem::path Json, Markdown, Csv, Plot;
+  std::filesystem::path Json, Markdown, Csv, Plot, Html;
 };
 
 // Everything a run is to do.

@@ -10,6 +10,7 @@
 #include "FileError.h"
 #include "HistoryCommand.h"
 #include "HistoryPlot.h"
+#include "HtmlReport.h"
 #include "Interruption.h"
 #include "JsonReport.h"
 #include "MachineContext.h"
@@ -72,6 +73,9 @@ bool WriteReports(const runner::Exports& e, const record::RunRecord& run,
   });
   written &= Export(e.Csv, [&] {
     report::WriteTextFile(e.Csv, report::FormatCsv(run, summaries), e.Csv.string());
+  });
+  written &= Export(e.Html, [&] {
+    report::WriteTextFile(e.Html, report::FormatHtml(run, summaries, separator), e.Html.string());
   });
   written &= Export(e.Plot, [&] {
     WritePicture(e.Plot, program,

@@ -1,0 +1,45 @@
+// What a picture of a run shows, whichever way it is drawn: per set a row per solver with its
+// timed runs, and each solver's colour.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "RunRecord.h"
+
+namespace report {
+
+struct PlotRow {
+  std::string Name;             // the solver, and a note when it left the comparison
+  std::size_t Solver = 0;       // its colour, the same in every panel: an index into Solvers
+  std::vector<double> Seconds;  // its timed runs
+};
+
+struct PlotPanel {
+  std::string Title;  // the set and its count; empty for a run of one set, which Title names
+  std::vector<PlotRow> Rows;
+};
+
+struct PlotData {
+  std::string Title;
+  std::vector<PlotPanel> Panels;
+  std::vector<std::string> Solvers;    // the legend: each solver's name beside its colour
+  std::string DecimalSeparator = ",";  // for the axes, as the user's number settings have it
+};
+
+// What the picture of a run shows: per set its timed runs per solver (not the start-up runs),
+// under a German title that names the count and the source of the puzzles, or the number of
+// sets.
+PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
+                const std::string& decimalSeparator);
+
+// The colour of the solver at `index` as red, green and blue: a fixed palette that keeps clear of
+// the median's red, repeated beyond its end.
+std::array<int, 3> SolverRgb(std::size_t index);
+
+// That colour as "#1f77b4".
+std::string SolverHex(std::size_t index);
+
+}  // namespace report
