@@ -137,7 +137,7 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   const Result r = Messlauf(folder, "--count 30 --seed 2 --dir w --repeat 2 --solver " + slow +
                                         " --solver flink=" + Bin() +
                                         "/Quadrin --json j.json "
-                                        "--markdown m.md --csv r.csv --plot bild.png");
+                                        "--markdown m.md --csv r.csv --plot bild.png --html seite.html");
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Löser:       langsam (")) << r.out;
   EXPECT_TRUE(Has(r.out, "Löser:       flink (")) << r.out;
@@ -164,6 +164,10 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);  // two rounds, two solvers, two runs
   EXPECT_TRUE(Has(csv, "\nBuild,langsam,")) << csv;
   EXPECT_EQ(GetFile(folder / "bild.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+  const std::string page = GetFile(folder / "seite.html");
+  EXPECT_TRUE(page.starts_with("<!DOCTYPE html>")) << page.substr(0, 200);
+  EXPECT_TRUE(Has(page, "<h3>langsam</h3>") && Has(page, "<h3>flink</h3>"));
+  EXPECT_TRUE(Has(page, ">Alle Lösungen korrekt</td>"));
 }
 
 TEST(Messlauf, AWrongOrFailingSolverLeavesTheOthersCompared) {

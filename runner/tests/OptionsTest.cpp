@@ -25,7 +25,7 @@ ParsedOptions Parse(std::vector<std::string> arguments) {
 
 TEST(Options, AnExportThatCannotBeWrittenIsRefusedBeforeAnythingRuns) {
   TempFolder folder;
-  for (const char* option : {"--json", "--markdown", "--csv", "--plot"}) {
+  for (const char* option : {"--json", "--markdown", "--csv", "--plot", "--html"}) {
     const ParsedOptions parsed = Parse({option, "/nonexistent-dir/x.out"});
     EXPECT_FALSE(parsed.Plan) << option;
     EXPECT_EQ(parsed.ExitStatus, 2);

@@ -67,8 +67,10 @@ TEST(StoreFlow, StoresEachRunAndTheHistoryListsIt) {
   EXPECT_EQ(history[0]["timed_runs"], 3);
 
   EXPECT_EQ(Messlauf(folder, "history --solver Anderer").out, "Keine gespeicherten Läufe.\n");
-  ASSERT_EQ(Messlauf(folder, "history --plot verlauf.png").status, 0);
+  ASSERT_EQ(Messlauf(folder, "history --plot verlauf.png --html verlauf.html").status, 0);
   EXPECT_EQ(GetFile(folder / "verlauf.png").substr(1, 3), "PNG");
+  EXPECT_TRUE(Has(GetFile(folder / "verlauf.html"), "<th scope=\"col\" class=\"num\">Quadrin</th>"));
+  EXPECT_EQ(Messlauf(folder, "history --html fehlt/v.html").status, 2);
   // A run with --store goes there alone; --no-store keeps nothing.
   ASSERT_EQ(Messlauf(folder, "--count 5 --seed 1 --dir w --store eigen.sqlite").status, 0);
   ASSERT_EQ(Messlauf(folder, "--count 5 --seed 1 --dir w --no-store").status, 0);
