@@ -149,6 +149,21 @@ std::string DayOf(const std::string& startedUtc) {
   return startedUtc.substr(8, 2) + "." + startedUtc.substr(5, 2) + "." + startedUtc.substr(0, 4);
 }
 
+plot::Ticks HistorySet::TimeAxis() const {
+  double low = 0, high = 0;
+  bool any = false;
+  for (const HistoryLine* line : Lines) {
+    for (const std::optional<double>& s :
+         {line->MinimumSeconds, line->MedianSeconds, line->MaximumSeconds}) {
+      if (!s) continue;
+      low = any ? std::min(low, *s) : *s;
+      high = any ? std::max(high, *s) : *s;
+      any = true;
+    }
+  }
+  return plot::TicksOver(low, high);
+}
+
 std::vector<HistorySet> HistorySetsOf(const std::vector<HistoryLine>& lines,
                                       std::vector<std::string>& solvers) {
   std::vector<HistorySet> sets;

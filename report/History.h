@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Axis.h"
 #include "RunRecord.h"
 
 namespace report {
@@ -83,6 +84,8 @@ struct HistorySet {
   std::size_t RunIndex(std::int64_t number) const {
     return static_cast<std::size_t>(std::find(Runs.begin(), Runs.end(), number) - Runs.begin());
   }
+  // An axis of seconds over every median, fastest and slowest run of the set.
+  plot::Ticks TimeAxis() const;
 };
 
 // The sets of `lines`, and in `solvers` every solver's name: each in the order it first

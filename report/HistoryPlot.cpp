@@ -43,18 +43,7 @@ struct Frame : Ticks {
 };
 
 Frame FrameOf(const HistorySet& panel, int top) {
-  double low = 0, high = 0;
-  bool any = false;
-  for (const HistoryLine* line : panel.Lines) {
-    for (const std::optional<double>& s :
-         {line->MinimumSeconds, line->MedianSeconds, line->MaximumSeconds}) {
-      if (!s) continue;
-      low = any ? std::min(low, *s) : *s;
-      high = any ? std::max(high, *s) : *s;
-      any = true;
-    }
-  }
-  return {TicksOver(low, high), top, std::max<std::size_t>(1, panel.Runs.size()),
+  return {panel.TimeAxis(), top, std::max<std::size_t>(1, panel.Runs.size()),
           std::max<std::size_t>(1, panel.Solvers.size())};
 }
 

@@ -115,18 +115,7 @@ std::string HistorySvg(const HistorySet& set, const std::vector<std::string>& so
                        const std::string& title, const std::string& id, const std::string& sep) {
   constexpr double Left = 84, Top = 14, PlotHeight = 200, RunLabels = 42, LegendLine = 22;
   const double plotWidth = Width - Left - Right;
-  double low = 0, high = 0;
-  bool any = false;
-  for (const HistoryLine* line : set.Lines) {
-    for (const std::optional<double>& s :
-         {line->MinimumSeconds, line->MedianSeconds, line->MaximumSeconds}) {
-      if (!s) continue;
-      low = any ? std::min(low, *s) : *s;
-      high = any ? std::max(high, *s) : *s;
-      any = true;
-    }
-  }
-  const plot::Ticks ticks = plot::TicksOver(low, high);
+  const plot::Ticks ticks = set.TimeAxis();
   const double runs = static_cast<double>(std::max<std::size_t>(1, set.Runs.size()));
   const double slot = plotWidth / runs;
   const double solverCount = static_cast<double>(std::max<std::size_t>(1, set.Solvers.size()));
