@@ -44,6 +44,7 @@ int LiteralRekursiv::MissingDigit(std::int16_t mask) {
 }
 
 void LiteralRekursiv::SolveSudoku(kit::PuzzleRecord& record) {
+  Steps = 0;
   State = EmptyState;
   State.Record = record;
   if (!LoadGivens()) return;
@@ -164,6 +165,7 @@ int LiteralRekursiv::ChooseCell() const {
 }
 
 void LiteralRekursiv::SearchSolutions() {
+  ++Steps;
   const int c = ChooseCell();
   LastCell = c;
   const auto ci = static_cast<std::size_t>(c);

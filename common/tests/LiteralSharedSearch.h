@@ -53,6 +53,8 @@ class LiteralRekursiv {
   std::int32_t SolutionCount = 0;
   std::int32_t Depth = 0;
   std::int32_t LastCell = 0;
+  // Levels of the search the latest SolveSudoku went through: what Check's budget counts.
+  std::int64_t Steps = 0;
 
   static int MissingDigit(std::int16_t mask);
 

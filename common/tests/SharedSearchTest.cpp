@@ -220,6 +220,7 @@ void ExpectSameSequence(const std::vector<Board>& puzzles) {
     ASSERT_EQ(a.Cells, b.Cells) << "call " << i;
     ASSERT_EQ(a.Filled, b.Filled) << "call " << i;
     ASSERT_EQ(fast->LastCell, literal->LastCell) << "call " << i;
+    ASSERT_EQ(fast->Steps, literal->Steps) << "call " << i;
   }
 }
 
