@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kit {
 namespace {
 
@@ -12,29 +16,31 @@ constexpr std::uint32_t AllBits = 0x7FFFFFF;  // the 27 cells of a word
 
 using Cells3 = std::array<std::uint32_t, 4>;  // word 3 stays zero
 using Vector = CellVector;
+// The same vector, allowed to stand for any other type's bytes: the states are copied with it.
+using Chunk = std::uint32_t __attribute__((vector_size(16), may_alias));
 
 Vector Load(const Cells3& set) {
   return LoadCells(set);
 }
 
-Cells3 Store(Vector v) {
-  Cells3 set;
-  std::memcpy(set.data(), &v, sizeof v);
-  return set;
+bool Holds(const Vector& set, int cell) {
+  return (set[cell / 27] >> (cell % 27)) & 1u;
 }
 
-bool Holds(const Cells3& set, int cell) {
-  return (set[static_cast<std::size_t>(cell / 27)] >> (cell % 27)) & 1u;
-}
-
-void Remove(Cells3& set, int cell) {
-  set[static_cast<std::size_t>(cell / 27)] &= ~(1u << (cell % 27));
+// Whether a set holds any cell: one comparison where the processor has it.
+bool Any(Vector set) {
+#if defined(__SSE2__)
+  const __m128i words = reinterpret_cast<__m128i>(set);
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(words, _mm_setzero_si128())) != 0xFFFF;
+#else
+  return (set[0] | set[1] | set[2]) != 0;
+#endif
 }
 
 // The lowest cell of a set at or after `from`, or −1.
-int FirstFrom(const Cells3& set, int from) {
+int FirstFrom(const Vector& set, int from) {
   for (int k = from / 27; k < 3; ++k) {
-    std::uint32_t bits = set[static_cast<std::size_t>(k)];
+    std::uint32_t bits = set[k];
     if (k == from / 27) bits &= AllBits << (from % 27);
     if (bits != 0) return 27 * k + std::countr_zero(bits);
   }
@@ -42,11 +48,33 @@ int FirstFrom(const Cells3& set, int from) {
 }
 
 // Adds digit bit `bit` to a set where it is missing. Returns whether it was there already.
-bool AddDigit(DigitSet& set, std::int16_t bit) {
-  if (set.Mask & bit) return true;
-  set.Mask = static_cast<std::int16_t>(set.Mask | bit);
-  ++set.Count;
+bool AddDigit(std::uint16_t& digits, std::int16_t bit) {
+  const auto b = static_cast<std::uint16_t>(bit);
+  if (digits & b) return true;
+  digits = static_cast<std::uint16_t>(digits | b);
   return false;
+}
+
+// For every set of digits, the digit it lacks when it holds eight of the nine, else 0: one load
+// in the loops over rows and columns.
+constexpr std::array<std::uint8_t, 512> LackedDigit = [] {
+  std::array<std::uint8_t, 512> lacked{};
+  for (int d = 1; d <= 9; ++d) lacked[0x1FF & ~(1u << (d - 1))] = static_cast<std::uint8_t>(d);
+  return lacked;
+}();
+
+// A state copied in 16-byte pieces: a plain copy of this size becomes a string move, whose
+// start-up costs more than the copy.
+[[gnu::always_inline]] inline void Copy(SolverState& to, const SolverState& from) {
+  static_assert(sizeof(SolverState) % sizeof(Chunk) == 0);
+  constexpr std::size_t chunks = sizeof(SolverState) / sizeof(Chunk);
+  auto* target = reinterpret_cast<Chunk*>(&to);
+  const auto* source = reinterpret_cast<const Chunk*>(&from);
+  Chunk pieces[chunks];
+#pragma GCC unroll 32
+  for (std::size_t i = 0; i < chunks; ++i) pieces[i] = source[i];
+#pragma GCC unroll 32
+  for (std::size_t i = 0; i < chunks; ++i) target[i] = pieces[i];
 }
 
 // Adds box `box` to the boxes holding a digit. Returns whether it was there already.
@@ -61,7 +89,7 @@ bool AddBox(std::uint16_t& boxes, int box) {
 int ExclusionCount(const SolverState& s, int cell) {
   if (!Holds(s.Empty, cell)) return 9;
   int candidates = 0;
-  for (const Cells3& set : s.Candidates) candidates += Holds(set, cell);
+  for (const Vector& set : s.Candidates) candidates += Holds(set, cell);
   return 9 - candidates;
 }
 
@@ -75,29 +103,27 @@ int OnlyCandidate(const SolverState& s, int cell) {
 
 // A cell gets a digit: it is no longer empty, its exclusions become all nine digits, and the
 // digit is counted. Its peers are left to the caller, which takes them in its own order.
-void Occupy(SolverState& s, int cell, int digit) {
-  for (Cells3& set : s.Candidates) Remove(set, cell);
-  Remove(s.Empty, cell);
+void Occupy(SolverState& s, const Vector& cellBit, int digit) {
+  for (Vector& set : s.Candidates) set &= ~cellBit;
+  s.Empty &= ~cellBit;
   ++s.DigitCount[static_cast<std::size_t>(digit)];
 }
 
 // The empty cells with at most one candidate (exclusion count 8 or 9); `exactlyOne` gets those
 // with exactly one.
-Cells3 AtMostOneCandidate(const SolverState& s, Cells3* exactlyOne) {
+Vector AtMostOneCandidate(const SolverState& s, Vector* exactlyOne) {
   Vector once{}, twice{};
-  for (const Cells3& set : s.Candidates) {
-    const Vector v = Load(set);
+  for (const Vector& v : s.Candidates) {
     twice |= once & v;
     once |= v;
   }
-  if (exactlyOne) *exactlyOne = Store(once & ~twice);
-  return Store(Load(s.Empty) & ~twice);
+  if (exactlyOne) *exactlyOne = once & ~twice;
+  return s.Empty & ~twice;
 }
 
 // The boxes (bit b for box b) in which a digit has at most one place left.
-unsigned BoxesWithAtMostOnePlace(const Cells3& candidates) {
+unsigned BoxesWithAtMostOnePlace(const Vector& all) {
   constexpr std::uint32_t LeftBox = 0x7 | 0x7 << 9 | 0x7 << 18;
-  const Vector all = Load(candidates);
   Vector byStack{};  // lane k: bit j when box 3k + j has at most one place
   for (unsigned j = 0; j < 3; ++j) {
     const Vector places = all & (LeftBox << (3 * j));
@@ -116,8 +142,8 @@ void SetCell(SolverState& s, int cell, int digit) {
 }  // namespace
 
 Rekursiv::Rekursiv() {
-  for (auto& set : EmptyState.Candidates) set = {AllBits, AllBits, AllBits, 0};
-  EmptyState.Empty = {AllBits, AllBits, AllBits, 0};
+  for (auto& set : EmptyState.Candidates) set = Vector{AllBits, AllBits, AllBits, 0};
+  EmptyState.Empty = Vector{AllBits, AllBits, AllBits, 0};
 }
 
 void Rekursiv::InitTables() {
@@ -137,7 +163,9 @@ void Rekursiv::InitTables() {
   }
   for (int cell = 0; cell < CellCount; ++cell) {
     const auto i = static_cast<std::size_t>(cell);
-    PeerBits[i] = {};
+    PeerBits[i] = Vector{};
+    CellBit[i] = Vector{};
+    CellBit[i][i / 27] = 1u << (i % 27);
     for (int other = 0; other < CellCount; ++other) {
       const auto j = static_cast<std::size_t>(other);
       if (RowOf[i] == RowOf[j] || ColumnOf[i] == ColumnOf[j] || BoxOf[i] == BoxOf[j]) {
@@ -145,6 +173,7 @@ void Rekursiv::InitTables() {
       }
     }
     RowBits[static_cast<std::size_t>(RowOf[i])][i / 27] |= 1u << (i % 27);
+    ColumnCells[static_cast<std::size_t>(ColumnOf[i])] |= CellBit[i];
     ColumnBits[static_cast<std::size_t>(ColumnOf[i])][i / 27] |= 1u << (i % 27);
     BoxBits[static_cast<std::size_t>(BoxOf[i])][i / 27] |= 1u << (i % 27);
   }
@@ -165,7 +194,7 @@ int Rekursiv::MissingDigit(std::int16_t mask) {
 void Rekursiv::SolveSudoku(PuzzleRecord& record) {
   Steps = 0;
   abandoned_ = false;
-  State = EmptyState;
+  Copy(State, EmptyState);
   State.Record = record;
   if (!LoadGivens(State)) return;
   if (State.Record.Filled > 18) {
@@ -195,7 +224,7 @@ bool Rekursiv::LoadGivens(SolverState& s) const {
   for (std::size_t i = 0; i < 81; ++i) {
     given[i / 27] |= static_cast<std::uint32_t>(s.Record.Cells[i] != 0) << (i % 27);
   }
-  Cells3 seen[10] = {};
+  Vector seen[10] = {};
   for (std::size_t k = 0; k < 3; ++k) {
     for (std::uint32_t bits = given[k]; bits != 0; bits &= bits - 1) {
       const auto i = 27 * k + static_cast<std::size_t>(std::countr_zero(bits));
@@ -203,16 +232,16 @@ bool Rekursiv::LoadGivens(SolverState& s) const {
       if (d > 9) return false;  // no digit: the record stays as it was, with Status 0
       const std::int16_t bit = DigitBit[static_cast<std::size_t>(d)];
       ++s.DigitCount[static_cast<std::size_t>(d)];
-      seen[d] = Store(Load(seen[d]) | Load(PeerBits[i]));
-      if (AddDigit(s.RowSets[static_cast<std::size_t>(RowOf[i])], bit)) return false;
-      if (AddDigit(s.ColumnSets[static_cast<std::size_t>(ColumnOf[i])], bit)) return false;
+      seen[d] |= PeerBits[i];
+      if (AddDigit(s.RowDigits[static_cast<std::size_t>(RowOf[i])], bit)) return false;
+      if (AddDigit(s.ColumnDigits[static_cast<std::size_t>(ColumnOf[i])], bit)) return false;
       if (AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i])) return false;
     }
   }
-  s.Empty = Store(Load(s.Empty) & ~Load(given));
+  s.Empty &= ~Load(given);
   s.Record.Filled = static_cast<std::uint8_t>(s.Record.Filled + std::popcount(given[0]) +
                                               std::popcount(given[1]) + std::popcount(given[2]));
-  for (std::size_t d = 0; d < 9; ++d) s.Candidates[d] = Store(Load(s.Empty) & ~Load(seen[d + 1]));
+  for (std::size_t d = 0; d < 9; ++d) s.Candidates[d] = s.Empty & ~seen[d + 1];
   return true;
 }
 
@@ -220,12 +249,11 @@ void Rekursiv::PlaceDigit(SolverState& s, int cell) const {
   const auto i = static_cast<std::size_t>(cell);
   const int d = s.Record.Cells[i];
   const std::int16_t bit = DigitBit[static_cast<std::size_t>(d)];
-  Occupy(s, cell, d);
+  Occupy(s, CellBit[i], d);
   ++s.Record.Filled;
-  Cells3& candidates = s.Candidates[static_cast<std::size_t>(d - 1)];
-  for (std::size_t k = 0; k < 3; ++k) candidates[k] &= ~PeerBits[i][k];
-  AddDigit(s.RowSets[static_cast<std::size_t>(RowOf[i])], bit);
-  AddDigit(s.ColumnSets[static_cast<std::size_t>(ColumnOf[i])], bit);
+  s.Candidates[static_cast<std::size_t>(d - 1)] &= ~PeerBits[i];
+  AddDigit(s.RowDigits[static_cast<std::size_t>(RowOf[i])], bit);
+  AddDigit(s.ColumnDigits[static_cast<std::size_t>(ColumnOf[i])], bit);
   AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i]);
 }
 
@@ -233,8 +261,8 @@ void Rekursiv::PlaceDigitChained(SolverState& s, int cell) {
   const auto i = static_cast<std::size_t>(cell);
   const int d = s.Record.Cells[i];
   const std::int16_t bit = DigitBit[static_cast<std::size_t>(d)];
-  Occupy(s, cell, d);
-  Cells3& candidates = s.Candidates[static_cast<std::size_t>(d - 1)];
+  Occupy(s, CellBit[i], d);
+  Vector& candidates = s.Candidates[static_cast<std::size_t>(d - 1)];
   // The peers in their fixed order: the row left to right, the column top to bottom, the box row
   // by row, each in increasing cell index. Only those still lacking d in their exclusions take
   // part; a peer left with one candidate gets it at once, and its own chain runs to its end before
@@ -244,7 +272,7 @@ void Rekursiv::PlaceDigitChained(SolverState& s, int cell) {
     for (std::uint32_t peers = candidates[k] & unit; peers != 0; peers &= peers - 1) {
       const int peer = 27 * static_cast<int>(k) + std::countr_zero(peers);
       if (!Holds(candidates, peer)) continue;
-      Remove(candidates, peer);
+      candidates &= ~CellBit[static_cast<std::size_t>(peer)];
       if (ExclusionCount(s, peer) != 8) continue;
       SetCell(s, peer, OnlyCandidate(s, peer));
       PlaceDigitChained(s, peer);
@@ -257,8 +285,8 @@ void Rekursiv::PlaceDigitChained(SolverState& s, int cell) {
     visit(k, ColumnBits[static_cast<std::size_t>(ColumnOf[i])][k]);
   const auto boxWord = static_cast<std::size_t>(BoxOf[i] / 3);
   visit(boxWord, BoxBits[static_cast<std::size_t>(BoxOf[i])][boxWord]);
-  chainRepeated_ |= AddDigit(s.RowSets[static_cast<std::size_t>(RowOf[i])], bit);
-  chainRepeated_ |= AddDigit(s.ColumnSets[static_cast<std::size_t>(ColumnOf[i])], bit);
+  chainRepeated_ |= AddDigit(s.RowDigits[static_cast<std::size_t>(RowOf[i])], bit);
+  chainRepeated_ |= AddDigit(s.ColumnDigits[static_cast<std::size_t>(ColumnOf[i])], bit);
   chainRepeated_ |= AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i]);
   ++s.Record.Filled;
 }
@@ -266,7 +294,7 @@ void Rekursiv::PlaceDigitChained(SolverState& s, int cell) {
 // One pass over the cells; a cell counts with the exclusions it has when the pass reaches it.
 bool Rekursiv::FillAllSingles(SolverState& s) {
   for (int from = 0;;) {
-    Cells3 single;
+    Vector single;
     AtMostOneCandidate(s, &single);
     const int cell = FirstFrom(single, from);
     if (cell < 0) break;
@@ -280,20 +308,24 @@ bool Rekursiv::FillAllSingles(SolverState& s) {
 // The first empty cell in scan order (from LastCell + 1 to 80, then from 0) with 7 or more
 // exclusions, else the first with the most; a cell without exclusions never beats the start,
 // cell 0.
-int Rekursiv::ChooseCell(const SolverState& s) const {
+int Rekursiv::ChooseCell(const SolverState& s, int& exclusions) const {
   const CellCounts counts(s.Candidates);
   // The scan starts behind LastCell and wraps around to cell 0.
   const int from = LastCell + 1;
   auto firstInScanOrder = [from](Vector cells) {
-    if ((cells[0] | cells[1] | cells[2]) == 0) return -1;
-    const Cells3 set = Store(cells);
-    const int cell = from > 80 ? -1 : FirstFrom(set, from);
-    return cell >= 0 ? cell : FirstFrom(set, 0);
+    if (!Any(cells)) return -1;
+    const int cell = from > 80 ? -1 : FirstFrom(cells, from);
+    return cell >= 0 ? cell : FirstFrom(cells, 0);
   };
-  const Vector empty = Load(s.Empty);
+  const Vector& empty = s.Empty;
   int cell = firstInScanOrder(empty & counts.FewerThanThree());
   for (int n = 3; cell < 0 && n <= 8; ++n) cell = firstInScanOrder(empty & counts.Exactly(n));
-  return cell < 0 ? 0 : cell;
+  if (cell < 0) cell = 0;
+  // The cell's candidates from the counts at hand; a filled cell is in no set, so it has 9.
+  int candidates = 0;
+  for (int p = 0; p < 4; ++p) candidates |= static_cast<int>(Holds(counts.Plane[p], cell)) << p;
+  exclusions = 9 - candidates;
+  return cell;
 }
 
 // One level of the search on the state `s`; returns the state it leaves as the current one.
@@ -307,9 +339,9 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
     abandoned_ = true;
     return s;
   }
-  const int c = ChooseCell(*s);
+  int k = 0;
+  const int c = ChooseCell(*s, k);
   LastCell = c;
-  const int k = ExclusionCount(*s, c);
   if (k > 8) return s;  // no candidate left
 
   if (k == 8) {  // a single: worked on in place, no branch
@@ -333,7 +365,7 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
   for (int d = 1; d <= 9; ++d) {
     if (!Holds(s->Candidates[static_cast<std::size_t>(d - 1)], c)) continue;  // excluded
     SolverState* const trial = &TrialStates[depth];
-    *trial = *s;
+    Copy(*trial, *s);
     ++t;
     SetCell(*trial, c, d);
     PlaceDigit(*trial, c);
@@ -350,7 +382,7 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
         }
         trial->Record.Status = 1;
         if (t == 9) return trial;  // the last candidate: this state holds the solution
-        ResultStates[depth] = *trial;
+        Copy(ResultStates[depth], *trial);
         continue;
       }
     }
@@ -361,7 +393,7 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
     --Depth;
     if (found->Record.Status > 0) {
       if (t == 9) return found;
-      ResultStates[depth] = *found;
+      Copy(ResultStates[depth], *found);
     }
   }
   return &ResultStates[depth];
@@ -370,9 +402,8 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
 // A row with eight digits gets the ninth in its first empty cell, unless that cell excludes it.
 bool Rekursiv::FillRowSingles(SolverState& s) const {
   for (int r = 0; r < 9; ++r) {
-    const DigitSet& row = s.RowSets[static_cast<std::size_t>(r)];
-    if (row.Count != 8) continue;
-    const int d = MissingDigit(row.Mask);
+    const int d = LackedDigit[s.RowDigits[static_cast<std::size_t>(r)]];
+    if (d == 0) continue;
     const int cell = FirstFrom(s.Empty, 9 * r);
     if (cell < 0 || cell >= 9 * r + 9) continue;  // no empty cell in the row
     if (!Holds(s.Candidates[static_cast<std::size_t>(d - 1)], cell)) return false;
@@ -384,12 +415,10 @@ bool Rekursiv::FillRowSingles(SolverState& s) const {
 
 bool Rekursiv::FillColumnSingles(SolverState& s) const {
   for (int c = 0; c < 9; ++c) {
-    const DigitSet& column = s.ColumnSets[static_cast<std::size_t>(c)];
-    if (column.Count != 8) continue;
-    const int d = MissingDigit(column.Mask);
-    int cell = c;
-    while (cell < 81 && !Holds(s.Empty, cell)) cell += 9;
-    if (cell >= 81) continue;  // no empty cell in the column
+    const int d = LackedDigit[s.ColumnDigits[static_cast<std::size_t>(c)]];
+    if (d == 0) continue;
+    const int cell = FirstFrom(s.Empty & ColumnCells[static_cast<std::size_t>(c)], 0);
+    if (cell < 0) continue;  // no empty cell in the column
     if (!Holds(s.Candidates[static_cast<std::size_t>(d - 1)], cell)) return false;
     SetCell(s, cell, d);
     PlaceDigit(s, cell);
@@ -401,7 +430,7 @@ bool Rekursiv::FillBoxSingles(SolverState& s) const {
   for (int d = 1; d <= 9; ++d) {
     const int placed = s.DigitCount[static_cast<std::size_t>(d)];
     if (placed < 3 || placed > 8) continue;
-    const Cells3& candidates = s.Candidates[static_cast<std::size_t>(d - 1)];
+    const Vector& candidates = s.Candidates[static_cast<std::size_t>(d - 1)];
     const unsigned lacking = ~s.BoxesWith[static_cast<std::size_t>(d)] & 0x1FFu;
     // Boxes without d, in order, that have no place or one place left for it. A placement only
     // takes places away, so the boxes after it are looked at again.

@@ -24,6 +24,7 @@
 #include <cstdint>
 
 #include "Board.h"
+#include "CellBits.h"
 
 namespace kit {
 
@@ -34,25 +35,21 @@ struct PuzzleRecord {
   std::uint8_t Filled = 0;  // number of filled cells
 };
 
-// A set of digits: bit d − 1 of Mask stands for digit d; Count is the number of bits set.
-struct DigitSet {
-  std::int16_t Count = 0;
-  std::int16_t Mask = 0;
-};
-
 // The working state, copied whole into and out of the per-depth slots. A cell's exclusion set
 // (the digits placed among its peers) is kept the other way round, per digit: Candidates[d]
 // holds the empty cells whose exclusions lack digit d + 1, bit i of word k standing for cell
 // 27k + i. An empty cell's exclusion count is 9 minus the number of these sets that hold it, and
 // a filled cell, whose exclusions are all nine digits, is in none of them. Word 3 of each set
-// stays zero so that a set fills one 16-byte vector.
-struct SolverState {
+// stays zero so that a set fills one 16-byte vector; the sets are only ever written whole, since
+// a vector read right after a narrower write to the same place stalls the processor.
+struct alignas(16) SolverState {
+  std::array<CellVector, 9> Candidates{};
+  CellVector Empty{};  // the empty cells, in the same bit layout
   PuzzleRecord Record;
-  std::array<std::array<std::uint32_t, 4>, 9> Candidates{};
-  std::array<std::uint32_t, 4> Empty{};       // the empty cells, in the same bit layout
-  std::array<std::int32_t, 10> DigitCount{};  // how often each digit is placed; index 0 unused
-  std::array<DigitSet, 9> RowSets{};          // digits placed in each row
-  std::array<DigitSet, 9> ColumnSets{};
+  std::array<std::uint8_t, 10> DigitCount{};  // how often each digit is placed; index 0 unused
+  // The digits placed in each row and column: bit d − 1 for digit d.
+  std::array<std::uint16_t, 9> RowDigits{};
+  std::array<std::uint16_t, 9> ColumnDigits{};
   // The box sets kept by digit: bit b of BoxesWith[d] is set when box b holds digit d.
   std::array<std::uint16_t, 10> BoxesWith{};
 };
@@ -102,7 +99,7 @@ class Rekursiv {
   void PlaceDigit(SolverState& s, int cell) const;
   void PlaceDigitChained(SolverState& s, int cell);
   bool FillAllSingles(SolverState& s);
-  int ChooseCell(const SolverState& s) const;
+  int ChooseCell(const SolverState& s, int& exclusions) const;
   SolverState* SearchSolutions(SolverState* s);
   bool FillRowSingles(SolverState& s) const;
   bool FillColumnSingles(SolverState& s) const;
@@ -120,9 +117,11 @@ class Rekursiv {
   bool abandoned_ = false;      // the latest search ran out of its step budget
 
   // Bit sets of the board's shapes, in the layout of SolverState::Candidates.
-  std::array<std::array<std::uint32_t, 4>, CellCount> PeerBits{};  // row, column, box of a cell
+  std::array<CellVector, CellCount> CellBit{};   // the cell alone
+  std::array<CellVector, CellCount> PeerBits{};  // its row, column and box, itself included
   std::array<std::array<std::uint32_t, 4>, 9> RowBits{};
   std::array<std::array<std::uint32_t, 4>, 9> ColumnBits{};
+  std::array<CellVector, 9> ColumnCells{};
   std::array<std::array<std::uint32_t, 4>, 9> BoxBits{};
 };
 
