@@ -245,7 +245,7 @@ bool Rekursiv::LoadGivens(SolverState& s) const {
   return true;
 }
 
-void Rekursiv::PlaceDigit(SolverState& s, int cell) const {
+[[gnu::always_inline]] inline void Rekursiv::PlaceDigit(SolverState& s, int cell) const {
   const auto i = static_cast<std::size_t>(cell);
   const int d = s.Record.Cells[i];
   const std::int16_t bit = DigitBit[static_cast<std::size_t>(d)];
@@ -400,7 +400,7 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
 }
 
 // A row with eight digits gets the ninth in its first empty cell, unless that cell excludes it.
-bool Rekursiv::FillRowSingles(SolverState& s) const {
+[[gnu::always_inline]] inline bool Rekursiv::FillRowSingles(SolverState& s) const {
   for (int r = 0; r < 9; ++r) {
     const int d = LackedDigit[s.RowDigits[static_cast<std::size_t>(r)]];
     if (d == 0) continue;
@@ -413,7 +413,7 @@ bool Rekursiv::FillRowSingles(SolverState& s) const {
   return true;
 }
 
-bool Rekursiv::FillColumnSingles(SolverState& s) const {
+[[gnu::always_inline]] inline bool Rekursiv::FillColumnSingles(SolverState& s) const {
   for (int c = 0; c < 9; ++c) {
     const int d = LackedDigit[s.ColumnDigits[static_cast<std::size_t>(c)]];
     if (d == 0) continue;
