@@ -135,6 +135,29 @@ unsigned BoxesWithAtMostOnePlace(const Vector& all) {
   return byStack[0] | byStack[1] << 3 | byStack[2] << 6;
 }
 
+// The cells that hold anything but 0, in the sets' layout.
+Cells3 GivenCells(const Board& cells) {
+#if defined(__SSE2__)
+  // Sixteen cells per comparison: bit i of `low` for cell i < 64, of `high` for cell 64 + i.
+  const __m128i zero = _mm_setzero_si128();
+  auto filled = [&](std::size_t first) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells.data() + first));
+    return static_cast<std::uint64_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)) & 0xFFFF);
+  };
+  const std::uint64_t low = filled(0) | filled(16) << 16 | filled(32) << 32 | filled(48) << 48;
+  const std::uint64_t high = filled(64) | static_cast<std::uint64_t>(cells[80] != 0) << 16;
+  return {static_cast<std::uint32_t>(low & AllBits),
+          static_cast<std::uint32_t>((low >> 27) & AllBits),
+          static_cast<std::uint32_t>(((low >> 54) | high << 10) & AllBits), 0};
+#else
+  Cells3 given{};
+  for (std::size_t i = 0; i < 81; ++i) {
+    given[i / 27] |= static_cast<std::uint32_t>(cells[i] != 0) << (i % 27);
+  }
+  return given;
+#endif
+}
+
 void SetCell(SolverState& s, int cell, int digit) {
   s.Record.Cells[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(digit);
 }
@@ -220,10 +243,7 @@ void Rekursiv::SolveSudoku(PuzzleRecord& record) {
 // whether a cell is given follows no pattern. The candidate sets are worked out once at the end: a
 // digit excludes itself from the peers of every cell that holds it.
 bool Rekursiv::LoadGivens(SolverState& s) const {
-  Cells3 given{};
-  for (std::size_t i = 0; i < 81; ++i) {
-    given[i / 27] |= static_cast<std::uint32_t>(s.Record.Cells[i] != 0) << (i % 27);
-  }
+  const Cells3 given = GivenCells(s.Record.Cells);
   Vector seen[10] = {};
   for (std::size_t k = 0; k < 3; ++k) {
     for (std::uint32_t bits = given[k]; bits != 0; bits &= bits - 1) {
