@@ -381,9 +381,14 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
 
   const auto depth = static_cast<std::size_t>(Depth);
   ResultStates[depth].Record.Status = 0;
+  // The cell's candidates, bit d − 1 for digit d, taken once: `s` stays as it is while they are
+  // tried.
+  unsigned digits = 0;
+  for (std::size_t d = 0; d < 9; ++d)
+    digits |= static_cast<unsigned>(Holds(s->Candidates[d], c)) << d;
   int t = k;  // reaches 9 with the cell's last candidate
-  for (int d = 1; d <= 9; ++d) {
-    if (!Holds(s->Candidates[static_cast<std::size_t>(d - 1)], c)) continue;  // excluded
+  for (; digits != 0; digits &= digits - 1) {
+    const int d = std::countr_zero(digits) + 1;
     SolverState* const trial = &TrialStates[depth];
     Copy(*trial, *s);
     ++t;
