@@ -111,13 +111,14 @@ void Occupy(SolverState& s, const Vector& cellBit, int digit) {
 
 // The empty cells with at most one candidate (exclusion count 8 or 9); `exactlyOne` gets those
 // with exactly one.
-Vector AtMostOneCandidate(const SolverState& s, Vector* exactlyOne) {
+Vector AtMostOneCandidate(const SolverState& s, Vector* exactlyOne, Vector* none = nullptr) {
   Vector once{}, twice{};
   for (const Vector& v : s.Candidates) {
     twice |= once & v;
     once |= v;
   }
   if (exactlyOne) *exactlyOne = once & ~twice;
+  if (none) *none = s.Empty & ~once;
   return s.Empty & ~twice;
 }
 
@@ -483,9 +484,10 @@ bool Rekursiv::FillBoxSingles(SolverState& s) const {
 bool Rekursiv::SweepSingles(SolverState& s) const {
   for (;;) {
     for (int from = 0;;) {
-      const int cell = FirstFrom(AtMostOneCandidate(s, nullptr), from);
+      Vector none;
+      const int cell = FirstFrom(AtMostOneCandidate(s, nullptr, &none), from);
       if (cell < 0) break;
-      if (ExclusionCount(s, cell) == 9) return false;
+      if (Holds(none, cell)) return false;  // no candidate left
       SetCell(s, cell, OnlyCandidate(s, cell));
       PlaceDigit(s, cell);
       if (s.Record.Filled > 80) return true;
