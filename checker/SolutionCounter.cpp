@@ -167,8 +167,7 @@ bool PlaceColumnSingles(std::uint32_t (&places)[3][12], const std::uint32_t (&op
 // Takes the places in `changed` through what they imply, until nothing changes any more: only
 // fitting places stay, and a digit with one place left in a row is placed there. False at a dead
 // end, a band in which a digit cannot fill every row.
-bool Propagate(std::uint32_t (&places)[3][12], std::uint32_t (&open)[3],
-               std::uint8_t (&placedRows)[3][12], std::uint64_t changed) {
+bool Propagate(std::uint32_t (&places)[3][12], std::uint32_t (&open)[3], std::uint64_t changed) {
   while (changed != 0) {
     const int i = std::countr_zero(changed);
     changed &= changed - 1;
@@ -176,12 +175,12 @@ bool Propagate(std::uint32_t (&places)[3][12], std::uint32_t (&open)[3],
     const std::uint32_t fitting = FittingPlaces(places[b][d]);
     if (fitting == 0) return false;
     places[b][d] = fitting;
-    const unsigned fresh = RowsWithOnePlace(fitting) & ~placedRows[b][d];
-    if (fresh == 0) continue;
-    placedRows[b][d] = static_cast<std::uint8_t>(placedRows[b][d] | fresh);
+    // A row's one place that is still open is new: any other digit placed there would have
+    // taken it.
+    const std::uint32_t placed = fitting & RowCells[RowsWithOnePlace(fitting)] & open[b];
+    if (placed == 0) continue;
     // The new placements leave no other place in their rows, and fitting took their boxes from
     // the band's other rows. Left: the cells for every other digit, the columns in other bands.
-    const std::uint32_t placed = fitting & RowCells[fresh];
     open[b] &= ~placed;
     changed |= static_cast<std::uint64_t>(TakeFromBand(places[b], placed)) << (16 * b);
     const std::uint32_t columns = ((placed | placed >> 9 | placed >> 18) & Row) * Column;
@@ -230,7 +229,7 @@ CountResult SolutionCounter::Count(const kit::Board& givens) {
 // a dead end. On success `pairs` holds the open cells with exactly two candidates, by band.
 bool SolutionCounter::Settle(Node& node, std::uint64_t changed, std::uint32_t (&pairs)[3]) const {
   for (;;) {
-    if (!Propagate(node.Places, node.Open, node.PlacedRows, changed)) return false;
+    if (!Propagate(node.Places, node.Open, changed)) return false;
     changed = 0;
     for (int b = 0; b < 3; ++b) {
       const std::uint32_t open = node.Open[b];

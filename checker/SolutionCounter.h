@@ -18,7 +18,7 @@
 // fewest candidates, of those the one that sees the most open cells, trying its digits in
 // increasing order, and stops at the second solution.
 //
-// Cost: nothing is allocated; the instance holds one state per depth (about 16 KiB). The work is
+// Cost: nothing is allocated; the instance holds one state per depth (about 13 KiB). The work is
 // exponential in the worst case, as for any exact count; on the public collections of hard
 // puzzles it stays well below a millisecond a puzzle. Nothing carries from one Count to the next.
 #pragma once
@@ -49,7 +49,6 @@ class SolutionCounter {
   struct Node {
     alignas(16) std::uint32_t Places[3][12];  // by band and digit: where the digit may stand
     std::uint32_t Open[3];                    // the cells without a digit, by band
-    std::uint8_t PlacedRows[3][12];           // rows (bits 0 to 2) in which the digit is placed
   };
 
   bool Settle(Node& node, std::uint64_t changed, std::uint32_t (&pairs)[3]) const;
