@@ -225,8 +225,9 @@ CountResult SolutionCounter::Count(const kit::Board& givens) {
   return result_;
 }
 
-// Propagates, then places the cells left with one digit, until neither changes anything; false at
-// a dead end. On success `pairs` holds the open cells with exactly two candidates, by band.
+// Propagates, then places the cells left with one digit or, when there are none, the digits left
+// with one place in a column, until nothing changes; false at a dead end. On success `pairs`
+// holds the open cells with exactly two candidates, by band.
 bool SolutionCounter::Settle(Node& node, std::uint64_t changed, std::uint32_t (&pairs)[3]) const {
   for (;;) {
     if (!Propagate(node.Places, node.Open, changed)) return false;

@@ -1,7 +1,7 @@
-// Check's exact solution counter as it was first written: simple and slow, kept unchanged as the
-// reference that the faster SolutionCounter is held against. Same method, same results: per-digit
-// places as bit sets, naked and hidden singles before each branch, branching on the first open
-// cell with fewest candidates, stopping at the second solution.
+// Check's exact solution counter as it was first written, kept unchanged as the reference that
+// the faster SolutionCounter is held against: only their results must agree. Its method: for
+// each digit its places as an 81-bit set, naked and hidden singles before each branch, branching
+// on the first open cell with fewest candidates, stopping at the second solution.
 #pragma once
 
 #include <array>
