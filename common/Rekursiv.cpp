@@ -110,7 +110,7 @@ void Occupy(SolverState& s, const Vector& cellBit, int digit) {
 }
 
 // The empty cells with at most one candidate (exclusion count 8 or 9); `exactlyOne` gets those
-// with exactly one.
+// with exactly one, `none` the empty cells without any.
 Vector AtMostOneCandidate(const SolverState& s, Vector* exactlyOne, Vector* none = nullptr) {
   Vector once{}, twice{};
   for (const Vector& v : s.Candidates) {
