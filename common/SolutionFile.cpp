@@ -29,6 +29,31 @@ bool NextValue(std::string_view line, std::size_t& at, std::int32_t& value, bool
   return true;
 }
 
+// A line as solvers write it: nine single digits, each perhaps negated, separated by commas and
+// nothing after the ninth. Such a line is taken here in one pass; false leaves any other line,
+// with everything it may hold wrong, to NextValue.
+bool ReadPlainLine(std::string_view line, std::uint8_t* cells, std::int32_t& first) {
+  const char* const text = line.data();
+  const std::size_t size = line.size();
+  std::size_t at = 0;
+  for (int c = 0; c < 9; ++c) {
+    const bool negative = at < size && text[at] == '-';
+    at += negative;
+    if (at >= size) return false;
+    const unsigned digit = static_cast<unsigned char>(text[at]) - unsigned{'0'};
+    if (digit > 9) return false;
+    ++at;
+    if (c < 8) {
+      if (at >= size || text[at] != ',') return false;
+      ++at;
+    }
+    cells[c] = static_cast<std::uint8_t>(digit);
+    if (c == 0)
+      first = negative ? -static_cast<std::int32_t>(digit) : static_cast<std::int32_t>(digit);
+  }
+  return at == size;
+}
+
 }  // namespace
 
 void WriteSolutionBlock(TextSink& out, const SignedBoard& cells) {
@@ -65,6 +90,12 @@ SolutionBlock ReadSolutionBlock(LineReader& in) {
       block.Status = in.LineTooLong() ? BlockStatus::TooLong : BlockStatus::Missing;
       block.Line = in.LinesRead() + 1;
       return block;
+    }
+    std::int32_t first = 0;
+    if (ReadPlainLine(line, block.Cells.data() + 9 * r, first)) {
+      if (first < 0) block.Kind = 2;
+      if (first == 0) block.Kind = 0;
+      continue;
     }
     std::size_t at = 0;
     for (int c = 0; c < 9; ++c) {

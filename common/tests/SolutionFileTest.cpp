@@ -148,5 +148,42 @@ TEST(ReadSolutionBlock, ToleratesWhatDoesNotChangeTheValues) {
   EXPECT_EQ(block.Cells[80], 9);
 }
 
+TEST(ReadSolutionBlock, PlainLinesAndTheirNearMissesReadAsTheRulesSay) {
+  const std::string good = "1,2,3,4,5,6,7,8,9\r\n";
+  struct Case {
+    const char* line;  // the fifth line of an otherwise plain block
+    BlockStatus status;
+    ResultKind kind;
+    int cell;  // the line's first cell as read
+  };
+  const std::vector<Case> cases = {
+      {"-1,-2,-3,-4,-5,-6,-7,-8,-9", BlockStatus::Read, 2, 1},
+      {"-0,2,3,4,5,6,7,8,9", BlockStatus::Read, 0, 0},
+      {"05,2,3,4,5,6,7,8,9", BlockStatus::Read, 1, 5},
+      {"1,2,3,4,5,6,7,8,9,", BlockStatus::Read, 1, 1},
+      {"1,2,3,4,5,6,7,8,12", BlockStatus::OutOfRange, 1, 1},
+      {"1,2,3,4,5,6,7,8,9 ", BlockStatus::Malformed, 1, 0},
+      {"1,2,3,4,5,6,7,8,-", BlockStatus::Malformed, 1, 0},
+      {"--1,2,3,4,5,6,7,8,9", BlockStatus::Malformed, 1, 0},
+      {"+1,2,3,4,5,6,7,8,9", BlockStatus::Malformed, 1, 0},
+      {"1,2,3,4,5,6,7,8", BlockStatus::Malformed, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::string bytes;
+    for (int r = 0; r < 9; ++r) bytes += r == 4 ? std::string(c.line) + "\r\n" : good;
+    ReadBack in(bytes + "\r\n");
+    const SolutionBlock block = in.Next();
+    EXPECT_EQ(block.Status, c.status);
+    if (c.status == BlockStatus::Malformed) {
+      EXPECT_EQ(block.Line, 5);
+      continue;
+    }
+    EXPECT_EQ(block.Kind, c.kind);
+    EXPECT_EQ(block.Cells[36], c.cell);
+    EXPECT_EQ(block.Cells[80], 9);
+  }
+}
+
 }  // namespace
 }  // namespace kit
