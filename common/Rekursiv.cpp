@@ -37,13 +37,14 @@ bool Any(Vector set) {
 #endif
 }
 
-// The lowest cell of a set at or after `from`, or −1.
+// The lowest cell of a set at or after `from` (0 to 81), or −1. The cells are taken as two
+// numbers, 0–53 and 54–80, so that the answer needs no loop over the words.
 int FirstFrom(const Vector& set, int from) {
-  for (int k = from / 27; k < 3; ++k) {
-    std::uint32_t bits = set[k];
-    if (k == from / 27) bits &= AllBits << (from % 27);
-    if (bits != 0) return 27 * k + std::countr_zero(bits);
-  }
+  const std::uint64_t low =
+      (set[0] | std::uint64_t{set[1]} << 27) & (from < 54 ? ~std::uint64_t{0} << from : 0);
+  const std::uint64_t high = set[2] & (from <= 54 ? ~0u : ~0u << (from - 54));
+  if (low != 0) return std::countr_zero(low);
+  if (high != 0) return 54 + std::countr_zero(high);
   return -1;
 }
 
@@ -279,9 +280,10 @@ bool Rekursiv::LoadGivens(SolverState& s) const {
   Occupy(s, CellBit[i], d);
   ++s.Record.Filled;
   s.Candidates[static_cast<std::size_t>(d - 1)] &= ~PeerBits[i];
-  AddDigit(s.RowDigits[static_cast<std::size_t>(RowOf[i])], bit);
-  AddDigit(s.ColumnDigits[static_cast<std::size_t>(ColumnOf[i])], bit);
-  AddBox(s.BoxesWith[static_cast<std::size_t>(d)], BoxOf[i]);
+  // The search places only candidates, so these bits were clear: no test needed.
+  s.RowDigits[static_cast<std::size_t>(RowOf[i])] |= static_cast<std::uint16_t>(bit);
+  s.ColumnDigits[static_cast<std::size_t>(ColumnOf[i])] |= static_cast<std::uint16_t>(bit);
+  s.BoxesWith[static_cast<std::size_t>(d)] |= static_cast<std::uint16_t>(1u << BoxOf[i]);
 }
 
 void Rekursiv::PlaceDigitChained(SolverState& s, int cell) {
@@ -431,13 +433,26 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
   return &ResultStates[depth];
 }
 
+// The units (bit u for unit u) whose digit sets lack exactly one digit, found without a branch per
+// unit: which ones they are follows no pattern. Placing a unit's ninth digit changes no other
+// unit of the same kind, so the set holds for a whole pass.
+unsigned UnitsLackingOne(const std::array<std::uint16_t, 9>& digits) {
+  unsigned units = 0;
+#pragma GCC unroll 9
+  for (std::size_t u = 0; u < 9; ++u)
+    units |= static_cast<unsigned>(LackedDigit[digits[u]] != 0) << u;
+  return units;
+}
+
 // A row with eight digits gets the ninth in its first empty cell, unless that cell excludes it.
 [[gnu::always_inline]] inline bool Rekursiv::FillRowSingles(SolverState& s) const {
-  for (int r = 0; r < 9; ++r) {
+  for (unsigned rows = UnitsLackingOne(s.RowDigits); rows != 0; rows &= rows - 1) {
+    const int r = std::countr_zero(rows);
     const int d = LackedDigit[s.RowDigits[static_cast<std::size_t>(r)]];
-    if (d == 0) continue;
-    const int cell = FirstFrom(s.Empty, 9 * r);
-    if (cell < 0 || cell >= 9 * r + 9) continue;  // no empty cell in the row
+    const std::uint32_t empty =
+        (s.Empty[static_cast<std::size_t>(r / 3)] >> (9 * (r % 3))) & 0x1FFu;
+    if (empty == 0) continue;  // no empty cell in the row
+    const int cell = 9 * r + std::countr_zero(empty);
     if (!Holds(s.Candidates[static_cast<std::size_t>(d - 1)], cell)) return false;
     SetCell(s, cell, d);
     PlaceDigit(s, cell);
@@ -446,9 +461,9 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
 }
 
 [[gnu::always_inline]] inline bool Rekursiv::FillColumnSingles(SolverState& s) const {
-  for (int c = 0; c < 9; ++c) {
+  for (unsigned columns = UnitsLackingOne(s.ColumnDigits); columns != 0; columns &= columns - 1) {
+    const int c = std::countr_zero(columns);
     const int d = LackedDigit[s.ColumnDigits[static_cast<std::size_t>(c)]];
-    if (d == 0) continue;
     const int cell = FirstFrom(s.Empty & ColumnCells[static_cast<std::size_t>(c)], 0);
     if (cell < 0) continue;  // no empty cell in the column
     if (!Holds(s.Candidates[static_cast<std::size_t>(d - 1)], cell)) return false;
