@@ -5,6 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -15,6 +19,22 @@
 
 namespace kit {
 namespace {
+
+// The first line feed in data[at, end), or end. Lines are short here: sixteen bytes are compared
+// at once, which needs no set-up as memchr does.
+std::size_t FindLineFeed(const char* data, std::size_t at, std::size_t end) {
+#if defined(__SSE2__)
+  const __m128i feed = _mm_set1_epi8('\n');
+  for (; at + 16 <= end; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed));
+    if (found != 0)
+      return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+  }
+#endif
+  while (at < end && data[at] != '\n') ++at;
+  return at;
+}
 
 constexpr std::size_t WriteBufferSize = 1 << 20;
 constexpr std::size_t ReadBufferSize = 1 << 20;
@@ -223,10 +243,8 @@ bool LineReader::ReadLine(std::string_view& line) {
   if (tooLong_) return false;
   std::size_t scanned = begin_;
   for (;;) {
-    // Lines are short here: a plain scan beats the set-up of memchr.
     const char* const data = buffer_.get();
-    std::size_t at = scanned;
-    while (at < end_ && data[at] != '\n') ++at;
+    const std::size_t at = FindLineFeed(data, scanned, end_);
     if (at < end_) {
       std::size_t stop = at;
       if (stop > begin_ && data[stop - 1] == '\r') --stop;
