@@ -280,7 +280,7 @@ bool Rekursiv::LoadGivens(SolverState& s) const {
   Occupy(s, CellBit[i], d);
   ++s.Record.Filled;
   s.Candidates[static_cast<std::size_t>(d - 1)] &= ~PeerBits[i];
-  // The search places only candidates, so these bits were clear: no test needed.
+  // Whether a bit was set already does not matter here, so it is not asked.
   s.RowDigits[static_cast<std::size_t>(RowOf[i])] |= static_cast<std::uint16_t>(bit);
   s.ColumnDigits[static_cast<std::size_t>(ColumnOf[i])] |= static_cast<std::uint16_t>(bit);
   s.BoxesWith[static_cast<std::size_t>(d)] |= static_cast<std::uint16_t>(1u << BoxOf[i]);
