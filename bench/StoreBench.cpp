@@ -23,13 +23,13 @@ record::RunRecord OneRun(int number, int rounds) {
   r.Solvers = {{"Quadrin", "/usr/lib/sudoku-messkit/Quadrin", std::string(64, 'b')}};
   for (int round = 1; round <= rounds; ++round) {
     for (bool startup : {false, true}) {
-      record::Run run;
+      record::Measurement run;
       run.Round = round;
       run.Startup = startup;
       run.Timed = true;
       run.MonotonicSeconds = (startup ? 0.002 : 2.0) + number * 1e-6 + round * 1e-3;
       run.Check = {"Alle Lösungen korrekt", 0, "", {0, startup ? 1 : 500000, 0}};
-      r.Runs.push_back(run);
+      r.Measurements.push_back(run);
     }
   }
   return r;
@@ -63,7 +63,7 @@ void BM_History_TenThousandRuns(benchmark::State& state) {
   }
   for (auto _ : state) {
     const store::ResultsStore results(path, store::ResultsStore::Access::Read);
-    benchmark::DoNotOptimize(report::FormatHistory(report::HistoryLinesOf(results.Load()), ","));
+    benchmark::DoNotOptimize(report::FormatHistory(record::HistoryLinesOf(results.Load()), ","));
   }
   for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(path.string() + end);
 }

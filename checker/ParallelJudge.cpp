@@ -78,16 +78,16 @@ struct ParallelJudge::Worker {
 
 // One comparison run: reads ahead into free chunks while fewer than the bound are in flight, and
 // reduces the oldest one once it is done. Its end leaves no chunk in any worker's hands.
-class ParallelJudge::Run {
+class ParallelJudge::Pass {
  public:
-  Run(ParallelJudge& owner, const kit::PuzzleText& puzzles, AnswerFile& answers,
+  Pass(ParallelJudge& owner, const kit::PuzzleText& puzzles, AnswerFile& answers,
       const Progress& progress, CheckResult& result)
       : owner_(owner), puzzles_(puzzles), answers_(answers), progress_(progress), result_(result) {
     for (const auto& chunk : owner_.chunks_) free_.push_back(chunk.get());
   }
-  ~Run() { owner_.Settle(); }
-  Run(const Run&) = delete;
-  Run& operator=(const Run&) = delete;
+  ~Pass() { owner_.Settle(); }
+  Pass(const Pass&) = delete;
+  Pass& operator=(const Pass&) = delete;
 
   void Go() {
     for (;;) {
@@ -257,7 +257,7 @@ CheckResult ParallelJudge::CheckAnswers(const kit::PuzzleText& puzzles,
   AnswerFile answers;
   try {
     OpenAnswerFile(folder, answers);
-    Run(*this, puzzles, answers, progress, result).Go();
+    Pass(*this, puzzles, answers, progress, result).Go();
   } catch (const kit::FileError& e) {
     SetCannotJudge(result, e.what());
   } catch (const std::bad_alloc&) {

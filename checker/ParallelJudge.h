@@ -41,7 +41,7 @@ class ParallelJudge {
  private:
   struct Chunk;
   struct Worker;
-  class Run;
+  class Pass;
 
   void EndWorkers();
   void Work(Worker& worker);

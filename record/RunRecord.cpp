@@ -64,11 +64,11 @@ Comparison Compare(const std::vector<double>& now, const std::vector<double>& ot
   c.P = paired ? stats::PairedRatioP(now, other) : stats::MannWhitneyP(now, other);
   const double noise = noisePercent / 100;
   if (*c.P < 0.01 && c.Ratio.Low > 1 + noise) {
-    c.Verdict = Change::Slower;
+    c.Change = Change::Slower;
   } else if (*c.P < 0.01 && c.Ratio.High < 1 - noise) {
-    c.Verdict = Change::Faster;
+    c.Change = Change::Faster;
   } else {
-    c.Verdict = Change::NoDifference;
+    c.Change = Change::NoDifference;
   }
   return c;
 }
@@ -78,14 +78,14 @@ namespace {
 SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::size_t solver) {
   SolverSummary s;
   std::vector<double> startups;
-  for (const Run& run : record.Runs) {
+  for (const Measurement& run : record.Measurements) {
     if (run.Set != set || run.Solver != solver) continue;
     s.Last = &run;
     if (run.Verdict == Verdict::Failed) {
-      s.State = Verdict::Failed;
+      s.Verdict = Verdict::Failed;
       continue;
     }
-    if (run.Verdict == Verdict::Wrong && s.State == Verdict::Correct) s.State = Verdict::Wrong;
+    if (run.Verdict == Verdict::Wrong && s.Verdict == Verdict::Correct) s.Verdict = Verdict::Wrong;
     // The whole set's outcomes, unless a start-up run was the wrong one.
     if (!run.Startup || run.Verdict == Verdict::Wrong) s.LastJudged = &run;
     if (run.Startup) {
@@ -117,7 +117,7 @@ std::optional<std::size_t> Fastest(const std::vector<SolverSummary>& solvers) {
   int compared = 0;
   for (std::size_t i = 0; i < solvers.size(); ++i) {
     const SolverSummary& s = solvers[i];
-    if (s.State != Verdict::Correct || s.MonotonicTimes.empty()) continue;
+    if (s.Verdict != Verdict::Correct || s.MonotonicTimes.empty()) continue;
     ++compared;
     if (!fastest || s.Monotonic.Mean < solvers[*fastest].Monotonic.Mean) fastest = i;
   }
@@ -167,7 +167,7 @@ void CompareSolvers(const RunRecord& record, std::vector<SetSummary>& sets) {
     if (cell.Set >= sets.size() || cell.Solver >= sets[cell.Set].Solvers.size()) continue;
     SolverSummary& s = sets[cell.Set].Solvers[cell.Solver];
     s.Baseline = &cell;
-    if (s.State != Verdict::Correct || s.MonotonicTimes.empty()) continue;
+    if (s.Verdict != Verdict::Correct || s.MonotonicTimes.empty()) continue;
     s.AgainstBaseline = Compare(s.MonotonicTimes, cell.MonotonicSeconds, false, noise);
   }
 }
@@ -183,14 +183,14 @@ Summaries Summarize(const RunRecord& record, Detail detail) {
     if (summary.Fastest) {
       const stats::Summary& best = summary.Solvers[*summary.Fastest].Monotonic;
       for (SolverSummary& s : summary.Solvers) {
-        if (s.State == Verdict::Correct && !s.MonotonicTimes.empty()) {
+        if (s.Verdict == Verdict::Correct && !s.MonotonicTimes.empty()) {
           s.RelativeToFastest = stats::Slower(best, s.Monotonic);
         }
       }
     }
     summaries.Sets.push_back(std::move(summary));
   }
-  for (const Run& run : record.Runs) {
+  for (const Measurement& run : record.Measurements) {
     if (run.Verdict == Verdict::Failed) summaries.ExitStatus = 2;
     if (run.Verdict == Verdict::Wrong && summaries.ExitStatus == 0) summaries.ExitStatus = 1;
   }
@@ -199,7 +199,7 @@ Summaries Summarize(const RunRecord& record, Detail detail) {
   if (summaries.ExitStatus == 0 && record.Settings.FailOnRegression) {
     for (const SetSummary& set : summaries.Sets) {
       for (const SolverSummary& s : set.Solvers) {
-        if (s.AgainstBaseline && s.AgainstBaseline->Verdict == Change::Slower) {
+        if (s.AgainstBaseline && s.AgainstBaseline->Change == Change::Slower) {
           summaries.ExitStatus = 3;
         }
       }

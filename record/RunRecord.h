@@ -89,7 +89,7 @@ struct Judgement {
 };
 
 // One run of one solver on one set.
-struct Run {
+struct Measurement {
   std::size_t Set = 0;     // index into RunRecord::Sets
   std::size_t Solver = 0;  // index into RunRecord::Solvers
   int Round = 0;           // 1-based, warm-up rounds first
@@ -130,7 +130,7 @@ struct Comparison {
   stats::RatioInterval Ratio;
   std::optional<double> P;  // none when there were too few runs to test
   int Count = 0, OtherCount = 0;
-  Change Verdict = Change::TooFewRounds;
+  record::Change Change = record::Change::TooFewRounds;
 };
 
 // Fewest timed runs a side for a claim against a stored run; with fewer than 8 rounds the
@@ -164,16 +164,17 @@ struct RunRecord {
   record::Settings Settings;
   std::vector<PuzzleSet> Sets;
   std::vector<Solver> Solvers;               // in the order given
-  std::vector<Run> Runs;                     // in the order they ran
+  std::vector<Measurement> Measurements;                   // in the order they ran
   std::optional<record::Baseline> Baseline;  // with --baseline
 };
 
 // A solver's runs on one set, summed up.
 struct SolverSummary {
-  Verdict State = Verdict::Correct;  // Failed if a run failed, else Wrong if one was wrong
-  const Run* Last = nullptr;         // its last run: the one that failed or was wrong
-  const Run* LastJudged = nullptr;   // its last judged run on the whole set, or the wrong one
-  std::vector<const Run*> Ended;     // its runs on the whole set that were judged, warm-up
+  // Failed if a run failed, else Wrong if one was wrong.
+  record::Verdict Verdict = record::Verdict::Correct;
+  const Measurement* Last = nullptr;         // its last run: the one that failed or was wrong
+  const Measurement* LastJudged = nullptr;   // its last judged run on the whole set, or the wrong one
+  std::vector<const Measurement*> Ended;     // its runs on the whole set that were judged, warm-up
                                      // runs included (start-up runs are not among them)
   std::vector<double> MonotonicTimes, EndeTimes;  // of its judged timed runs, in order
   stats::Summary Monotonic, Ende;

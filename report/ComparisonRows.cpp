@@ -7,13 +7,13 @@ namespace {
 
 ComparisonRow RowOf(const std::string& solver, const std::string& set, std::string against,
                     const record::Comparison& c, const std::string& sep) {
-  ComparisonRow row{solver, set, std::move(against), "–", "–", "–", record::ChangeWord(c.Verdict)};
+  ComparisonRow row{solver, set, std::move(against), "–", "–", "–", record::ChangeWord(c.Change)};
   if (c.Count > 0 && c.OtherCount > 0) {
     row.Ratio = Decimal(c.Ratio.Ratio, 3, sep);
     row.Interval = Decimal(c.Ratio.Low, 3, sep) + "–" + Decimal(c.Ratio.High, 3, sep);
   }
   if (c.P) row.P = ShownP(*c.P, sep);
-  if (c.Verdict == record::Change::TooFewRounds) {
+  if (c.Change == record::Change::TooFewRounds) {
     row.Verdict += " (" + std::to_string(c.Count) + " und " + std::to_string(c.OtherCount) + ")";
   }
   return row;

@@ -31,10 +31,10 @@ Json Text(const std::string& text) {
 
 // What the run's comparison with its baseline said, and with which run; the run's own baseline
 // name after it.
-std::string BaselineCell(const HistoryLine& l) {
+std::string BaselineCell(const record::HistoryLine& l) {
   std::string cell;
   if (l.AgainstBaseline) {
-    cell = std::string(record::ChangeWord(l.AgainstBaseline->Result.Verdict)) + " (Lauf " +
+    cell = std::string(record::ChangeWord(l.AgainstBaseline->Result.Change)) + " (Lauf " +
            std::to_string(l.AgainstBaseline->Other) + ")";
   }
   if (!l.BaselineName.empty())
@@ -42,7 +42,7 @@ std::string BaselineCell(const HistoryLine& l) {
   return cell.empty() ? "–" : cell;
 }
 
-Json ComparisonJson(const std::optional<StoredComparison>& c) {
+Json ComparisonJson(const std::optional<record::StoredComparison>& c) {
   if (!c) return nullptr;
   const record::Comparison& r = c->Result;
   return {{"run", c->Other},
@@ -50,12 +50,12 @@ Json ComparisonJson(const std::optional<StoredComparison>& c) {
           {"low", std::round(r.Ratio.Low * 1e4) / 1e4},
           {"high", std::round(r.Ratio.High * 1e4) / 1e4},
           {"p", r.P ? Json(*r.P) : Json(nullptr)},
-          {"change", record::ChangeName(r.Verdict)}};
+          {"change", record::ChangeName(r.Change)}};
 }
 
 }  // namespace
 
-const char* StateWord(record::Verdict state) {
+const char* VerdictWord(record::Verdict state) {
   switch (state) {
     case record::Verdict::Correct:
       return "korrekt";
@@ -67,64 +67,12 @@ const char* StateWord(record::Verdict state) {
   return "";
 }
 
-std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
-  const record::RunRecord& r = run.Record;
-  const record::Summaries summaries = record::Summarize(r, record::Detail::WithoutComparisons);
-  const record::MachineContext& c = r.Context;
-  std::vector<HistoryLine> lines;
-  for (std::size_t set = 0; set < r.Sets.size(); ++set) {
-    for (std::size_t solver = 0; solver < r.Solvers.size(); ++solver) {
-      const record::SolverSummary& s = summaries.Sets[set].Solvers[solver];
-      HistoryLine line;
-      line.Number = run.Number;
-      line.StartedUtc = c.StartedUtc;
-      line.Machine = c.Host.empty() ? Short(c.MachineId) : c.Host;
-      line.MachineId = c.MachineId;
-      line.Commit = c.GitCommit.substr(0, 10) + (c.GitChanges ? "+" : "");
-      line.Solver = r.Solvers[solver].Name;
-      line.SolverSha256 = r.Solvers[solver].ProgramSha256;
-      line.Set = r.Sets[set].Name;
-      line.SetSha256 = r.Sets[set].InSha256;
-      line.Count = r.Sets[set].Count;
-      line.TimedRuns = static_cast<int>(s.MonotonicTimes.size());
-      if (!s.MonotonicTimes.empty()) {
-        line.MedianSeconds = s.Monotonic.Median;
-        line.MinimumSeconds = s.Monotonic.Minimum;
-        line.MaximumSeconds = s.Monotonic.Maximum;
-      }
-      // As in the run's report: a figure per puzzle only for a solver that stayed correct.
-      if (s.State == record::Verdict::Correct) {
-        line.MicrosecondsPerPuzzleNet = s.MicrosecondsPerPuzzleNet;
-      }
-      line.State = s.State;
-      line.BaselineName = r.Settings.SaveBaseline;
-      for (const StoredComparison& compared : run.Comparisons) {
-        if (compared.AgainstBaseline && compared.Set == set && compared.Solver == solver) {
-          line.AgainstBaseline = compared;
-        }
-      }
-      lines.push_back(std::move(line));
-    }
-  }
-  return lines;
-}
-
-std::vector<HistoryLine> HistoryLinesOf(const std::vector<StoredRun>& runs) {
-  std::vector<HistoryLine> lines;
-  for (const StoredRun& run : runs) {
-    std::vector<HistoryLine> more = HistoryLinesOf(run);
-    lines.insert(lines.end(), std::make_move_iterator(more.begin()),
-                 std::make_move_iterator(more.end()));
-  }
-  return lines;
-}
-
-std::vector<std::vector<std::string>> HistoryRows(const std::vector<HistoryLine>& lines,
+std::vector<std::vector<std::string>> HistoryRows(const std::vector<record::HistoryLine>& lines,
                                                   const std::string& separator) {
   std::vector<std::vector<std::string>> rows{{"Nr.", "Beginn (UTC)", "Rechner", "Kit", "Löser",
                                               "Satz", "Median", "µs/Rätsel netto", "Urteil",
                                               "Gegen die Basis"}};
-  for (const HistoryLine& l : lines) {
+  for (const record::HistoryLine& l : lines) {
     std::string solver = l.Solver;
     if (!l.SolverSha256.empty()) solver += " (" + Short(l.SolverSha256) + ")";
     rows.push_back(
@@ -132,12 +80,12 @@ std::vector<std::vector<std::string>> HistoryRows(const std::vector<HistoryLine>
          l.Commit.empty() ? "–" : l.Commit, solver, l.Set,
          l.MedianSeconds ? PreciseSeconds(*l.MedianSeconds, separator) + " s" : "–",
          l.MicrosecondsPerPuzzleNet ? Figure(*l.MicrosecondsPerPuzzleNet, separator) : "–",
-         StateWord(l.State), BaselineCell(l)});
+         VerdictWord(l.Verdict), BaselineCell(l)});
   }
   return rows;
 }
 
-std::string FormatHistory(const std::vector<HistoryLine>& lines, const std::string& separator) {
+std::string FormatHistory(const std::vector<record::HistoryLine>& lines, const std::string& separator) {
   if (lines.empty()) return "Keine gespeicherten Läufe.\n";
   return AlignedColumns(HistoryRows(lines, separator),
                         {true, false, false, false, false, false, true, true, false, false}, "  ");
@@ -152,7 +100,7 @@ std::string DayOf(const std::string& startedUtc) {
 plot::Ticks HistorySet::TimeAxis() const {
   double low = 0, high = 0;
   bool any = false;
-  for (const HistoryLine* line : Lines) {
+  for (const record::HistoryLine* line : Lines) {
     for (const std::optional<double>& s :
          {line->MinimumSeconds, line->MedianSeconds, line->MaximumSeconds}) {
       if (!s) continue;
@@ -164,10 +112,10 @@ plot::Ticks HistorySet::TimeAxis() const {
   return plot::TicksOver(low, high);
 }
 
-std::vector<HistorySet> HistorySetsOf(const std::vector<HistoryLine>& lines,
+std::vector<HistorySet> HistorySetsOf(const std::vector<record::HistoryLine>& lines,
                                       std::vector<std::string>& solvers) {
   std::vector<HistorySet> sets;
-  for (const HistoryLine& line : lines) {
+  for (const record::HistoryLine& line : lines) {
     auto set = std::find_if(sets.begin(), sets.end(), [&](const HistorySet& p) {
       return p.Name == line.Set && p.Sha256 == line.SetSha256;
     });
@@ -201,9 +149,9 @@ std::vector<HistorySet> HistorySetsOf(const std::vector<HistoryLine>& lines,
   return sets;
 }
 
-std::string FormatHistoryJson(const std::vector<HistoryLine>& lines) {
+std::string FormatHistoryJson(const std::vector<record::HistoryLine>& lines) {
   Json list = Json::array();
-  for (const HistoryLine& l : lines) {
+  for (const record::HistoryLine& l : lines) {
     list.push_back({{"run", l.Number},
                     {"started_utc", l.StartedUtc},
                     {"machine", l.Machine},
@@ -219,7 +167,7 @@ std::string FormatHistoryJson(const std::vector<HistoryLine>& lines) {
                     {"min_seconds", Rounded(l.MinimumSeconds, 1e6)},
                     {"max_seconds", Rounded(l.MaximumSeconds, 1e6)},
                     {"us_per_puzzle_net", Rounded(l.MicrosecondsPerPuzzleNet, 1e3)},
-                    {"state", record::VerdictName(l.State)},
+                    {"state", record::VerdictName(l.Verdict)},
                     {"baseline_name", Text(l.BaselineName)},
                     {"against_baseline", ComparisonJson(l.AgainstBaseline)}});
   }

@@ -112,18 +112,18 @@ void DrawRange(QPainter& p, const QColor& colour, double x, double low, double h
 void DrawSolver(QPainter& p, const HistorySet& panel, const Frame& frame,
                 const std::vector<std::string>& solvers, std::size_t solver, std::size_t rank) {
   const QColor colour = SolverColour(solver);
-  std::vector<const HistoryLine*> lines;
-  for (const HistoryLine* line : panel.Lines) {
+  std::vector<const record::HistoryLine*> lines;
+  for (const record::HistoryLine* line : panel.Lines) {
     if (line->Solver == solvers[solver]) lines.push_back(line);
   }
   QPolygonF medians;
-  for (const HistoryLine* line : lines) {
+  for (const record::HistoryLine* line : lines) {
     const double x = frame.X(panel.RunIndex(line->Number), rank);
     if (!line->MedianSeconds) continue;
     if (line->MinimumSeconds && line->MaximumSeconds) {
       DrawRange(p, colour, x, frame.Y(*line->MinimumSeconds), frame.Y(*line->MaximumSeconds));
     }
-    if (line->State == record::Verdict::Correct)
+    if (line->Verdict == record::Verdict::Correct)
       medians << QPointF(x, frame.Y(*line->MedianSeconds));
   }
   QColor join = colour;
@@ -131,11 +131,11 @@ void DrawSolver(QPainter& p, const HistorySet& panel, const Frame& frame,
   p.setPen(QPen(join, 1.3));
   p.setBrush(Qt::NoBrush);
   p.drawPolyline(medians);
-  for (const HistoryLine* line : lines) {
+  for (const record::HistoryLine* line : lines) {
     const double x = frame.X(panel.RunIndex(line->Number), rank);
     if (!line->MedianSeconds) {
       DrawHollow(p, colour, QPointF(x, frame.Bottom()));
-    } else if (line->State != record::Verdict::Correct) {
+    } else if (line->Verdict != record::Verdict::Correct) {
       DrawHollow(p, colour, QPointF(x, frame.Y(*line->MedianSeconds)));
     } else {
       DrawMedian(p, colour, QPointF(x, frame.Y(*line->MedianSeconds)));
@@ -158,7 +158,7 @@ int DrawPanel(QPainter& p, const HistorySet& panel, const std::vector<std::strin
 }
 
 // Each solver's mark, and the hollow one where some line has one.
-std::vector<LegendKey> LegendOf(const std::vector<HistoryLine>& lines,
+std::vector<LegendKey> LegendOf(const std::vector<record::HistoryLine>& lines,
                                 const std::vector<std::string>& solvers) {
   std::vector<LegendKey> keys;
   for (std::size_t i = 0; i < solvers.size(); ++i) {
@@ -167,8 +167,8 @@ std::vector<LegendKey> LegendOf(const std::vector<HistoryLine>& lines,
                       DrawMedian(p, SolverColour(i), centre);
                     }});
   }
-  const bool hollow = std::any_of(lines.begin(), lines.end(), [](const HistoryLine& line) {
-    return !line.MedianSeconds || line.State != record::Verdict::Correct;
+  const bool hollow = std::any_of(lines.begin(), lines.end(), [](const record::HistoryLine& line) {
+    return !line.MedianSeconds || line.Verdict != record::Verdict::Correct;
   });
   if (hollow) {
     keys.push_back({QStringLiteral("falsch, oder ohne Zeit (dann auf der Achse)"),
@@ -179,7 +179,7 @@ std::vector<LegendKey> LegendOf(const std::vector<HistoryLine>& lines,
 
 }  // namespace
 
-QImage DrawHistory(const std::vector<HistoryLine>& lines, const std::string& decimalSeparator) {
+QImage DrawHistory(const std::vector<record::HistoryLine>& lines, const std::string& decimalSeparator) {
   const QString title = QStringLiteral("Verlauf der gespeicherten Messläufe");
   std::vector<std::string> solvers;
   const std::vector<HistorySet> panels = HistorySetsOf(lines, solvers);

@@ -14,6 +14,6 @@ namespace report {
 // own. Panels and solvers in the order they first appear; a solver keeps its colour in every
 // panel. Width as the comparison; the height grows with the panels and the legend. Without lines,
 // a picture that says so. Needs a QGuiApplication.
-QImage DrawHistory(const std::vector<HistoryLine>& lines, const std::string& decimalSeparator);
+QImage DrawHistory(const std::vector<record::HistoryLine>& lines, const std::string& decimalSeparator);
 
 }  // namespace report

@@ -108,7 +108,7 @@ std::string FormatHtml(const record::RunRecord& record, const record::Summaries&
   return html::Page("Messlauf: " + plot.Title, body);
 }
 
-std::string FormatHistoryHtml(const std::vector<HistoryLine>& lines, const std::string& sep) {
+std::string FormatHistoryHtml(const std::vector<record::HistoryLine>& lines, const std::string& sep) {
   const std::string title = "Verlauf der gespeicherten Messläufe";
   std::string body = "<header>\n" + Heading(1, title);
   if (lines.empty()) {
@@ -118,7 +118,7 @@ std::string FormatHistoryHtml(const std::vector<HistoryLine>& lines, const std::
   std::vector<std::string> solvers;
   const std::vector<HistorySet> sets = HistorySetsOf(lines, solvers);
   std::vector<std::int64_t> runs;
-  for (const HistoryLine& line : lines) {
+  for (const record::HistoryLine& line : lines) {
     if (std::find(runs.begin(), runs.end(), line.Number) == runs.end()) runs.push_back(line.Number);
   }
   body += Paragraph(std::to_string(runs.size()) + (runs.size() == 1 ? " Lauf, " : " Läufe, ") +
@@ -139,7 +139,7 @@ std::string FormatHistoryHtml(const std::vector<HistoryLine>& lines, const std::
     for (std::size_t run = 0; run < set.Runs.size(); ++run) {
       std::vector<std::string> row{std::to_string(set.Runs[run]), set.Days[run]};
       row.resize(rows[0].size(), "–");
-      for (const HistoryLine* line : set.Lines) {
+      for (const record::HistoryLine* line : set.Lines) {
         if (line->Number != set.Runs[run]) continue;
         const auto at = std::find(
             set.Solvers.begin(), set.Solvers.end(),
@@ -147,8 +147,8 @@ std::string FormatHistoryHtml(const std::vector<HistoryLine>& lines, const std::
                                      solvers.begin()));
         std::string cell =
             line->MedianSeconds ? PreciseSeconds(*line->MedianSeconds, sep) + " s" : "–";
-        if (line->State != record::Verdict::Correct)
-          cell += " (" + std::string(StateWord(line->State)) + ")";
+        if (line->Verdict != record::Verdict::Correct)
+          cell += " (" + std::string(VerdictWord(line->Verdict)) + ")";
         row[2 + static_cast<std::size_t>(at - set.Solvers.begin())] = cell;
       }
       rows.push_back(std::move(row));

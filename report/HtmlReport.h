@@ -19,7 +19,7 @@ std::string FormatHtml(const record::RunRecord& record, const record::Summaries&
 
 // Per set each solver's median over the stored runs, as a picture and a table, then every line
 // as the history lists it.
-std::string FormatHistoryHtml(const std::vector<HistoryLine>& lines,
+std::string FormatHistoryHtml(const std::vector<record::HistoryLine>& lines,
                               const std::string& decimalSeparator);
 
 }  // namespace report

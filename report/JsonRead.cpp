@@ -174,8 +174,8 @@ Verdict ReadVerdict(const Node& n) {
 
 // One run with its own fields; Check's message, outcomes and the OUT.TXT size come from its
 // solver (ReadSolverRuns).
-record::Run ReadRun(const Node& n, const record::Settings& settings) {
-  record::Run run;
+record::Measurement ReadRun(const Node& n, const record::Settings& settings) {
+  record::Measurement run;
   run.Round = static_cast<int>(n.At("round").Integer(1, settings.Warmup + settings.Repeat));
   run.Warmup = n.At("warmup").Flag();
   if (run.Warmup != (run.Round <= settings.Warmup)) {
@@ -219,7 +219,7 @@ void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, record::
   const auto outBytes = static_cast<std::uintmax_t>(n.At("out_bytes").Integer(0, NoLimit));
   std::set<std::pair<int, bool>> seen;  // a round's run on the whole set and its start-up run
   for (const Node& entry : n.At("runs").Entries(true)) {
-    record::Run run = ReadRun(entry, record.Settings);
+    record::Measurement run = ReadRun(entry, record.Settings);
     if (!seen.emplace(run.Round, run.Startup).second) {
       entry.Refuse(std::string("ist ein zweiter ") + (run.Startup ? "Anlauf" : "Lauf") +
                    " in Runde " + std::to_string(run.Round));
@@ -231,7 +231,7 @@ void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, record::
       run.Check.Outcomes = check.Outcomes;
       run.OutBytes = outBytes;
     }
-    record.Runs.push_back(std::move(run));
+    record.Measurements.push_back(std::move(run));
   }
 }
 
@@ -292,8 +292,8 @@ record::RunRecord ReadRecord(const Json& document, const std::string& file) {
   // The order they ran in, as Messlauf runs them: set by set, round by round, in each round the
   // solvers in turn. A solver's run on the whole set and its start-up run stay in the order the
   // report lists them, which is the order they ran.
-  std::stable_sort(record.Runs.begin(), record.Runs.end(),
-                   [](const record::Run& a, const record::Run& b) {
+  std::stable_sort(record.Measurements.begin(), record.Measurements.end(),
+                   [](const record::Measurement& a, const record::Measurement& b) {
                      return std::tie(a.Set, a.Round, a.Solver) < std::tie(b.Set, b.Round, b.Solver);
                    });
   return record;

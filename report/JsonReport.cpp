@@ -62,7 +62,7 @@ Json ContextJson(const record::MachineContext& c) {
 }
 
 // One run with its own verdict; its numbers only when its process ran to an end.
-Json RunJson(const record::Run& run) {
+Json RunJson(const record::Measurement& run) {
   const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
   const auto timed = [&run](auto value) { return run.Timed ? Json(value) : Json(nullptr); };
   return {{"round", run.Round},
@@ -85,7 +85,7 @@ Json RunJson(const record::Run& run) {
 // Every run of one solver on one set, in the order they ran.
 Json RunsJson(const record::RunRecord& record, std::size_t set, std::size_t solver) {
   Json runs = Json::array();
-  for (const record::Run& run : record.Runs) {
+  for (const record::Measurement& run : record.Measurements) {
     if (run.Set == set && run.Solver == solver) runs.push_back(RunJson(run));
   }
   return runs;
@@ -122,7 +122,7 @@ Json ComparisonJson(const record::Comparison& c) {
           {"p", c.P ? Json(*c.P) : Json(nullptr)},
           {"runs", c.Count},
           {"other_runs", c.OtherCount},
-          {"change", record::ChangeName(c.Verdict)}};
+          {"change", record::ChangeName(c.Change)}};
 }
 
 Json AgainstFastestJson(const record::RunRecord& record, const record::SetSummary& set,
@@ -145,12 +145,12 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
                 const record::SetSummary& summary) {
   const record::SolverSummary& s = summary.Solvers[solver];
   const record::Judgement& check = LastCheck(s);
-  const bool wrong = s.State == Verdict::Wrong, failed = s.State == Verdict::Failed;
+  const bool wrong = s.Verdict == Verdict::Wrong, failed = s.Verdict == Verdict::Failed;
   Json json;
   json["name"] = record.Solvers[solver].Name;
   json["program"] = ReportPath(record.Solvers[solver].Program);
   json["program_sha256"] = Text(record.Solvers[solver].ProgramSha256);
-  json["state"] = record::VerdictName(s.State);
+  json["state"] = record::VerdictName(s.Verdict);
   json["runs"] = RunsJson(record, set, solver);
   json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, Microseconds);
   json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, Milliseconds);
@@ -160,7 +160,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
                       {"one", check.Outcomes[1]},
                       {"several", check.Outcomes[2]}};
   json["verdict"] = failed ? Json(nullptr) : Json(check.Message);
-  json["all_correct"] = s.State == Verdict::Correct;
+  json["all_correct"] = s.Verdict == Verdict::Correct;
   json["last_round"] = LastRound(s);
   json["wrong_puzzle"] = wrong ? Json(check.Number) : Json(nullptr);
   json["reason"] = wrong ? Json(check.Reason) : Json(nullptr);

@@ -50,8 +50,8 @@ PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summar
     const std::vector<record::SolverSummary>& solvers = summaries.Sets[set].Solvers;
     for (std::size_t i = 0; i < solvers.size(); ++i) {
       std::string name = record.Solvers[i].Name;
-      if (solvers[i].State == record::Verdict::Wrong) name += " (falsch)";
-      if (solvers[i].State == record::Verdict::Failed) name += " (fehlgeschlagen)";
+      if (solvers[i].Verdict == record::Verdict::Wrong) name += " (falsch)";
+      if (solvers[i].Verdict == record::Verdict::Failed) name += " (fehlgeschlagen)";
       panel.Rows.push_back({name, i, solvers[i].MonotonicTimes});
     }
     data.Panels.push_back(std::move(panel));

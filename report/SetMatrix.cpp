@@ -13,7 +13,7 @@ bool AllNet(const record::Summaries& summaries) {
   bool any = false;
   for (const record::SetSummary& set : summaries.Sets) {
     for (const record::SolverSummary& s : set.Solvers) {
-      if (s.State != Verdict::Correct || !s.MicrosecondsPerPuzzle) continue;
+      if (s.Verdict != Verdict::Correct || !s.MicrosecondsPerPuzzle) continue;
       if (!s.MicrosecondsPerPuzzleNet || *s.MicrosecondsPerPuzzleNet <= 0) return false;
       any = true;
     }
@@ -22,8 +22,8 @@ bool AllNet(const record::Summaries& summaries) {
 }
 
 std::string CellOf(const record::SolverSummary& s, bool net, const std::string& sep) {
-  if (s.State == Verdict::Wrong) return "falsch";
-  if (s.State == Verdict::Failed) return "gescheitert";
+  if (s.Verdict == Verdict::Wrong) return "falsch";
+  if (s.Verdict == Verdict::Failed) return "gescheitert";
   const std::optional<double>& us = net ? s.MicrosecondsPerPuzzleNet : s.MicrosecondsPerPuzzle;
   if (!us) return "–";
   std::string cell = Figure(*us, sep) + " µs";

@@ -169,14 +169,14 @@ std::string HistorySvg(const HistorySet& set, const std::vector<std::string>& so
     const std::size_t solver = set.Solvers[rank];
     const std::string colour = Colour(solver);
     std::string ranges, marks, joined;
-    for (const HistoryLine* line : set.Lines) {
+    for (const record::HistoryLine* line : set.Lines) {
       if (line->Solver != solvers[solver]) continue;
       const double at = x(set.RunIndex(line->Number), rank);
       std::string tip = "Lauf " + std::to_string(line->Number) + ", " + line->Solver + ": ";
       if (!line->MedianSeconds) {
         marks += "<circle cx=\"" + At(at) + "\" cy=\"" + At(bottom) +
                  "\" r=\"4\" fill=\"#fff\" stroke=\"" + colour + "\" stroke-width=\"2\"><title>" +
-                 Escaped(tip + StateWord(line->State) + ", ohne Zeit") + "</title></circle>";
+                 Escaped(tip + VerdictWord(line->Verdict) + ", ohne Zeit") + "</title></circle>";
         continue;
       }
       if (line->MinimumSeconds && line->MaximumSeconds) {
@@ -185,12 +185,12 @@ std::string HistorySvg(const HistorySet& set, const std::vector<std::string>& so
                PreciseSeconds(*line->MinimumSeconds, sep) + "–" +
                PreciseSeconds(*line->MaximumSeconds, sep) + " s)";
       }
-      const bool right = line->State == record::Verdict::Correct;
+      const bool right = line->Verdict == record::Verdict::Correct;
       if (right) joined += (joined.empty() ? "" : " ") + At(at) + "," + At(y(*line->MedianSeconds));
       marks += "<circle cx=\"" + At(at) + "\" cy=\"" + At(y(*line->MedianSeconds)) +
                "\" r=\"5\" fill=\"" + (right ? colour : "#fff") + "\" stroke=\"" +
                (right ? "#fff" : colour) + "\" stroke-width=\"" + (right ? "1.2" : "2") +
-               "\"><title>" + Escaped(right ? tip : tip + ", " + StateWord(line->State)) +
+               "\"><title>" + Escaped(right ? tip : tip + ", " + VerdictWord(line->Verdict)) +
                "</title></circle>";
     }
     svg += "<g class=\"solver\" stroke-opacity=\"0.67\">" + ranges + "</g>\n";

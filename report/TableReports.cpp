@@ -31,7 +31,7 @@ std::string Field(const std::string& text) {
 std::string Relative(const record::SetSummary& summary, std::size_t solver,
                      const std::string& sep) {
   const record::SolverSummary& s = summary.Solvers[solver];
-  if (s.State == Verdict::Wrong) return "falsch (Nr. " + std::to_string(LastCheck(s).Number) + ")";
+  if (s.Verdict == Verdict::Wrong) return "falsch (Nr. " + std::to_string(LastCheck(s).Number) + ")";
   if (summary.Fastest == solver || !s.RelativeToFastest) return Decimal(1, 2, sep);
   const stats::Ratio& r = *s.RelativeToFastest;
   return Decimal(r.Factor, 2, sep) + (r.Deviation ? " ± " + Decimal(*r.Deviation, 2, sep) : "");
@@ -44,8 +44,8 @@ void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
   for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
     const record::SolverSummary& s = summary.Solvers[i];
     md << "| " << Cell(record.Solvers[i].Name) << " | ";
-    if (s.State == Verdict::Failed || s.MonotonicTimes.empty()) {
-      md << "– | – | – | " << (s.State == Verdict::Correct ? "–" : "fehlgeschlagen") << " |\n";
+    if (s.Verdict == Verdict::Failed || s.MonotonicTimes.empty()) {
+      md << "– | – | – | " << (s.Verdict == Verdict::Correct ? "–" : "fehlgeschlagen") << " |\n";
       continue;
     }
     const stats::Summary& m = s.Monotonic;
@@ -110,7 +110,7 @@ std::string FormatCsv(const record::RunRecord& record, const record::Summaries& 
     for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
       const record::Solver& solver = record.Solvers[i];
       const std::string who = Field(solver.Name) + "," + Field(ReportPath(solver.Program)) + ",";
-      for (const record::Run& run : record.Runs) {
+      for (const record::Measurement& run : record.Measurements) {
         if (run.Set != set || run.Solver != i) continue;
         csv << where << who << run.Round << "," << (run.Warmup ? "true" : "false") << ","
             << (run.Startup ? "true" : "false") << ",";

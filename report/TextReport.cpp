@@ -49,7 +49,7 @@ std::string Seconds(double value, const std::string& separator) {
 void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const std::string& sep) {
   if (s.MonotonicTimes.empty()) return;
   if (s.MonotonicTimes.size() == 1) {
-    for (const record::Run* run : s.Ended) {
+    for (const record::Measurement* run : s.Ended) {
       if (run->Warmup) continue;
       items.push_back({"Laufzeit", timing::FormatElapsed(run->EndeSeconds, sep) +
                                        " (monoton gemessen " +
@@ -87,7 +87,7 @@ void PerPuzzle(std::vector<ReportItem>& items, const record::SolverSummary& s,
 // The medians of the CPU times and the peak memory over the timed runs on the whole set.
 void Usage(std::vector<ReportItem>& items, const record::SolverSummary& s, const std::string& sep) {
   std::vector<double> user, system, memory;
-  for (const record::Run* run : s.Ended) {
+  for (const record::Measurement* run : s.Ended) {
     if (run->Warmup || !run->Timed) continue;
     user.push_back(run->UserSeconds);
     system.push_back(run->SystemSeconds);
@@ -102,7 +102,7 @@ void Usage(std::vector<ReportItem>& items, const record::SolverSummary& s, const
 }
 
 // Which run of a solver it was, with the start-up run named as such.
-std::string RunLabel(const record::Settings& settings, const record::Run& run) {
+std::string RunLabel(const record::Settings& settings, const record::Measurement& run) {
   return record::RunName(settings, run.Round) + (run.Startup ? ", Startlauf" : "");
 }
 
@@ -234,7 +234,7 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
                                     const record::SolverSummary& s, const std::string& sep) {
   const record::Solver& who = record.Solvers[solver];
   std::vector<ReportItem> items{{"Löser", who.Name + " (" + ReportPath(who.Program) + ")"}};
-  if (s.State == Verdict::Failed) {
+  if (s.Verdict == Verdict::Failed) {
     items.push_back({"Fehler", s.Last->Failure});
     return items;
   }
@@ -245,13 +245,13 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
                                      std::to_string(outcomes[1]) + " eindeutig, " +
                                      std::to_string(outcomes[2]) + " mehrdeutig"});
   Times(items, s, sep);
-  if (s.State == Verdict::Correct) {
+  if (s.Verdict == Verdict::Correct) {
     PerPuzzle(items, s, sep);
     Usage(items, s, sep);
   }
   const record::Settings& o = record.Settings;
   std::vector<double> judging;
-  for (const record::Run* run : s.Ended) judging.push_back(run->CheckSeconds);
+  for (const record::Measurement* run : s.Ended) judging.push_back(run->CheckSeconds);
   if (!judging.empty()) {
     items.push_back({"Prüfzeit", PreciseSeconds(stats::Median(judging), sep) + " s je Lauf" +
                                      (judging.size() > 1 ? " (Median)" : "") + ", " +
@@ -262,7 +262,7 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
   items.push_back(
       {"Prüfung",
-       (s.State == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message});
+       (s.Verdict == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message});
   if (!check.Reason.empty()) items.push_back({"Grund", check.Reason});
   return items;
 }
@@ -289,9 +289,9 @@ std::vector<ReportItem> LeftSetItems(const record::RunRecord& record,
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
     for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
       const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
-      if (s.State == Verdict::Correct || !s.Last) continue;
+      if (s.Verdict == Verdict::Correct || !s.Last) continue;
       const std::string who = record.Sets[set].Name + ", " + record.Solvers[i].Name + ": ";
-      if (s.State == Verdict::Failed) {
+      if (s.Verdict == Verdict::Failed) {
         items.push_back({"Gescheitert", who + s.Last->Failure});
         continue;
       }

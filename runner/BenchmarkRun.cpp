@@ -108,7 +108,7 @@ struct Workplace {
 // Starts the solver right after Start's stamp and waits for it, with the progress of its
 // answers; puts the work folder right afterwards, however the run ended.
 ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver& solver,
-                     const record::Run& run, const Stamp& stamp,
+                     const record::Measurement& run, const Stamp& stamp,
                      std::vector<std::string>& changes) {
   const int rounds = plan.Settings.Warmup + plan.Settings.Repeat;
   const std::int64_t count = at.Puzzles.Set.Count;
@@ -130,13 +130,13 @@ ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver
     }
   }
   TidyAnswers(at.Folder);
-  end.CleanupSeconds += std::chrono::duration<double>(Clock::now() - checked).count();
+  end.GuardSeconds += std::chrono::duration<double>(Clock::now() - checked).count();
   return end;
 }
 
 // Check's verdict on the solver's OUT.TXT, against the puzzles Messlauf wrote.
 void Judge(const Workplace& at, const std::string& who, const std::string& runName,
-           record::Run& run) {
+           record::Measurement& run) {
   const PreparedPuzzles& puzzles = at.Puzzles;
   // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
   const auto answers = kit::FindEntryIgnoringCase(at.Folder, kit::SolutionFileName);
@@ -163,7 +163,7 @@ void Judge(const Workplace& at, const std::string& who, const std::string& runNa
 }
 
 // How a run is named in messages: the set when there are several, the start-up run, the round.
-std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles, const record::Run& run) {
+std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles, const record::Measurement& run) {
   std::string name = record::RunName(plan.Settings, run.Round);
   if (run.Startup) name += " (Anlauf mit einem Rätsel)";
   if (plan.Sources.size() > 1) name = "Satz " + puzzles.Set.Name + ", " + name;
@@ -173,7 +173,7 @@ std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles, const reco
 // One run of one solver: Start's stamp, the solver, Ende's time, Check's verdict. A failure
 // throws RunFailed; so does a solver that changed IN.TXT or Start.txt.
 void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver,
-             record::Run& run) {
+             record::Measurement& run) {
   RemoveAnswers(at.Folder);  // an old answer file must not be judged for a new run
   const Stamp stamp = StampStart(at.Folder);
   const std::string runName = RunName(plan, at.Puzzles, run);
@@ -181,7 +181,7 @@ void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver
   const ProcessEnd end = RunSolver(plan, at, solver, run, stamp, changes);
   run.Timed = end.How != Ending::NotStarted;
   run.MonotonicSeconds = end.MonotonicSeconds;
-  run.GuardSeconds = end.CleanupSeconds;
+  run.GuardSeconds = end.GuardSeconds;
   run.UserSeconds = end.UserSeconds;
   run.SystemSeconds = end.SystemSeconds;
   run.MaxRssBytes = end.MaxRssBytes;
@@ -203,7 +203,7 @@ void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, st
     for (std::size_t s = 0; s < plan.Solvers.size(); ++s) {
       for (const Workplace* at : {&whole, &first}) {
         if (left[s]) break;
-        record::Run run;
+        record::Measurement run;
         run.Set = set;
         run.Solver = s;
         run.Round = round;
@@ -216,7 +216,7 @@ void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, st
           run.Failure = e.what();
         }
         left[s] = run.Verdict != record::Verdict::Correct;
-        result.Runs.push_back(std::move(run));
+        result.Measurements.push_back(std::move(run));
       }
     }
   }

@@ -18,7 +18,7 @@ constexpr std::streamsize MaxReportBytes = 256 << 20;
 
 struct HistoryGiven {
   std::string Store, Plot, Html;
-  store::HistoryFilter Filter;
+  record::HistoryFilter Filter;
   bool Json = false;
   std::vector<std::string> Imports;
 };
@@ -63,12 +63,12 @@ int List(const HistoryGiven& g, const std::filesystem::path& path, bool chosen, 
     if (file.empty()) continue;
     if (auto why = report::CannotWrite(file)) throw kit::FileError(*why);
   }
-  std::vector<report::HistoryLine> lines;
+  std::vector<record::HistoryLine> lines;
   std::error_code error;
   if (chosen || std::filesystem::exists(path, error)) {
     const store::ResultsStore results(path, store::ResultsStore::Access::Read);
-    for (report::HistoryLine& line : report::HistoryLinesOf(results.Load())) {
-      if (store::Takes(g.Filter, line)) lines.push_back(std::move(line));
+    for (record::HistoryLine& line : record::HistoryLinesOf(results.Load())) {
+      if (record::Takes(g.Filter, line)) lines.push_back(std::move(line));
     }
   } else {
     err << "Messlauf: Noch ist kein Lauf gespeichert (" << path.string() << " fehlt).\n";

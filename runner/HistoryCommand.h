@@ -14,7 +14,7 @@ namespace runner {
 
 // Draws the history into a PNG file; throws kit::FileError when it cannot be written.
 using HistoryPicture =
-    std::function<void(const std::vector<report::HistoryLine>&, const std::filesystem::path&)>;
+    std::function<void(const std::vector<record::HistoryLine>&, const std::filesystem::path&)>;
 
 // Runs `history` with the arguments after it (argv[0] is "history"); the exit status. The list
 // goes to `out`, refusals and notes to `err`; times with `separator`.

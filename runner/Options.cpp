@@ -165,7 +165,7 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
 }
 
 // "NAME=PATH" or a plain path; a "=" after a "/" belongs to the path.
-std::pair<std::string, std::string> SolverArgument(const std::string& argument) {
+std::pair<std::string, std::string> NamedArgument(const std::string& argument) {
   const std::size_t equals = argument.find('=');
   if (equals == std::string::npos || argument.find('/') < equals) return {"", argument};
   return {argument.substr(0, equals), argument.substr(equals + 1)};
@@ -190,7 +190,7 @@ std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::pa
                                        Plan& plan) {
   std::vector<std::pair<std::string, std::string>> named;
   for (const std::string& argument : g.Solvers) {
-    auto [name, path] = SolverArgument(argument);
+    auto [name, path] = NamedArgument(argument);
     if (path.empty()) return "Zu --solver " + argument + " fehlt der Pfad des Programms.";
     named.emplace_back(name, std::filesystem::absolute(path).string());
   }
@@ -208,7 +208,7 @@ std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::pa
 std::optional<std::string> TakeSets(const Given& g, Plan& plan) {
   std::vector<std::pair<std::string, std::string>> named;
   for (const std::string& argument : g.Puzzles) {
-    auto [name, path] = SolverArgument(argument);
+    auto [name, path] = NamedArgument(argument);
     if (path.empty()) return "Zu --puzzles " + argument + " fehlt der Pfad der Sammlung.";
     std::error_code error;
     if (!std::filesystem::is_directory(path, error)) {

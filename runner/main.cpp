@@ -122,7 +122,7 @@ int Perform(const runner::Plan& plan, const record::MachineContext& context, cha
   record::RunRecord run = runner::PerformRun(plan, sources, context);
   if (results && !plan.Baseline.empty()) run.Baseline = results->FindBaseline(plan.Baseline, run);
   const record::Summaries summaries = record::Summarize(run);
-  for (const record::Run& r : run.Runs) {  // for logs and scripts as well
+  for (const record::Measurement& r : run.Measurements) {  // for logs and scripts as well
     if (r.Verdict == record::Verdict::Failed) std::cerr << "Messlauf: " << r.Failure << "\n";
   }
   // The reports come first: a store that fails while writing still leaves them.
@@ -138,7 +138,7 @@ int main(int argc, char* argv[]) {
     const std::string separator = QLocale::system().decimalPoint().toStdString();
     return runner::History(
         argc - 1, argv + 1, std::cout, std::cerr, separator,
-        [&](const std::vector<report::HistoryLine>& lines, const std::filesystem::path& path) {
+        [&](const std::vector<record::HistoryLine>& lines, const std::filesystem::path& path) {
           WritePicture(path, argv[0], [&] { return report::DrawHistory(lines, separator); });
         });
   }

@@ -285,7 +285,7 @@ std::int64_t MachineRow(sqlite3* database, const record::MachineContext& c) {
   return select.Integer(0);
 }
 
-void InsertRun(sqlite3* database, std::int64_t number, std::size_t position, const record::Run& r) {
+void InsertRun(sqlite3* database, std::int64_t number, std::size_t position, const record::Measurement& r) {
   static constexpr const char* sql =
       "INSERT INTO measurements VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
       "?, ?, ?, ?)";
@@ -315,7 +315,7 @@ void InsertComparisons(sqlite3* database, std::int64_t number, const record::Run
     insert.Bind(3, static_cast<std::int64_t>(solver)).Bind(4, against).Bind(5, otherRun);
     insert.Bind(6, otherSolver).Bind(7, c.Ratio.Ratio).Bind(8, c.Ratio.Low);
     insert.Bind(9, c.Ratio.High).Bind(10, c.P).Bind(11, c.Count).Bind(12, c.OtherCount);
-    insert.Bind(13, record::ChangeName(c.Verdict)).Run();
+    insert.Bind(13, record::ChangeName(c.Change)).Run();
   };
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
     const record::SetSummary& summary = summaries.Sets[set];
@@ -366,7 +366,7 @@ std::int64_t InsertRecord(sqlite3* database, const record::RunRecord& run, const
     solver.Bind(1, number).Bind(2, static_cast<std::int64_t>(i)).Bind(3, s.Name);
     solver.Bind(4, s.Program.string()).Bind(5, s.ProgramSha256).Run();
   }
-  for (std::size_t i = 0; i < run.Runs.size(); ++i) InsertRun(database, number, i, run.Runs[i]);
+  for (std::size_t i = 0; i < run.Measurements.size(); ++i) InsertRun(database, number, i, run.Measurements[i]);
   InsertComparisons(database, number, run);
   return number;
 }
@@ -407,13 +407,6 @@ std::filesystem::path DefaultStorePath() {
   return folder / "sudoku-messkit" / "results.sqlite";
 }
 
-bool Takes(const HistoryFilter& filter, const report::HistoryLine& line) {
-  if (!filter.Solver.empty() && line.Solver != filter.Solver) return false;
-  if (!filter.Set.empty() && line.Set != filter.Set) return false;
-  return filter.Machine.empty() || line.Machine == filter.Machine ||
-         (!line.MachineId.empty() && line.MachineId.starts_with(filter.Machine));
-}
-
 std::string RunKey(const record::RunRecord& run) {
   const record::MachineContext& c = run.Context;
   std::string text = c.MachineId + '\n' + c.Host + '\n' + c.StartedUtc + '\n' +
@@ -423,7 +416,7 @@ std::string RunKey(const record::RunRecord& run) {
   }
   for (const record::Solver& s : run.Solvers) text += s.Name + '\t' + s.ProgramSha256 + '\n';
   // Times to the microsecond, as a JSON report keeps them.
-  for (const record::Run& r : run.Runs) {
+  for (const record::Measurement& r : run.Measurements) {
     text += std::to_string(r.Set) + ' ' + std::to_string(r.Solver) + ' ' + std::to_string(r.Round) +
             ' ' + record::VerdictName(r.Verdict) + ' ' +
             (r.Timed ? std::to_string(Microseconds(r.MonotonicSeconds)) : "-") + '\n';
@@ -624,7 +617,7 @@ record::Baseline ResultsStore::FindBaseline(const std::string& reference,
   baseline.Reference = reference;
   std::optional<std::int64_t> fixed;
   if (reference != "latest") fixed = FindRun(reference);
-  std::map<std::int64_t, report::StoredRun> runs;  // each stored run read once
+  std::map<std::int64_t, record::StoredRun> runs;  // each stored run read once
   Statement latest(Database,
                    "SELECT r.id FROM runs r JOIN machines m ON m.id = r.machine JOIN sets s ON "
                    "s.run = r.id JOIN solvers v ON v.run = r.id WHERE m.machine_id = ? AND "
@@ -658,7 +651,7 @@ record::Baseline ResultsStore::FindBaseline(const std::string& reference,
       const record::SolverSummary& then =
           summaries.Sets[static_cast<std::size_t>(storedSet - stored.Sets.begin())]
               .Solvers[static_cast<std::size_t>(storedSolver - stored.Solvers.begin())];
-      if (then.State != record::Verdict::Correct || then.MonotonicTimes.empty()) continue;
+      if (then.Verdict != record::Verdict::Correct || then.MonotonicTimes.empty()) continue;
       baseline.Cells.push_back(
           {set, solver, number, stored.Settings.SaveBaseline, then.MonotonicTimes});
     }
@@ -678,13 +671,13 @@ record::Baseline ResultsStore::FindBaseline(const std::string& reference,
   return baseline;
 }
 
-std::vector<report::StoredRun> ResultsStore::Load() const {
+std::vector<record::StoredRun> ResultsStore::Load() const {
   return LoadRuns(std::nullopt);
 }
 
-std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t> number) const {
+std::vector<record::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t> number) const {
   const std::string where = number ? "WHERE r.id = ?" : "";
-  std::vector<report::StoredRun> runs;
+  std::vector<record::StoredRun> runs;
   std::map<std::int64_t, std::size_t> index;  // run number -> place in runs
   try {
     Statement select(
@@ -699,7 +692,7 @@ std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t
             " ORDER BY r.started_utc, r.id");
     if (number) select.Bind(1, *number);
     while (select.Step()) {
-      report::StoredRun stored;
+      record::StoredRun stored;
       stored.Number = select.Integer(0);
       record::MachineContext& c = stored.Record.Context;
       c.MachineId = select.Text(1);
@@ -750,7 +743,7 @@ std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t
     while (measurements.Step()) {
       const Statement& m = measurements;
       record::RunRecord& r = runs.at(index.at(m.Integer(0))).Record;
-      record::Run run;
+      record::Measurement run;
       run.Set = static_cast<std::size_t>(m.Integer(2));
       run.Solver = static_cast<std::size_t>(m.Integer(3));
       if (run.Set >= r.Sets.size() || run.Solver >= r.Solvers.size()) {
@@ -773,7 +766,7 @@ std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t
       run.Check.Reason = m.Text(18);
       run.Check.Outcomes = {m.Integer(19), m.Integer(20), m.Integer(21)};
       run.Failure = m.Text(22);
-      r.Runs.push_back(std::move(run));
+      r.Measurements.push_back(std::move(run));
     }
     if (Version >= 2) {
       Statement comparisons(Database, "SELECT * FROM comparisons" + onlyRun +
@@ -781,7 +774,7 @@ std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t
       if (number) comparisons.Bind(1, *number);
       while (comparisons.Step()) {
         const Statement& c = comparisons;
-        report::StoredComparison stored;
+        record::StoredComparison stored;
         stored.Set = static_cast<std::size_t>(c.Integer(1));
         stored.Solver = static_cast<std::size_t>(c.Integer(2));
         stored.AgainstBaseline = c.Text(3) == "baseline";
@@ -790,7 +783,7 @@ std::vector<report::StoredRun> ResultsStore::LoadRuns(std::optional<std::int64_t
         if (!c.Null(9)) stored.Result.P = c.Real(9);
         stored.Result.Count = static_cast<int>(c.Integer(10));
         stored.Result.OtherCount = static_cast<int>(c.Integer(11));
-        stored.Result.Verdict = ChangeOf(c.Text(12));
+        stored.Result.Change = ChangeOf(c.Text(12));
         runs.at(index.at(c.Integer(0))).Comparisons.push_back(stored);
       }
     }

@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "FileError.h"
-#include "History.h"
-#include "RunRecord.h"
+#include "StoredRuns.h"
 
 struct sqlite3;
 
@@ -30,16 +29,6 @@ inline constexpr int SchemaVersion = 2;
 // results.sqlite, or ~/.local/share/… when that is unset. Throws kit::FileError when neither that
 // nor HOME gives an absolute folder.
 std::filesystem::path DefaultStorePath();
-
-// Which stored runs to list; empty fields take all.
-struct HistoryFilter {
-  std::string Solver;   // the solver's name
-  std::string Set;      // the set's name
-  std::string Machine;  // the host name, or the start of the machine's identity
-};
-
-// Whether the filter takes a line of the history.
-bool Takes(const HistoryFilter& filter, const report::HistoryLine& line);
 
 // What storing a run came to.
 struct Stored {
@@ -69,7 +58,7 @@ class ResultsStore {
   Stored Add(const record::RunRecord& run, const std::string& importedFrom = {});
 
   // Every stored run in the order they began, each with its number.
-  std::vector<report::StoredRun> Load() const;
+  std::vector<record::StoredRun> Load() const;
 
   // The run a --baseline names: a stored run's number, or the latest run saved under that name.
   // Throws kit::FileError when there is none.
@@ -87,7 +76,7 @@ class ResultsStore {
   void CreateSchema();
   void UseWriteAheadLog();
   void Upgrade();
-  std::vector<report::StoredRun> LoadRuns(std::optional<std::int64_t> number) const;
+  std::vector<record::StoredRun> LoadRuns(std::optional<std::int64_t> number) const;
 
   std::filesystem::path StorePath;
   sqlite3* Database = nullptr;

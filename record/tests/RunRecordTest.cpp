@@ -37,8 +37,8 @@ TEST(Statistics, MeanDeviationMedianAndTheRatio) {
   EXPECT_FALSE(Slower(a, b).Deviation);
 }
 
-Run Timed(std::size_t solver, int round, double seconds, Verdict verdict = Verdict::Correct) {
-  Run run;
+Measurement Timed(std::size_t solver, int round, double seconds, Verdict verdict = Verdict::Correct) {
+  Measurement run;
   run.Solver = solver;
   run.Round = round;
   run.Warmup = round == 1;
@@ -54,7 +54,7 @@ TEST(Summaries, StateFastestFactorAndExitStatusComeFromEveryRun) {
   run.Settings.Repeat = 2;
   run.Sets.push_back({"Build", {}, 1, 10, 1728});
   run.Solvers = {{"a", "/a"}, {"b", "/b"}, {"c", "/c"}, {"d", "/d"}};
-  run.Runs = {Timed(0, 1, 9),
+  run.Measurements = {Timed(0, 1, 9),
               Timed(1, 1, 9),
               Timed(2, 1, 9),
               Timed(3, 1, 0, Verdict::Failed),
@@ -66,12 +66,12 @@ TEST(Summaries, StateFastestFactorAndExitStatusComeFromEveryRun) {
   const Summaries s = record::Summarize(run);
   ASSERT_EQ(s.Sets.size(), 1u);
   const SetSummary& set = s.Sets[0];
-  EXPECT_EQ(set.Solvers[0].State, Verdict::Correct);
-  EXPECT_EQ(set.Solvers[2].State, Verdict::Wrong);
-  EXPECT_EQ(set.Solvers[3].State, Verdict::Failed);
-  EXPECT_EQ(set.Solvers[3].Last, &run.Runs[3]);
+  EXPECT_EQ(set.Solvers[0].Verdict, Verdict::Correct);
+  EXPECT_EQ(set.Solvers[2].Verdict, Verdict::Wrong);
+  EXPECT_EQ(set.Solvers[3].Verdict, Verdict::Failed);
+  EXPECT_EQ(set.Solvers[3].Last, &run.Measurements[3]);
   EXPECT_EQ(set.Solvers[3].LastJudged, nullptr);
-  EXPECT_EQ(set.Solvers[2].Last, &run.Runs[6]);
+  EXPECT_EQ(set.Solvers[2].Last, &run.Measurements[6]);
   // Warm-up runs are judged but not timed.
   EXPECT_EQ(set.Solvers[0].MonotonicTimes, (std::vector<double>{1, 3}));
   EXPECT_EQ(set.Solvers[0].Ended.size(), 3u);
@@ -83,7 +83,7 @@ TEST(Summaries, StateFastestFactorAndExitStatusComeFromEveryRun) {
   EXPECT_FALSE(set.Solvers[2].RelativeToFastest);
   EXPECT_EQ(s.ExitStatus, 2);  // a failure outranks a wrong answer
 
-  run.Runs.erase(run.Runs.begin() + 3);
+  run.Measurements.erase(run.Measurements.begin() + 3);
   EXPECT_EQ(record::Summarize(run).ExitStatus, 1);
   run.Solvers.resize(1);  // a single solver has nothing to be compared with
   EXPECT_FALSE(record::Summarize(run).Sets[0].Fastest);
@@ -96,11 +96,11 @@ TEST(Summaries, StartUpApartPerPuzzleFiguresAndTheGeometricMeanOverCompleteSets)
   run.Solvers = {{"x", "/x"}, {"y", "/y"}};
   auto add = [&run](std::size_t set, std::size_t solver, int round, double seconds, bool startup,
                     Verdict verdict = Verdict::Correct) {
-    record::Run r = Timed(solver, round + 1, seconds, verdict);
+    record::Measurement r = Timed(solver, round + 1, seconds, verdict);
     r.Warmup = false;
     r.Set = set;
     r.Startup = startup;
-    run.Runs.push_back(r);
+    run.Measurements.push_back(r);
   };
   for (int round = 0; round < 3; ++round) {
     add(0, 0, round, 0.01 + 0.001 * round, true);  // start-up median 0.011
@@ -155,27 +155,27 @@ std::vector<double> Around(double centre, int count, bool turned = false) {
 TEST(Compare, SaysSlowerOrFasterOnlyWhenTheTestAndTheNoiseAgree) {
   // Against a stored run: the rank-sum test, five runs a side at least.
   const Comparison slower = Compare(Around(1.3, 7), Around(1.0, 7), false, 10);
-  EXPECT_EQ(slower.Verdict, Change::Slower);
+  EXPECT_EQ(slower.Change, Change::Slower);
   EXPECT_NEAR(slower.Ratio.Ratio, 1.3, 0.01);
   EXPECT_NEAR(*slower.P, 2.0 / 3432, 1e-12);  // seven a side, fully apart
-  EXPECT_EQ(Compare(Around(1.0, 7), Around(1.3, 7), false, 10).Verdict, Change::Faster);
+  EXPECT_EQ(Compare(Around(1.0, 7), Around(1.3, 7), false, 10).Change, Change::Faster);
   // 30 % is within a noise of 40 %; 3 % apart is clear to the test but within 5 % of noise.
-  EXPECT_EQ(Compare(Around(1.3, 7), Around(1.0, 7), false, 40).Verdict, Change::NoDifference);
+  EXPECT_EQ(Compare(Around(1.3, 7), Around(1.0, 7), false, 40).Change, Change::NoDifference);
   std::vector<double> barely = Around(1.0, 7);
   for (double& t : barely) t *= 1.01;
   for (double& t : barely) t += 0.02;
   EXPECT_LT(*Compare(barely, Around(1.0, 7), false, 5).P, 0.01);
-  EXPECT_EQ(Compare(barely, Around(1.0, 7), false, 5).Verdict, Change::NoDifference);
+  EXPECT_EQ(Compare(barely, Around(1.0, 7), false, 5).Change, Change::NoDifference);
   const Comparison few = Compare(Around(1.3, 4), Around(1.0, 7), false, 10);
-  EXPECT_EQ(few.Verdict, Change::TooFewRounds);
+  EXPECT_EQ(few.Change, Change::TooFewRounds);
   EXPECT_FALSE(few.P);
   EXPECT_NEAR(few.Ratio.Ratio, 1.3, 0.02);  // the figures still stand, without a claim
 
   // In one run, round by round: eight rounds at least.
   const Comparison paired = Compare(Around(1.3, 8), Around(1.0, 8, true), true, 10);
-  EXPECT_EQ(paired.Verdict, Change::Slower);
+  EXPECT_EQ(paired.Change, Change::Slower);
   EXPECT_NEAR(*paired.P, 2.0 / 256, 1e-12);  // every round slower: the least p of eight
-  EXPECT_EQ(Compare(Around(1.3, 7), Around(1.0, 7, true), true, 10).Verdict, Change::TooFewRounds);
+  EXPECT_EQ(Compare(Around(1.3, 7), Around(1.0, 7, true), true, 10).Change, Change::TooFewRounds);
   EXPECT_EQ(ChangeWord(Change::NoDifference), std::string("kein messbarer Unterschied"));
 }
 
@@ -188,16 +188,16 @@ TEST(Compare, SolversInTheSameRoundsAndAgainstTheBaselineAndTheExitStatus) {
   const std::vector<double> fast = Around(1.0, 10), slow = Around(1.3, 10, true);
   for (int round = 1; round <= 10; ++round) {
     const auto at = static_cast<std::size_t>(round - 1);
-    run.Runs.push_back(Timed(0, round, fast[at]));
-    run.Runs.push_back(Timed(1, round, slow[at]));
-    run.Runs.push_back(Timed(2, round, fast[at] * (1.001 + 0.0001 * (round % 3))));
+    run.Measurements.push_back(Timed(0, round, fast[at]));
+    run.Measurements.push_back(Timed(1, round, slow[at]));
+    run.Measurements.push_back(Timed(2, round, fast[at] * (1.001 + 0.0001 * (round % 3))));
   }
-  for (record::Run& r : run.Runs) r.Warmup = false;
+  for (record::Measurement& r : run.Measurements) r.Warmup = false;
   Summaries s = Summarize(run);
   ASSERT_EQ(s.Sets[0].Fastest, 0u);
   EXPECT_FALSE(s.Sets[0].Solvers[0].AgainstFastest);
-  EXPECT_EQ(s.Sets[0].Solvers[1].AgainstFastest->Verdict, Change::Slower);
-  EXPECT_EQ(s.Sets[0].Solvers[2].AgainstFastest->Verdict, Change::NoDifference);
+  EXPECT_EQ(s.Sets[0].Solvers[1].AgainstFastest->Change, Change::Slower);
+  EXPECT_EQ(s.Sets[0].Solvers[2].AgainstFastest->Change, Change::NoDifference);
   EXPECT_FALSE(Summarize(run, Detail::WithoutComparisons).Sets[0].Solvers[1].AgainstFastest);
   EXPECT_EQ(s.ExitStatus, 0);  // solvers of one run are no regression
 
@@ -205,7 +205,7 @@ TEST(Compare, SolversInTheSameRoundsAndAgainstTheBaselineAndTheExitStatus) {
   run.Baseline = Baseline{"latest", {{0, 1, 12, "v1", Around(1.0, 5)}}, {}};
   run.Settings.FailOnRegression = true;
   s = Summarize(run);
-  EXPECT_EQ(s.Sets[0].Solvers[1].AgainstBaseline->Verdict, Change::Slower);
+  EXPECT_EQ(s.Sets[0].Solvers[1].AgainstBaseline->Change, Change::Slower);
   EXPECT_EQ(s.Sets[0].Solvers[1].Baseline->Run, 12);
   EXPECT_FALSE(s.Sets[0].Solvers[2].AgainstBaseline);
   EXPECT_EQ(s.ExitStatus, 3);
@@ -213,7 +213,7 @@ TEST(Compare, SolversInTheSameRoundsAndAgainstTheBaselineAndTheExitStatus) {
   EXPECT_EQ(Summarize(run).ExitStatus, 0);
   // A wrong answer keeps its status, and a wrong solver is not compared.
   run.Settings.FailOnRegression = true;
-  run.Runs[4].Verdict = Verdict::Wrong;
+  run.Measurements[4].Verdict = Verdict::Wrong;
   s = Summarize(run);
   EXPECT_EQ(s.ExitStatus, 1);
   EXPECT_FALSE(s.Sets[0].Solvers[1].AgainstBaseline);

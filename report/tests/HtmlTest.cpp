@@ -43,7 +43,7 @@ TEST(Html, NamesAreTextAndThePageNamesNothingOutside) {
   EXPECT_GT(Count(page, "&lt;img src=x onerror=alert(1)&gt;&amp;&quot;&#39;"), 2u);
   EXPECT_GT(Count(page, "&lt;/title&gt;&lt;script&gt;"), 2u);
 
-  const std::vector<HistoryLine> lines = HistoryLinesOf({StoredRun{1, run}});
+  const std::vector<record::HistoryLine> lines = record::HistoryLinesOf({record::StoredRun{1, run}});
   const std::string history = FormatHistoryHtml(lines, ",");
   ExpectSelfContained(history);
   EXPECT_EQ(Count(history, "<img"), 0u);
@@ -69,8 +69,8 @@ TEST(Html, ADotPerTimedRunAndTheMedianWhereItLies) {
 }
 
 TEST(Html, TheHistoryMarksEveryStoredRunOfEverySolver) {
-  const std::vector<HistoryLine> lines =
-      HistoryLinesOf({StoredRun{4, samples::Suite()}, StoredRun{9, samples::Suite()}});
+  const std::vector<record::HistoryLine> lines =
+      record::HistoryLinesOf({record::StoredRun{4, samples::Suite()}, record::StoredRun{9, samples::Suite()}});
   std::vector<std::string> solvers;
   const std::vector<HistorySet> sets = HistorySetsOf(lines, solvers);
   ASSERT_EQ(sets.size(), 2u);

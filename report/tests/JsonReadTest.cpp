@@ -33,7 +33,7 @@ void PrintTo(const Case& c, std::ostream* out) {
 std::vector<std::tuple<std::size_t, std::size_t, int, bool, record::Verdict>> Order(
     const record::RunRecord& r) {
   std::vector<std::tuple<std::size_t, std::size_t, int, bool, record::Verdict>> order;
-  for (const record::Run& run : r.Runs) {
+  for (const record::Measurement& run : r.Measurements) {
     order.emplace_back(run.Set, run.Solver, run.Round, run.Startup, run.Verdict);
   }
   return order;
@@ -45,7 +45,7 @@ std::vector<std::tuple<std::size_t, std::size_t, int, bool, record::Verdict>> Or
 record::RunRecord AtReportResolution(record::RunRecord r) {
   const auto to = [](double& value, double unit) { value = std::round(value * unit) / unit; };
   for (double& load : r.Context.LoadAverage) to(load, 100);
-  for (record::Run& run : r.Runs) {
+  for (record::Measurement& run : r.Measurements) {
     to(run.EndeSeconds, 1e3);
     for (double* seconds :
          {&run.MonotonicSeconds, &run.GuardSeconds, &run.UserSeconds, &run.SystemSeconds}) {

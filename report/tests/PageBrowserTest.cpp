@@ -235,15 +235,15 @@ TEST(HistoryPage, ShowsEachSolversMedianPerSetAtBothWidths) {
   TempFolder folder;
   record::RunRecord later = samples::Suite();
   later.Context.StartedUtc = "2026-04-02T10:00:00Z";
-  for (record::Run& r : later.Runs) r.MonotonicSeconds *= 0.5;
-  const std::vector<HistoryLine> lines =
-      HistoryLinesOf({StoredRun{3, samples::Suite()}, StoredRun{7, later}});
+  for (record::Measurement& r : later.Measurements) r.MonotonicSeconds *= 0.5;
+  const std::vector<record::HistoryLine> lines =
+      record::HistoryLinesOf({record::StoredRun{3, samples::Suite()}, record::StoredRun{7, later}});
   const std::string page = FormatHistoryHtml(lines, ",");
   for (const int width : {1280, 390}) {
     const Rendered r = Render(folder, page, width);
     EXPECT_EQ(r.Problems, "") << width;
     const std::string shown = Flat(r.Text);
-    for (const HistoryLine& line : lines) {
+    for (const record::HistoryLine& line : lines) {
       EXPECT_NE(shown.find(line.Solver), std::string::npos);
       EXPECT_NE(shown.find(line.Set), std::string::npos);
       if (line.MedianSeconds) {

@@ -140,14 +140,14 @@ TEST(Plot, TitleNamesCountSourceAndRounds) {
   run.Sets[0].Seed = 4711;
   run.Sets[0].Count = 5000;
   run.Solvers = {{"A", "a"}, {"B", "b"}};
-  run.Runs.resize(3);
-  run.Runs[0].Round = run.Runs[1].Round = 1;
-  run.Runs[0].Warmup = run.Runs[1].Warmup = true;
-  run.Runs[0].MonotonicSeconds = 1;
-  run.Runs[1].Solver = 1;
-  run.Runs[1].Verdict = record::Verdict::Wrong;
-  run.Runs[2].Round = 2;
-  run.Runs[2].MonotonicSeconds = 2;
+  run.Measurements.resize(3);
+  run.Measurements[0].Round = run.Measurements[1].Round = 1;
+  run.Measurements[0].Warmup = run.Measurements[1].Warmup = true;
+  run.Measurements[0].MonotonicSeconds = 1;
+  run.Measurements[1].Solver = 1;
+  run.Measurements[1].Verdict = record::Verdict::Wrong;
+  run.Measurements[2].Round = 2;
+  run.Measurements[2].MonotonicSeconds = 2;
   PlotData data = PlotOf(run, record::Summarize(run), ".");
   EXPECT_EQ(data.Title, "5000 Rätsel von Build (Startzahl 4711), 5 Runden");
   EXPECT_EQ(data.DecimalSeparator, ".");
@@ -164,15 +164,15 @@ TEST(Plot, TitleNamesCountSourceAndRounds) {
 
   // A second set, where B has a start-up run beside its timed run.
   run.Sets.push_back({"top95", "top95.txt", 0, 95, 16433});
-  record::Run startup, timed;
+  record::Measurement startup, timed;
   startup.Set = timed.Set = 1;
   startup.Solver = timed.Solver = 1;
   startup.Round = timed.Round = 2;
   startup.Startup = true;
   startup.MonotonicSeconds = 0.001;
   timed.MonotonicSeconds = 0.05;
-  run.Runs.push_back(startup);
-  run.Runs.push_back(timed);
+  run.Measurements.push_back(startup);
+  run.Measurements.push_back(timed);
   data = PlotOf(run, record::Summarize(run), ",");
   EXPECT_EQ(data.Title, "2 Sammlungen, 1 Runde");
   ASSERT_EQ(data.Panels.size(), 2u);
@@ -195,10 +195,10 @@ TEST(Plot, ThePngFileHoldsThePicture) {
   EXPECT_EQ(read.convertToFormat(image.format()), image);
 }
 
-HistoryLine Line(std::int64_t number, const std::string& set, const std::string& sha,
+record::HistoryLine Line(std::int64_t number, const std::string& set, const std::string& sha,
                  const std::string& solver, std::optional<double> median = std::nullopt,
                  double minimum = 0, double maximum = 0) {
-  HistoryLine line;
+  record::HistoryLine line;
   line.Number = number;
   line.StartedUtc = "2026-11-0" + std::to_string(number) + "T09:15:00Z";
   line.Solver = solver;
@@ -210,7 +210,7 @@ HistoryLine Line(std::int64_t number, const std::string& set, const std::string&
     line.MinimumSeconds = minimum;
     line.MaximumSeconds = maximum;
   } else {
-    line.State = record::Verdict::Failed;
+    line.Verdict = record::Verdict::Failed;
   }
   return line;
 }
@@ -226,7 +226,7 @@ QRect Marks(int panel) {
 // its range from fastest to slowest, and a failed run hollow on the axis.
 TEST(HistoryPlot, OnePanelPerSetEachSolverInItsColourThroughTheRuns) {
   NeedApplication();
-  const std::vector<HistoryLine> lines{
+  const std::vector<record::HistoryLine> lines{
       Line(1, "17-clue", "aa", "schnell", 1.0, 0.9, 1.2),
       Line(1, "17-clue", "aa", "langsam", 4.0, 3.5, 4.8),
       Line(1, "top95", "bb", "langsam", 0.5, 0.1, 0.9),
@@ -270,7 +270,7 @@ TEST(HistoryPlot, OnePanelPerSetEachSolverInItsColourThroughTheRuns) {
 // A set is its name and its puzzles: the same name over other puzzles is a panel of its own.
 TEST(HistoryPlot, SameNameOtherPuzzlesIsAnotherSet) {
   NeedApplication();
-  std::vector<HistoryLine> lines{Line(1, "Satz", "aa", "A", 1, 1, 1),
+  std::vector<record::HistoryLine> lines{Line(1, "Satz", "aa", "A", 1, 1, 1),
                                  Line(2, "Satz", "aa", "A", 1, 1, 1)};
   EXPECT_EQ(DrawHistory(lines, ",").height(), 64 + HistoryPanel + HistoryEnd - 18);
   lines[1].SetSha256 = "bb";

@@ -67,7 +67,7 @@ TEST(Exports, MonotonicTimesKeepTheirMicroseconds) {
   run.Sets.resize(1);
   run.Sets[0].Count = 1;
   run.Solvers = {{"Quadrin", "Quadrin"}};
-  run.Runs = {Ran(0, 1, 0, 0.040, 0.0381234, AllCorrect(0, 1, 0))};
+  run.Measurements = {Ran(0, 1, 0, 0.040, 0.0381234, AllCorrect(0, 1, 0))};
   const record::Summaries summaries = record::Summarize(run);
   const nlohmann::json json = nlohmann::json::parse(FormatJson(run, summaries));
   const nlohmann::json& solver = json["sets"][0]["solvers"][0];
@@ -90,11 +90,11 @@ TEST(Exports, EveryRunHasItsOwnVerdict) {
   run.Settings.Repeat = 3;
   run.Sets = {{"a,b", "", 1, 9, 1555}};
   run.Solvers = {{"A", "a"}};
-  record::Run failed;
+  record::Measurement failed;
   failed.Round = 3;
   failed.Verdict = Verdict::Failed;
   failed.Failure = "Der Löser A ließ sich nicht starten.";
-  run.Runs = {Ran(0, 1, 0, 1.5, 1.25, WrongAnswer(4, "kaputt")),
+  run.Measurements = {Ran(0, 1, 0, 1.5, 1.25, WrongAnswer(4, "kaputt")),
               Ran(0, 2, 0, 1.5, 1.25, AllCorrect(0, 9, 0)), failed};
   const record::Summaries summaries = record::Summarize(run);
   EXPECT_EQ(FormatCsv(run, summaries),
@@ -121,7 +121,7 @@ TEST(Exports, EveryRunHasItsOwnVerdict) {
 TEST(TextReport, OneSetShowsStartupAndNetFigures) {
   record::RunRecord run = Suite();
   run.Sets.resize(1);
-  std::erase_if(run.Runs, [](const record::Run& r) { return r.Set != 0; });
+  std::erase_if(run.Measurements, [](const record::Measurement& r) { return r.Set != 0; });
   const std::string text = FormatReport(run, record::Summarize(run), ",");
   // flink: median 0,006039 s over 95 puzzles, start-up median 0,001089 s
   EXPECT_TRUE(Has(text,
@@ -138,7 +138,7 @@ TEST(TextReport, OneSetShowsStartupAndNetFigures) {
 // Without start-up runs no cell has a net figure: all cells are gross, and the note says so.
 TEST(TextReport, TheMatrixFallsBackToGrossFigures) {
   record::RunRecord run = Suite();
-  std::erase_if(run.Runs, [](const record::Run& r) { return r.Startup; });
+  std::erase_if(run.Measurements, [](const record::Measurement& r) { return r.Startup; });
   const record::Summaries summaries = record::Summarize(run);
   const std::string text = FormatReport(run, summaries, ",");
   EXPECT_TRUE(Has(text, "\nhardest-1106 (1106 Rätsel)   49,95 µs (1,00)   ")) << text;
@@ -147,7 +147,7 @@ TEST(TextReport, TheMatrixFallsBackToGrossFigures) {
 
   // A start-up slower than a whole small set would make a net figure negative: gross again.
   record::RunRecord slowStart = Suite();
-  for (record::Run& r : slowStart.Runs) {
+  for (record::Measurement& r : slowStart.Measurements) {
     if (r.Startup) r.MonotonicSeconds = 10;
   }
   EXPECT_TRUE(Has(FormatReport(slowStart, record::Summarize(slowStart), ","),

@@ -34,9 +34,9 @@ record::Judgement WrongAnswer(std::int32_t number, std::string reason) {
           {0, number - 1, 0}};
 }
 
-record::Run Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
+record::Measurement Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
                 record::Judgement check) {
-  record::Run run;
+  record::Measurement run;
   run.Solver = solver;
   run.Round = round;
   run.Warmup = round <= warmup;
@@ -60,7 +60,7 @@ record::RunRecord OneRun() {
   r.Settings.Folder = "lauf";
   r.Sets = {{"Build", "", 4711, 60, 10378}};
   r.Solvers = {{"Quadrin", "bin/Quadrin"}};
-  r.Runs = {Ran(0, 1, 0, 56.034, 56.0312345, AllCorrect(0, 60, 0))};
+  r.Measurements = {Ran(0, 1, 0, 56.034, 56.0312345, AllCorrect(0, 60, 0))};
   return r;
 }
 
@@ -75,7 +75,7 @@ record::RunRecord Comparison() {
                {"falsch", "loeser/falsch"},
                {"kaputt", "loeser/kaputt"}};
   const record::Judgement right = AllCorrect(1, 93, 1);
-  record::Run failed;
+  record::Measurement failed;
   failed.Solver = 3;
   failed.Round = 1;
   failed.Warmup = true;
@@ -83,7 +83,7 @@ record::RunRecord Comparison() {
   failed.Failure =
       "Der Löser kaputt endete in Aufwärmrunde 1 mit dem Status 3. Seine Ausgabe "
       "(lauf/Loeser.log):\nSpeicherzugriffsfehler\nabgebrochen";
-  r.Runs = {Ran(0, 1, 1, 0.215, 0.2123456, right),
+  r.Measurements = {Ran(0, 1, 1, 0.215, 0.2123456, right),
             Ran(1, 1, 1, 0.9, 0.8951, right),
             Ran(2, 1, 1, 0.3, 0.2987, right),
             failed,
@@ -112,8 +112,8 @@ record::RunRecord AgainstBaseline() {
   const record::Judgement right = AllCorrect(0, 1000, 0);
   for (int round = 1; round <= 8; ++round) {
     const double fast = 0.1 + 0.0007 * ((round * 3) % 8), slow = 0.13 + 0.0009 * ((round * 5) % 8);
-    r.Runs.push_back(Ran(0, round, 0, std::round(fast * 1000) / 1000, fast, right));
-    r.Runs.push_back(Ran(1, round, 0, std::round(slow * 1000) / 1000, slow, right));
+    r.Measurements.push_back(Ran(0, round, 0, std::round(fast * 1000) / 1000, fast, right));
+    r.Measurements.push_back(Ran(1, round, 0, std::round(slow * 1000) / 1000, slow, right));
   }
   r.Baseline = record::Baseline{
       "v1",
@@ -133,7 +133,7 @@ record::RunRecord WrongOnBusyMachine() {
   r.Settings.Folder = "lauf";
   r.Sets = {{"Build", "", 12345, 500, 86412}};
   r.Solvers = {{"mein-loeser", "loeser/mein-loeser"}};
-  r.Runs = {
+  r.Measurements = {
       Ran(0, 1, 0, 1.234, 1.2337,
           WrongAnswer(233, "Zeile 2097 von OUT.TXT: Zeile 5, Spalte 3 hält eine 4 doppelt."))};
   return r;
@@ -157,13 +157,13 @@ void SuiteRound(record::RunRecord& r, std::size_t set, int round, const std::vec
     const Fate& f = fates[i];
     if (f.LeftIn != 0 && round > f.LeftIn) continue;
     const double first = (0.0011 + 0.0003 * static_cast<double>(i)) * drift;
-    record::Run startup =
+    record::Measurement startup =
         Ran(i, round, 1, std::ceil(first * 1000) / 1000, first, AllCorrect(0, 1, 0));
     startup.Set = set;
     startup.Startup = true;
-    r.Runs.push_back(startup);
+    r.Measurements.push_back(startup);
     const double whole = f.Seconds * drift;
-    record::Run run =
+    record::Measurement run =
         Ran(i, round, 1, std::ceil(whole * 1000) / 1000, whole, AllCorrect(0, count, 0));
     run.Set = set;
     if (round == f.LeftIn && f.Wrong) {
@@ -176,7 +176,7 @@ void SuiteRound(record::RunRecord& r, std::size_t set, int round, const std::vec
                     " endete in Runde 1 mit dem Status 3. Seine Ausgabe (lauf/solver.log):\n"
                     "Speicherzugriffsfehler";
     }
-    r.Runs.push_back(run);
+    r.Measurements.push_back(run);
   }
 }
 

@@ -16,7 +16,7 @@ record::Judgement WrongAnswer(std::int32_t number, std::string reason);
 
 // A judged run of `solver` in `round`, after `warmup` warm-up rounds; its CPU times and memory
 // follow from its time and the solver.
-record::Run Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
+record::Measurement Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
                 record::Judgement check);
 
 // One solver, one run, every answer right.

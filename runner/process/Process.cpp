@@ -259,7 +259,7 @@ ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& ti
   end.Clock = timing::GetSystemTime();
   const auto ended = Clock::now();
   ClearGroup(child);  // whatever it left running must not disturb the next run
-  end.CleanupSeconds = std::chrono::duration<double>(Clock::now() - ended).count();
+  end.GuardSeconds = std::chrono::duration<double>(Clock::now() - ended).count();
   end.UserSeconds = Seconds(usage.ru_utime);
   end.SystemSeconds = Seconds(usage.ru_stime);
   end.MaxRssBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;

@@ -37,7 +37,7 @@ struct ProcessEnd {
   int Code = 0;
   double MonotonicSeconds = 0;  // from just before the start to the end
   timing::SYSTEMTIME Clock{};   // the clock as Ende, started right after, would read it
-  double CleanupSeconds = 0;    // ending and reaping whatever it left running
+  double GuardSeconds = 0;      // ending and reaping whatever it left running
   double UserSeconds = 0;       // its CPU time, from wait4: its own and its waited-for children's
   double SystemSeconds = 0;
   std::int64_t MaxRssBytes = 0;  // the peak memory of it or one of its waited-for children

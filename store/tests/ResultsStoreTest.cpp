@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "History.h"
 #include "JsonReport.h"
 #include "ResultsStore.h"
 #include "SampleRecords.h"
@@ -42,7 +43,7 @@ record::RunRecord Sample(const std::string& started, double seconds) {
     for (int round = 1; round <= 2; ++round) {
       for (std::size_t solver = 0; solver < 2; ++solver) {
         for (bool startup : {false, true}) {
-          record::Run run;
+          record::Measurement run;
           run.Set = set;
           run.Solver = solver;
           run.Round = round;
@@ -61,7 +62,7 @@ record::RunRecord Sample(const std::string& started, double seconds) {
             run.Verdict = record::Verdict::Failed;
             run.Failure = "Der Löser Löser „zwei“ ist abgestürzt.";
           }
-          r.Runs.push_back(run);
+          r.Measurements.push_back(run);
         }
       }
     }
@@ -91,14 +92,14 @@ TEST(ResultsStore, KeepsEveryFieldOfARunAndStoresItOnce) {
   EXPECT_EQ(Sql(path, "SELECT count(*) FROM runs; SELECT count(*) FROM machines"), "2|1|");
 
   const ResultsStore reader(path, ResultsStore::Access::Read);
-  const std::vector<report::StoredRun> runs = reader.Load();
+  const std::vector<record::StoredRun> runs = reader.Load();
   ASSERT_EQ(runs.size(), 2u);
   // The JSON report names every field the reports use: made from the stored run, it is the same.
   EXPECT_EQ(Report(runs[0].Record), Report(run));
   EXPECT_EQ(runs[0].Record.Context.MachineId, run.Context.MachineId);
-  EXPECT_EQ(runs[0].Record.Runs.size(), run.Runs.size());
-  EXPECT_EQ(runs[0].Record.Runs[3].Check.Outcomes[1], 1);
-  EXPECT_EQ(runs[0].Record.Runs[3].OutBytes, 166u);
+  EXPECT_EQ(runs[0].Record.Measurements.size(), run.Measurements.size());
+  EXPECT_EQ(runs[0].Record.Measurements[3].Check.Outcomes[1], 1);
+  EXPECT_EQ(runs[0].Record.Measurements[3].OutBytes, 166u);
   EXPECT_NE(runs[0].Number, runs[1].Number);
 }
 
@@ -110,12 +111,12 @@ TEST(ResultsStore, ListsRunsInTheOrderTheyBeganAndFiltersLines) {
     writer.Add(Sample("2026-12-09T08:00:00Z", 2.0));
     writer.Add(Sample("2026-12-01T08:00:00Z", 1.0));
   }
-  const std::vector<report::StoredRun> runs = ResultsStore(path, ResultsStore::Access::Read).Load();
+  const std::vector<record::StoredRun> runs = ResultsStore(path, ResultsStore::Access::Read).Load();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0].Record.Context.StartedUtc, "2026-12-01T08:00:00Z");
   EXPECT_GT(runs[0].Number, runs[1].Number);  // stored later, began earlier
 
-  const std::vector<report::HistoryLine> lines = report::HistoryLinesOf(runs);
+  const std::vector<record::HistoryLine> lines = record::HistoryLinesOf(runs);
   ASSERT_EQ(lines.size(), 8u);  // two runs, two sets, two solvers
   int taken = 0;
   for (const auto& line : lines) taken += Takes({"Quadrin", "17-clue", "werkbank"}, line);
@@ -249,13 +250,13 @@ namespace store {
 namespace {
 
 TEST(History, ListsEachSolverAndSetOfARunWithItsMedianAndVerdict) {
-  report::StoredRun stored{7, Sample("2026-12-08T01:30:12Z", 1.25)};
+  record::StoredRun stored{7, Sample("2026-12-08T01:30:12Z", 1.25)};
   stored.Record.Context.Host.clear();  // then the machine's identity stands for it
   stored.Record.Settings.SaveBaseline = "v2";
   record::Comparison slower;
-  slower.Verdict = record::Change::Slower;
+  slower.Change = record::Change::Slower;
   stored.Comparisons = {{0, 1, true, 3, slower}, {0, 1, false, 0, {}}};
-  const std::string text = report::FormatHistory(report::HistoryLinesOf(stored), ",");
+  const std::string text = report::FormatHistory(record::HistoryLinesOf(stored), ",");
   EXPECT_EQ(text,
             "Nr.  Beginn (UTC)      Rechner   Kit          Löser                    Satz      "
             "Median  µs/Rätsel netto  Urteil       Gegen die Basis\n"
@@ -282,14 +283,14 @@ record::RunRecord Rounds(const std::string& started, double seconds, int rounds)
   r.Sets.resize(1);
   r.Solvers.resize(1);
   r.Settings.Repeat = rounds;
-  r.Runs.clear();
+  r.Measurements.clear();
   for (int round = 1; round <= rounds; ++round) {
-    record::Run run;
+    record::Measurement run;
     run.Round = round;
     run.Timed = true;
     run.MonotonicSeconds = seconds * (1 + 0.001 * round);
     run.Check = {"Alle Lösungen korrekt", 0, "", {0, 60, 0}};
-    r.Runs.push_back(run);
+    r.Measurements.push_back(run);
   }
   return r;
 }
@@ -349,7 +350,7 @@ TEST(Baselines, FindsTheRunANameOrNumberOrLatestMeans) {
   ASSERT_EQ(stored->Comparisons.size(), 1u);
   EXPECT_TRUE(stored->Comparisons[0].AgainstBaseline);
   EXPECT_EQ(stored->Comparisons[0].Other, second);
-  EXPECT_EQ(stored->Comparisons[0].Result.Verdict, record::Change::Slower);
+  EXPECT_EQ(stored->Comparisons[0].Result.Change, record::Change::Slower);
   EXPECT_NEAR(stored->Comparisons[0].Result.Ratio.Ratio, 1.3 / 1.1, 0.01);
 }
 
