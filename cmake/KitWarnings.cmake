@@ -11,6 +11,7 @@ target_compile_options(kit_warnings INTERFACE
   -Wsign-conversion
   -Wnon-virtual-dtor
   -Wold-style-cast
+  -Wmissing-declarations  # a function meant to be file-local but not marked so, or one without a header
   # g++ 12 reports overlaps inside std::string that cannot happen (GCC bug 105329).
   $<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>
   $<$<BOOL:${KIT_WARNINGS_AS_ERRORS}>:-Werror>

@@ -210,18 +210,6 @@ void Rekursiv::InitTables() {
   }
 }
 
-int Rekursiv::MissingDigit(std::int16_t mask) {
-  if (mask >= 510) return 1;
-  if (mask >= 508) return 2;
-  if (mask >= 504) return 3;
-  if (mask >= 496) return 4;
-  if (mask >= 495) return 5;
-  if (mask >= 448) return 6;
-  if (mask >= 384) return 7;
-  if (mask >= 257) return 8;
-  return 9;
-}
-
 void Rekursiv::SolveSudoku(PuzzleRecord& record) {
   Steps = 0;
   abandoned_ = false;
@@ -436,7 +424,7 @@ SolverState* Rekursiv::SearchSolutions(SolverState* s) {
 // The units (bit u for unit u) whose digit sets lack exactly one digit, found without a branch per
 // unit: which ones they are follows no pattern. Placing a unit's ninth digit changes no other
 // unit of the same kind, so the set holds for a whole pass.
-unsigned UnitsLackingOne(const std::array<std::uint16_t, 9>& digits) {
+static unsigned UnitsLackingOne(const std::array<std::uint16_t, 9>& digits) {
   unsigned units = 0;
 #pragma GCC unroll 9
   for (std::size_t u = 0; u < 9; ++u)

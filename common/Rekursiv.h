@@ -91,9 +91,6 @@ class Rekursiv {
   std::int32_t Depth = 0;
   std::int32_t LastCell = 0;
 
-  // The digit that a set of eight digits lacks (only such masks are asked about).
-  static int MissingDigit(std::int16_t mask);
-
  private:
   bool LoadGivens(SolverState& s) const;
   void PlaceDigit(SolverState& s, int cell) const;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "CheckIt.h"
+#include "FuzzTarget.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 
 #include "CheckIt.h"
 #include "FileError.h"
+#include "FuzzTarget.h"
 #include "PuzzleFile.h"
 #include "SolverRekursiv.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FileError.h"
+#include "FuzzTarget.h"
 #include "PuzzleLines.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "FuzzTarget.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 
 #include "ElapsedTime.h"
 #include "FileError.h"
+#include "FuzzTarget.h"
 #include "StartFile.h"
 
 namespace {

@@ -144,8 +144,6 @@ std::vector<std::optional<double>> GeometricMeans(const std::vector<SetSummary>&
   return means;
 }
 
-}  // namespace
-
 // Each correct solver against the fastest in the same rounds, and each against its baseline cell.
 void CompareSolvers(const RunRecord& record, std::vector<SetSummary>& sets) {
   const double noise = record.Settings.NoisePercent;
@@ -171,6 +169,8 @@ void CompareSolvers(const RunRecord& record, std::vector<SetSummary>& sets) {
     s.AgainstBaseline = Compare(s.MonotonicTimes, cell.MonotonicSeconds, false, noise);
   }
 }
+
+}  // namespace
 
 Summaries Summarize(const RunRecord& record, Detail detail) {
   Summaries summaries;

@@ -37,8 +37,8 @@ std::string NoiseDefault() {
   return text.str();
 }
 
-void Declare(CLI::App& app, Given& g) {
-  Germanize(app);
+// What is measured: the puzzles, the folder and the solvers.
+void DeclareWhat(CLI::App& app, Given& g) {
   app.add_option("--count", g.Count,
                  "Anzahl der SUDOKUs (Vorgabe: 500000; mit --puzzles alle der Datei, sonst die "
                  "ersten N jeder Sammlung)")
@@ -63,6 +63,10 @@ void Declare(CLI::App& app, Given& g) {
       ->type_name("PFAD")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+// How it is measured and judged.
+void DeclareHow(CLI::App& app, Given& g) {
   app.add_option("--repeat", g.Repeat,
                  "Gemessene Runden, 1 bis 1000 (jeder Löser einmal je Runde; Vorgabe: 1)")
       ->type_name("N");
@@ -79,6 +83,11 @@ void Declare(CLI::App& app, Given& g) {
       ->type_name("N");
   app.add_option("--pin", g.Pin, "Lässt die Löser auf diesem logischen Prozessor laufen (0, 1, …)")
       ->type_name("PROZESSOR");
+}
+
+// What is kept of it: the reports, the store, the comparisons with earlier runs, or with
+// --prepare only IN.TXT.
+void DeclareKept(CLI::App& app, Given& g) {
   app.add_option("--json", g.Json, "Schreibt den Bericht zusätzlich als JSON in diese Datei")
       ->type_name("DATEI");
   app.add_option("--markdown", g.Markdown,
@@ -114,6 +123,13 @@ void Declare(CLI::App& app, Given& g) {
   app.add_flag("--prepare", g.PrepareOnly,
                "Schreibt nur IN.TXT in den Arbeitsordner, für Start, Quadrin, Ende und Check von "
                "Hand");
+}
+
+void Declare(CLI::App& app, Given& g) {
+  Germanize(app);
+  DeclareWhat(app, g);
+  DeclareHow(app, g);
+  DeclareKept(app, g);
 }
 
 // A combination of options or a value that makes no sense, in German.
