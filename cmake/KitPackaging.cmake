@@ -6,8 +6,8 @@ include(GNUInstallDirs)
 set(KIT_PRIVATE_DIR lib/sudoku-messkit)
 
 # The programs use only the system's libraries: no run path into the tree they were built in.
-set_target_properties(Build Start Quadrin Ende Check Messlauf PROPERTIES INSTALL_RPATH "")
-install(TARGETS Build Start Quadrin Ende Check Messlauf RUNTIME DESTINATION ${KIT_PRIVATE_DIR})
+set_target_properties(Build Start Quadrin Ende Check Messlauf Anlasser PROPERTIES INSTALL_RPATH "")
+install(TARGETS Build Start Quadrin Ende Check Messlauf Anlasser RUNTIME DESTINATION ${KIT_PRIVATE_DIR})
 install(PROGRAMS timing/timed-run DESTINATION ${KIT_PRIVATE_DIR})
 
 configure_file(packaging/sudoku-messkit.in ${CMAKE_BINARY_DIR}/packaging/sudoku-messkit @ONLY)

@@ -16,6 +16,7 @@
 #include "MachineContext.h"
 #include "Options.h"
 #include "Plot.h"
+#include "Process.h"
 #include "PngFile.h"
 #include "PuzzleSource.h"
 #include "ResultsStore.h"
@@ -26,10 +27,11 @@
 namespace {
 
 // The solver next to this program.
-std::filesystem::path DefaultSolver() {
+// A program of the kit installed beside Messlauf.
+std::filesystem::path BesideMesslauf(const std::string& program) {
   std::error_code error;
   const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path("Quadrin") : self.parent_path() / "Quadrin";
+  return error ? std::filesystem::path(program) : self.parent_path() / program;
 }
 
 // Writes one export; false, with the message on standard error, when it cannot be written.
@@ -144,12 +146,14 @@ int main(int argc, char* argv[]) {
   }
   // First of all, so that the load average is the machine's own and not the run's.
   const record::MachineContext context = runner::ReadMachineContext();
-  const runner::ParsedOptions parsed = runner::ParseOptions(argc, argv, DefaultSolver());
+  const runner::ParsedOptions parsed = runner::ParseOptions(argc, argv, BesideMesslauf("Quadrin"));
   std::cout << parsed.Output;
   std::cerr << parsed.Error;
   if (!parsed.Plan) return parsed.ExitStatus;
   runner::TakeOverInterruptions();
   try {
+    // Before any puzzle is held: the launcher's image is what every solver starts from.
+    if (!parsed.Plan->PrepareOnly) runner::StartLauncher(BesideMesslauf("Anlasser"));
     return Perform(*parsed.Plan, context, argv[0]);
   } catch (const runner::Interrupted& e) {
     std::cerr << "\nMesslauf: " << e.what() << "\n";

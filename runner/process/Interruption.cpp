@@ -1,7 +1,6 @@
 #include "Interruption.h"
 
 #include <signal.h>
-#include <sys/prctl.h>
 
 #include <csignal>
 #include <string>
@@ -30,7 +29,6 @@ void TakeOverInterruptions() {
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
-  ::prctl(PR_SET_CHILD_SUBREAPER, 1);
 }
 
 int InterruptedBy() {

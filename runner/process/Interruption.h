@@ -13,8 +13,7 @@ class Interrupted : public std::runtime_error {
   int Signal;
 };
 
-// From now on SIGINT and SIGTERM only mark the run as interrupted (see InterruptedBy). Orphaned
-// processes of a solver become this process's children, so that they can be ended and reaped.
+// From now on SIGINT and SIGTERM only mark the run as interrupted (see InterruptedBy).
 void TakeOverInterruptions();
 
 // The signal that asked to stop, or 0.

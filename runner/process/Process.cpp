@@ -4,20 +4,19 @@
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
+#include <poll.h>
 #include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
-#include <string_view>
-#include <system_error>
+#include <cstring>
 #include <vector>
 
 #include "FileError.h"
 #include "Interruption.h"
+#include "LaunchProtocol.h"
 
 extern char** environ;
 
@@ -26,68 +25,218 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long a stopped process may take to end after its signal before it gets SIGKILL.
-constexpr auto Grace = std::chrono::seconds(2);
-
-// One of posix_spawn's C structures, set up on construction and destroyed with its owner.
-template <typename T, int (*Init)(T*), int (*Destroy)(T*)>
-class SpawnStruct {
+// The launcher of this run: started once, then asked to start each solver in turn.
+class Launcher {
  public:
-  SpawnStruct() { Init(&value_); }
-  ~SpawnStruct() { Destroy(&value_); }
-  SpawnStruct(const SpawnStruct&) = delete;
-  SpawnStruct& operator=(const SpawnStruct&) = delete;
-  T* get() { return &value_; }
+  void Start(const std::filesystem::path& program);
+  bool Running() const { return pid_ > 0; }
+  int Socket() const { return socket_; }
 
  private:
-  T value_;
+  pid_t pid_ = 0;
+  int socket_ = -1;
 };
 
-using SpawnActions = SpawnStruct<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
-                                 posix_spawn_file_actions_destroy>;
-using SpawnAttributes =
-    SpawnStruct<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
+Launcher TheLauncher;
 
-// While it lives, a child's end, SIGINT and SIGTERM are held back, to be taken one at a time
-// with a timeout instead of arriving at any moment.
+void Launcher::Start(const std::filesystem::path& program) {
+  if (Running()) return;
+  if (::access(program.c_str(), X_OK) != 0) {
+    throw kit::FileError("Der Anlasser " + program.string() +
+                         " fehlt neben Messlauf; ohne ihn startet kein Löser.");
+  }
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
+    throw kit::FileError("Der Anlasser lässt sich nicht verbinden: " +
+                         kit::SystemErrorText(errno) + ".");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, ends[1], 3);  // its end, without close-on-exec
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  // A session of its own: a terminal's Ctrl-C reaches Messlauf alone, which passes it on.
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
+  const std::string path = program.string(), socket = "3", parent = std::to_string(::getpid());
+  char* const argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>(socket.c_str()),
+                        const_cast<char*>(parent.c_str()), nullptr};
+  const int error = posix_spawn(&pid_, path.c_str(), &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(ends[1]);
+  if (error != 0) {
+    ::close(ends[0]);
+    pid_ = 0;
+    throw kit::FileError("Der Anlasser " + program.string() + " lässt sich nicht starten: " +
+                         kit::SystemErrorText(error) + ".");
+  }
+  socket_ = ends[0];
+}
+
+void Lost() {
+  throw kit::FileError("Der Anlasser ist unerwartet beendet worden; der Lauf bricht ab.");
+}
+
+// Sends a request with the descriptors that go with it.
+void Send(const void* bytes, std::size_t size, const std::vector<int>& descriptors = {}) {
+  iovec part{const_cast<void*>(bytes), size};
+  msghdr message{};
+  message.msg_iov = &part;
+  message.msg_iovlen = 1;
+  alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))]{};
+  if (!descriptors.empty()) {
+    message.msg_control = control;
+    message.msg_controllen = CMSG_SPACE(descriptors.size() * sizeof(int));
+    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = SOL_SOCKET;
+    c->cmsg_type = SCM_RIGHTS;
+    c->cmsg_len = CMSG_LEN(descriptors.size() * sizeof(int));
+    std::memcpy(CMSG_DATA(c), descriptors.data(), descriptors.size() * sizeof(int));
+  }
+  ssize_t sent;
+  while ((sent = ::sendmsg(TheLauncher.Socket(), &message, MSG_NOSIGNAL)) < 0 && errno == EINTR) {
+  }
+  if (sent != static_cast<ssize_t>(size)) Lost();
+}
+
+// The launcher's next message into `head`; its kind.
+template <typename Head>
+void Receive(Head& head) {
+  ssize_t got;
+  while ((got = ::recv(TheLauncher.Socket(), &head, sizeof head, 0)) < 0 && errno == EINTR) {
+  }
+  if (got != static_cast<ssize_t>(sizeof head)) Lost();
+}
+
+// A start request: the head, then folder, program, log and the words, each ending in a NUL.
+std::string StartRequest(const ProcessSetup& setup) {
+  launch::StartHead head;
+  head.PinnedCpu = setup.PinnedCpu.value_or(-1);
+  head.Words = 4;
+  std::string words = setup.Folder.string() + '\0' + setup.Program.string() + '\0' +
+                      setup.Log.string() + '\0' + setup.Program.string() + '\0';
+  std::string request(reinterpret_cast<const char*>(&head), sizeof head);
+  request += words;
+  if (request.size() > launch::MaxMessage) {
+    throw kit::FileError("Der Aufruf des Lösers " + setup.Program.string() + " ist zu lang.");
+  }
+  return request;
+}
+
+// Until the solver has ended: the time limit, SIGINT and SIGTERM (while they are held back the
+// handler of TakeOverInterruptions marks them; ppoll lets them in only while it waits).
+ProcessEnd Await(const ProcessSetup& setup, Clock::time_point started,
+                 const std::function<void()>& tick, launch::EndedHead& ended) {
+  const Clock::time_point deadline =
+      setup.TimeoutSeconds ? started + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(*setup.TimeoutSeconds))
+                           : Clock::time_point::max();
+  sigset_t open;
+  pthread_sigmask(SIG_SETMASK, nullptr, &open);
+  sigdelset(&open, SIGINT);
+  sigdelset(&open, SIGTERM);
+  ProcessEnd end;
+  bool stopping = false;
+  for (;;) {
+    auto wait = std::chrono::milliseconds(250);
+    const auto now = Clock::now();
+    if (!stopping && now >= deadline) {
+      const launch::StopHead stop{launch::Kind::Stop, SIGTERM};
+      Send(&stop, sizeof stop);
+      end.How = Ending::TimedOut;
+      stopping = true;
+    } else if (!stopping && deadline != Clock::time_point::max()) {
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
+    }
+    const timespec timeout{0, static_cast<long>(wait.count()) * 1000000};
+    pollfd watched{TheLauncher.Socket(), POLLIN, 0};
+    const int ready = ::ppoll(&watched, 1, &timeout, &open);
+    if (ready > 0) {
+      Receive(ended);
+      if (ended.What != launch::Kind::Ended) Lost();
+      return end;
+    }
+    const int signal = InterruptedBy();
+    if (!stopping && (signal == SIGINT || signal == SIGTERM)) {
+      const launch::StopHead stop{launch::Kind::Stop, signal};
+      Send(&stop, sizeof stop);
+      end.How = Ending::Interrupted;
+      end.Code = signal;
+      stopping = true;
+    }
+    if (!stopping) tick();
+  }
+}
+
+// SIGINT and SIGTERM held back while a solver runs, so that they are taken only in Await.
 class HeldSignals {
  public:
   HeldSignals() {
-    sigemptyset(&set_);
-    for (int s : {SIGCHLD, SIGINT, SIGTERM}) sigaddset(&set_, s);
-    pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &set, &previous_);
   }
   ~HeldSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
   HeldSignals(const HeldSignals&) = delete;
   HeldSignals& operator=(const HeldSignals&) = delete;
 
-  // The signal that came within `wait`, or 0.
-  int Wait(Clock::duration wait) const {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-    const timespec timeout{static_cast<time_t>(ns / 1000000000),
-                           static_cast<long>(ns % 1000000000)};
-    const int signal = sigtimedwait(&set_, nullptr, &timeout);
-    return signal > 0 ? signal : 0;
-  }
-
  private:
-  sigset_t set_{}, previous_{};
+  sigset_t previous_{};
 };
 
-// Pins the calling thread to one CPU while it lives; a process it spawns inherits that.
+}  // namespace
+
+void StartLauncher(const std::filesystem::path& program) {
+  TheLauncher.Start(program);
+}
+
+ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick) {
+  if (!TheLauncher.Running()) Lost();
+  const HeldSignals held;
+  const auto started = Clock::now();
+  const std::string request = StartRequest(setup);
+  Send(request.data(), request.size());
+  launch::StartedHead answer;
+  Receive(answer);
+  if (answer.What != launch::Kind::Started) Lost();
+  if (answer.Pid <= 0) return {Ending::NotStarted, answer.Error};
+  launch::EndedHead ended;
+  ProcessEnd end = Await(setup, started, tick, ended);
+  end.Clock = timing::GetSystemTime();
+  if (end.How == Ending::NotStarted) {  // not stopped: it ended by itself
+    end.How = ended.Signaled ? Ending::Signaled : Ending::Exited;
+    end.Code = ended.Code;
+  }
+  end.MonotonicSeconds = static_cast<double>(ended.EndNs - ended.StartNs) / 1e9;
+  end.UserSeconds = static_cast<double>(ended.UserUs) / 1e6;
+  end.SystemSeconds = static_cast<double>(ended.SystemUs) / 1e6;
+  end.MaxRssBytes = ended.MaxRssKib * 1024;
+  launch::ClearedHead cleared;
+  Receive(cleared);
+  if (cleared.What != launch::Kind::Cleared) Lost();
+  end.GuardSeconds = static_cast<double>(cleared.GuardNs) / 1e9;
+  return end;
+}
+
+namespace {
+
+// Pins the calling thread to one CPU while it lives: the trial of CannotPin.
 class PinnedThread {
  public:
-  explicit PinnedThread(std::optional<int> cpu) : active_(cpu.has_value()) {
-    if (!active_) return;
+  explicit PinnedThread(int cpu) {
     pthread_getaffinity_np(pthread_self(), sizeof saved_, &saved_);
     cpu_set_t one;
     CPU_ZERO(&one);
-    CPU_SET(static_cast<std::size_t>(*cpu), &one);
+    CPU_SET(static_cast<std::size_t>(cpu), &one);
     error_ = pthread_setaffinity_np(pthread_self(), sizeof one, &one);
-    active_ = error_ == 0;
   }
   ~PinnedThread() {
-    if (active_) pthread_setaffinity_np(pthread_self(), sizeof saved_, &saved_);
+    if (error_ == 0) pthread_setaffinity_np(pthread_self(), sizeof saved_, &saved_);
   }
   PinnedThread(const PinnedThread&) = delete;
   PinnedThread& operator=(const PinnedThread&) = delete;
@@ -95,178 +244,9 @@ class PinnedThread {
   int Error() const { return error_; }  // why pinning failed, or 0
 
  private:
-  bool active_;
   int error_ = 0;
   cpu_set_t saved_{};
 };
-
-// This process's children, re-parented orphans included: every process whose parent it is.
-std::vector<pid_t> OwnChildren() {
-  std::vector<pid_t> children;
-  const pid_t self = ::getpid();
-  std::error_code error;
-  for (std::filesystem::directory_iterator it("/proc", error), end; !error && it != end;
-       it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    const int descriptor = ::open((it->path() / "stat").c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) continue;  // it has ended meanwhile
-    char stat[512];
-    const ssize_t got = ::read(descriptor, stat, sizeof stat - 1);
-    ::close(descriptor);
-    if (got <= 0) continue;
-    // "pid (comm) state ppid …": the name may hold blanks and parentheses, so look behind the
-    // last ")".
-    const std::string_view text(stat, static_cast<std::size_t>(got));
-    const std::size_t close = text.rfind(')');
-    if (close == std::string_view::npos || close + 4 >= text.size()) continue;
-    pid_t parent = 0;
-    std::from_chars(text.data() + close + 4, text.data() + text.size(), parent);
-    if (parent == self) children.push_back(std::stoi(name));
-  }
-  return children;
-}
-
-// Whether this process has a child at all, living or not yet reaped; asks without reaping.
-bool HasChildren() {
-  siginfo_t info{};
-  return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0;
-}
-
-// Ends and reaps every child of this process, and then theirs, which the system hands to this
-// process as their reaper, until none is left: a solver's processes may have left its group or
-// session. Messlauf starts no other children.
-void EndLeftovers() {
-  while (HasChildren()) {
-    const std::vector<pid_t> children = OwnChildren();
-    for (const pid_t pid : children) ::kill(pid, SIGKILL);
-    for (const pid_t pid : children) {
-      while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-      }
-    }
-    if (children.empty() && ::waitpid(-1, nullptr, WNOHANG) <= 0) break;
-  }
-}
-
-// Ends whatever is left of the process group and reaps it, then every other process the solver
-// started (EndLeftovers).
-void ClearGroup(pid_t group) {
-  ::kill(-group, SIGKILL);
-  int status = 0;
-  while (::waitpid(-group, &status, 0) > 0 || errno == EINTR) {
-  }
-  // Without being their reaper, wait until the system has ended them all.
-  for (int i = 0; i < 100 && ::kill(-group, 0) == 0; ++i) ::usleep(10000);
-  EndLeftovers();
-}
-
-// Stops the process: `signal` to its whole group, SIGKILL after the grace time, and nothing of
-// the group left afterwards.
-void StopGroup(pid_t child, int signal, const HeldSignals& signals, rusage& usage) {
-  ::kill(-child, signal);
-  const auto until = Clock::now() + Grace;
-  int status = 0;
-  while (::wait4(child, &status, WNOHANG, &usage) == 0 && Clock::now() < until) {
-    signals.Wait(std::chrono::milliseconds(50));
-  }
-  ClearGroup(child);
-}
-
-double Seconds(const timeval& time) {
-  return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-}
-
-// Starts the process; its id, or the error number as a negative value.
-pid_t Spawn(const ProcessSetup& setup) {
-  SpawnActions actions;
-  posix_spawn_file_actions_addchdir_np(actions.get(), setup.Folder.c_str());
-  posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(actions.get(), 1, setup.Log.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(actions.get(), 1, 2);
-  SpawnAttributes attributes;
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGTERM);
-  posix_spawnattr_setsigmask(attributes.get(), &none);
-  posix_spawnattr_setsigdefault(attributes.get(), &defaults);
-  posix_spawnattr_setpgroup(attributes.get(), 0);  // a group of its own, to be stopped as a whole
-  posix_spawnattr_setflags(attributes.get(),
-                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-  const std::string path = setup.Program.string();
-  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-  const PinnedThread pinned(setup.PinnedCpu);
-  if (pinned.Error() != 0) return -pinned.Error();
-  pid_t child = 0;
-  const int error =
-      posix_spawn(&child, path.c_str(), actions.get(), attributes.get(), argv, environ);
-  return error != 0 ? -error : child;
-}
-
-// Waits for the child to end, for the time limit, or for SIGINT or SIGTERM; stops it in the
-// latter cases.
-ProcessEnd Await(pid_t child, const ProcessSetup& setup, Clock::time_point started,
-                 const HeldSignals& signals, const std::function<void()>& tick, rusage& usage) {
-  const Clock::time_point deadline =
-      setup.TimeoutSeconds ? started + std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(*setup.TimeoutSeconds))
-                           : Clock::time_point::max();
-  ProcessEnd end;
-  int status = 0;
-  for (;;) {
-    const pid_t done = ::wait4(child, &status, WNOHANG, &usage);
-    if (done == child) break;
-    if (done < 0 && errno != EINTR) {  // lost: cannot happen while this process owns the child
-      end.How = Ending::Signaled;
-      end.Code = SIGKILL;
-      return end;
-    }
-    Clock::duration wait = std::chrono::milliseconds(250);
-    const auto now = Clock::now();
-    if (now >= deadline) {
-      StopGroup(child, SIGTERM, signals, usage);
-      end.How = Ending::TimedOut;
-      return end;
-    }
-    wait = std::min(wait, deadline - now);
-    const int signal = signals.Wait(wait);
-    if (signal == SIGINT || signal == SIGTERM) {
-      NoteInterruption(signal);
-      StopGroup(child, signal, signals, usage);
-      end.How = Ending::Interrupted;
-      end.Code = signal;
-      return end;
-    }
-    tick();
-  }
-  end.How = WIFSIGNALED(status) ? Ending::Signaled : Ending::Exited;
-  end.Code = WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status);
-  return end;
-}
-
-}  // namespace
-
-ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick) {
-  const HeldSignals signals;
-  const auto started = Clock::now();
-  const pid_t child = Spawn(setup);
-  if (child < 0) return {Ending::NotStarted, -child};
-  rusage usage{};
-  ProcessEnd end = Await(child, setup, started, signals, tick, usage);
-  end.MonotonicSeconds = std::chrono::duration<double>(Clock::now() - started).count();
-  end.Clock = timing::GetSystemTime();
-  const auto ended = Clock::now();
-  ClearGroup(child);  // whatever it left running must not disturb the next run
-  end.GuardSeconds = std::chrono::duration<double>(Clock::now() - ended).count();
-  end.UserSeconds = Seconds(usage.ru_utime);
-  end.SystemSeconds = Seconds(usage.ru_stime);
-  end.MaxRssBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
-  return end;
-}
-
-namespace {
 
 // The CPUs of a set, as "0–3" or "0, 2, 5".
 std::string CpuList(const cpu_set_t& set) {

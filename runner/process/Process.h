@@ -1,9 +1,11 @@
-// One solver process: spawned in the work folder in a process group of its own, with its output
-// going to a log file, optionally pinned to one logical CPU and stopped at a time limit. Nothing
-// it started is left running when it ends, however it ends: neither its process group nor any
-// process that left the group or its session, which the system hands to this process as their
-// reaper (TakeOverInterruptions). It only starts, waits and stops; what an ending means for a
-// run is for its caller to say.
+// One solver process: started by the launcher (Anlasser) in the work folder in a process group of
+// its own, with its output going to a log file, optionally pinned to one logical CPU and stopped
+// at a time limit. Nothing it started is left running when it ends, however it ends: neither its
+// process group nor any process that left the group or its session, which the system hands to
+// the launcher as their reaper. Its times are the launcher's steady clock right before the start
+// and right after wait4, its peak memory its own: it starts from the launcher's small image, not
+// from Messlauf's. It only starts, waits and stops; what an ending means for a run is for its
+// caller to say.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +37,7 @@ enum class Ending {
 struct ProcessEnd {
   Ending How = Ending::NotStarted;
   int Code = 0;
-  double MonotonicSeconds = 0;  // from just before the start to the end
+  double MonotonicSeconds = 0;  // from just before the start to just after wait4
   timing::SYSTEMTIME Clock{};   // the clock as Ende, started right after, would read it
   double GuardSeconds = 0;      // ending and reaping whatever it left running
   double UserSeconds = 0;       // its CPU time, from wait4: its own and its waited-for children's
@@ -43,7 +45,11 @@ struct ProcessEnd {
   std::int64_t MaxRssBytes = 0;  // the peak memory of it or one of its waited-for children
 };
 
-// Runs the process to its end; `tick` is called about four times a second while it runs.
+// Starts the launcher `program` once, in a session of its own; it ends when this process does.
+// Throws kit::FileError when it is missing or cannot be started.
+void StartLauncher(const std::filesystem::path& program);
+
+// Runs the process to its end through the launcher; `tick` is called about four times a second while it runs.
 ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick);
 
 // Why a process cannot be pinned to `cpu` here (it does not exist, or the system does not allow
