@@ -24,6 +24,10 @@ std::string German(const CLI::ParseError& e) {
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
     return "Zu " + what.substr(0, what.find(':')) + " fehlt ein Wert.";
   }
+  if (dynamic_cast<const CLI::RequiredError*>(&e)) {
+    const std::size_t is = what.rfind(" is required");
+    if (is != std::string::npos) return "Es fehlt die Angabe " + what.substr(0, is) + ".";
+  }
   return what;
 }
 
@@ -33,6 +37,8 @@ void Germanize(CLI::App& app) {
   formatter->label("Usage", "Aufruf");
   formatter->label("OPTIONS", "OPTIONEN");
   formatter->label("REQUIRED", "nötig");
+  formatter->label("SUBCOMMAND", "BEFEHL");
+  formatter->label("SUBCOMMANDS", "BEFEHLE");
   formatter->column_width(30);
   app.set_help_flag("-h,--help", "Zeigt diese Hilfe und endet");
   app.option_defaults()->group("Optionen");

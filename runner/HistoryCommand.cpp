@@ -1,5 +1,6 @@
 #include "HistoryCommand.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <ostream>
@@ -57,23 +58,53 @@ int Import(const HistoryGiven& g, const std::filesystem::path& path, std::ostrea
   return 0;
 }
 
+// The names of one kind in the order they first appear, parted by commas.
+template <typename Name>
+std::string Names(const std::vector<record::HistoryLine>& lines, Name name) {
+  std::vector<std::string> names;
+  for (const record::HistoryLine& line : lines) {
+    if (std::find(names.begin(), names.end(), name(line)) == names.end()) {
+      names.push_back(name(line));
+    }
+  }
+  std::string text;
+  for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+  return text;
+}
+
+std::string NothingFits(const std::vector<record::HistoryLine>& all) {
+  return "Keiner der gespeicherten Läufe passt zu den Filtern.\n"
+         "Löser im Speicher: " +
+         Names(all, [](const record::HistoryLine& l) { return l.Solver; }) +
+         "\nSätze im Speicher: " + Names(all, [](const record::HistoryLine& l) { return l.Set; }) +
+         "\nRechner im Speicher: " +
+         Names(all, [](const record::HistoryLine& l) { return l.Machine; }) + "\n";
+}
+
 int List(const HistoryGiven& g, const std::filesystem::path& path, bool chosen, std::ostream& out,
          std::ostream& err, const std::string& separator, const HistoryPicture& picture) {
   for (const std::string& file : {g.Plot, g.Html}) {
     if (file.empty()) continue;
     if (auto why = report::CannotWrite(file)) throw kit::FileError(*why);
   }
-  std::vector<record::HistoryLine> lines;
+  std::vector<record::HistoryLine> lines, all;
   std::error_code error;
   if (chosen || std::filesystem::exists(path, error)) {
     const store::ResultsStore results(path, store::ResultsStore::Access::Read);
-    for (record::HistoryLine& line : record::HistoryLinesOf(results.Load())) {
-      if (record::Takes(g.Filter, line)) lines.push_back(std::move(line));
+    all = record::HistoryLinesOf(results.Load());
+    for (const record::HistoryLine& line : all) {
+      if (record::Takes(g.Filter, line)) lines.push_back(line);
     }
   } else {
     err << "Messlauf: Noch ist kein Lauf gespeichert (" << path.string() << " fehlt).\n";
   }
-  out << (g.Json ? report::FormatHistoryJson(lines) : report::FormatHistory(lines, separator));
+  if (lines.empty() && !all.empty()) {
+    // Runs are stored, only none of them fits: say so, and what the store does hold.
+    (g.Json ? err : out) << NothingFits(all);
+    if (g.Json) out << report::FormatHistoryJson(lines);
+  } else {
+    out << (g.Json ? report::FormatHistoryJson(lines) : report::FormatHistory(lines, separator));
+  }
   if (!g.Html.empty()) {
     report::WriteTextFile(g.Html, report::FormatHistoryHtml(lines, separator), g.Html);
   }
@@ -110,6 +141,7 @@ int History(int argc, const char* const argv[], std::ostream& out, std::ostream&
   CLI::App* import = app.add_subcommand(
       "import", "Speichert JSON-Berichte (--json) anderer Rechner oder Läufe im Ergebnisspeicher");
   Germanize(*import);
+  import->group("Befehle");
   import->fallthrough();
   import->add_option("DATEI", g.Imports, "Ein JSON-Bericht von Messlauf")->required();
   try {

@@ -72,4 +72,13 @@ record::MachineContext ReadMachineContext() {
   return c;
 }
 
+std::string VersionLine() {
+  std::string line = std::string("Messlauf ") + BuildInfo::Version;
+  if (*BuildInfo::GitCommit != '\0') {
+    line += std::string(", Commit ") + BuildInfo::GitCommit +
+            (BuildInfo::GitChanges ? " mit Änderungen" : "");
+  }
+  return line;
+}
+
 }  // namespace runner

@@ -10,6 +10,8 @@
 #include "CliGerman.h"
 #include "ExportFiles.h"
 #include "FileError.h"
+#include "FileNames.h"
+#include "MachineContext.h"
 #include "ParallelJudge.h"
 #include "Process.h"
 #include "ResultsStore.h"
@@ -144,6 +146,13 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   if (!g.Puzzles.empty() && g.Count && *g.Count < 1) {
     return "Mit --puzzles braucht --count eine Zahl ab 1.";
   }
+  if (g.Count && *g.Count < 1) return "--count braucht eine Zahl ab 1.";
+  for (const char* option :
+       {"--dir", "--json", "--markdown", "--csv", "--plot", "--html", "--store"}) {
+    if (app.count(option) && app[option]->as<std::string>().empty()) {
+      return std::string(option) + " braucht einen Namen, keinen leeren Text.";
+    }
+  }
   if (app.count("--store") && g.NoStore) return "--store passt nicht zu --no-store.";
   for (const char* option : {"--save-baseline", "--baseline"}) {
     if (app.count(option) && g.NoStore) {
@@ -252,13 +261,31 @@ std::optional<std::string> TakeSets(const Given& g, Plan& plan) {
   return std::nullopt;
 }
 
+// Whether two paths name one file, also where one is relative or goes through a link.
+bool SamePlace(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  return std::filesystem::weakly_canonical(std::filesystem::absolute(a), error) ==
+         std::filesystem::weakly_canonical(std::filesystem::absolute(b), error);
+}
+
 // Why the collection cannot be read, or an export file cannot be written, or the CPU cannot be
 // used; nothing when all is well.
 std::optional<std::string> CheckPlaces(const Given& g, const Plan& plan) {
-  for (const auto* path : {&plan.Exports.Json, &plan.Exports.Markdown, &plan.Exports.Csv,
-                           &plan.Exports.Plot, &plan.Exports.Html}) {
-    if (path->empty()) continue;
-    if (auto why = report::CannotWrite(*path)) return why;
+  const std::pair<const char*, std::filesystem::path> written[] = {
+      {"--json", plan.Exports.Json}, {"--markdown", plan.Exports.Markdown},
+      {"--csv", plan.Exports.Csv},   {"--plot", plan.Exports.Plot},
+      {"--html", plan.Exports.Html}, {"--store", g.Store}};
+  for (std::size_t i = 0; i < std::size(written); ++i) {
+    const auto& [option, path] = written[i];
+    if (path.empty()) continue;
+    // An explicit store's folder is not made for it: a mistyped path must not grow folders.
+    if (auto why = report::CannotWrite(path)) return why;
+    for (std::size_t j = 0; j < i; ++j) {
+      if (!written[j].second.empty() && SamePlace(written[j].second, path)) {
+        return std::string(written[j].first) + " und " + option + " nennen dieselbe Datei " +
+               kit::ShownPath(path) + "; die eine schriebe die andere über.";
+      }
+    }
   }
   if (g.Pin) {
     if (auto why = CannotPin(*g.Pin)) return "--pin " + std::to_string(*g.Pin) + ": " + *why;
@@ -331,6 +358,7 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
       "oder mehrere Löser wie Start und Ende und prüft jede OUT.TXT wie Check.",
       "Messlauf"};
   Declare(app, given);
+  app.set_version_flag("--version", VersionLine(), "Zeigt Version und Commit des Messkits und endet");
   app.footer("Gespeicherte Läufe: Messlauf history --help");
   try {
     app.parse(argc, argv);
@@ -338,6 +366,10 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
     ParsedOptions help;
     help.Output = app.help();
     return help;
+  } catch (const CLI::CallForVersion&) {
+    ParsedOptions version;
+    version.Output = VersionLine() + "\n";
+    return version;
   } catch (const CLI::ParseError& e) {
     return Refused(German(e), true);
   }

@@ -58,7 +58,8 @@ WorkFolderLock::WorkFolderLock(const std::filesystem::path& folder)
   }
   try {
     kit::ReplacingFile file(holderFile_, LockHolderFileName);
-    file.WriteLine(std::to_string(::getpid()));
+    // A plain LF, so that `kill $(cat Messlauf.pid)` takes it as it is.
+    file.Write(std::to_string(::getpid()) + "\n");
     file.Commit();
   } catch (const kit::FileError&) {
     // Only the message of a second run would miss the number; the lock holds all the same.

@@ -133,5 +133,44 @@ TEST(Options, ComparingAndJudgingOptionsThatDoNotFitAreRefused) {
   EXPECT_GE(Parse({"--no-store"}).Plan->Settings.CheckThreads, 1);  // the CPUs it may use
 }
 
+TEST(Options, CountsPathsAndTheVersionAsAUserExpectsThem) {
+  TempFolder folder;
+  const auto refused = [](std::vector<std::string> arguments, const std::string& why) {
+    const ParsedOptions parsed = Parse(arguments);
+    EXPECT_FALSE(parsed.Plan) << why;
+    EXPECT_TRUE(Has(parsed.Error, why)) << parsed.Error;
+  };
+  refused({"--count", "0"}, "--count braucht eine Zahl ab 1.");  // not one puzzle, quietly
+  refused({"--count", "-5", "--prepare"}, "--count braucht eine Zahl ab 1.");
+  for (const char* option : {"--json", "--csv", "--html", "--store", "--dir"}) {
+    refused({option, ""}, std::string(option) + " braucht einen Namen, keinen leeren Text.");
+  }
+  const std::string same = (folder / "x.json").string();
+  refused({"--json", same, "--csv", same}, "--json und --csv nennen dieselbe Datei");
+  refused({"--html", same, "--store", (folder.Path() / "." / "x.json").string()},
+          "--html und --store nennen dieselbe Datei");
+  // An explicit store is refused like an export when its folder is missing; none is made.
+  refused({"--store", (folder / "fehlt" / "s.sqlite").string()}, "existiert nicht");
+  EXPECT_FALSE(std::filesystem::exists(folder / "fehlt"));
+
+  const ParsedOptions version = Parse({"--version"});
+  EXPECT_EQ(version.ExitStatus, 0);
+  EXPECT_FALSE(version.Plan);
+  EXPECT_TRUE(std::regex_match(version.Output,
+                               std::regex("Messlauf [0-9.]+(, Commit [0-9a-f]{12}( mit Änderungen)?)?\n")))
+      << version.Output;
+}
+
+TEST(History, ItsHelpAndRefusalsAreGermanToo) {
+  TempFolder folder;
+  const Result help = Messlauf(folder, "history --help");
+  EXPECT_TRUE(Has(help.out, "[BEFEHL]")) << help.out;
+  EXPECT_TRUE(Has(help.out, "Befehle:")) << help.out;
+  EXPECT_FALSE(std::regex_search(help.out, std::regex("SUBCOMMAND|Subcommands"))) << help.out;
+  const Result import = Messlauf(folder, "history import");
+  EXPECT_EQ(import.status, 2);
+  EXPECT_TRUE(Has(import.err, "Messlauf history: Es fehlt die Angabe DATEI.")) << import.err;
+}
+
 }  // namespace
 }  // namespace runner

@@ -66,7 +66,14 @@ TEST(StoreFlow, StoresEachRunAndTheHistoryListsIt) {
             report["sets"][0]["solvers"][0]["monotonic_seconds"]["median"]);
   EXPECT_EQ(history[0]["timed_runs"], 3);
 
-  EXPECT_EQ(Messlauf(folder, "history --solver Anderer").out, "Keine gespeicherten Läufe.\n");
+  // A filter that fits nothing says so and names what is stored, not "nothing stored".
+  const Result none = Messlauf(folder, "history --solver Anderer --set Build");
+  EXPECT_TRUE(Has(none.out, "Keiner der gespeicherten Läufe passt zu den Filtern.\n"
+                            "Löser im Speicher: Quadrin\nSätze im Speicher: Build\n"))
+      << none.out;
+  const Result noneJson = Messlauf(folder, "history --solver Anderer --json");
+  EXPECT_EQ(noneJson.out, "[]\n");
+  EXPECT_TRUE(Has(noneJson.err, "Löser im Speicher: Quadrin")) << noneJson.err;
   ASSERT_EQ(Messlauf(folder, "history --plot verlauf.png --html verlauf.html").status, 0);
   EXPECT_EQ(GetFile(folder / "verlauf.png").substr(1, 3), "PNG");
   EXPECT_TRUE(Has(GetFile(folder / "verlauf.html"), "<th scope=\"col\" class=\"num\">Quadrin</th>"));
