@@ -170,6 +170,11 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   if (g.FailOnRegression && !app.count("--baseline")) {
     return "--fail-on-regression braucht --baseline: ohne Basis gibt es nichts zu vergleichen.";
   }
+  if (g.FailOnRegression && g.Repeat < record::FewestBaselineRuns) {
+    return "--fail-on-regression braucht --repeat " + std::to_string(record::FewestBaselineRuns) +
+           " oder mehr: mit weniger Runden ist kein Vergleich entschieden, und ein Tor, das nichts "
+           "verglichen hat, ist nicht bestanden.";
+  }
   if (g.CheckThreads && (*g.CheckThreads < 1 || *g.CheckThreads > 256)) {
     return "--check-threads braucht eine Zahl von 1 bis 256.";
   }

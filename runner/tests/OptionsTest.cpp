@@ -122,6 +122,7 @@ TEST(Options, ComparingAndJudgingOptionsThatDoNotFitAreRefused) {
   refused({"--check-threads", "0"}, "--check-threads braucht eine Zahl von 1 bis 256.");
   refused({"--noise", "50"}, "--noise braucht");
   refused({"--fail-on-regression"}, "--fail-on-regression braucht --baseline");
+  refused({"--fail-on-regression", "--baseline", "v1"}, "braucht --repeat 5 oder mehr");  // 1 by default
   refused({"--baseline", "latest", "--no-store"}, "--baseline passt nicht zu --no-store");
   refused({"--save-baseline", "12"}, "weder „latest“ noch eine Zahl");
   refused({"--prepare", "--check-threads", "2"}, "--check-threads passt nicht zu --prepare");
