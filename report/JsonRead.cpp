@@ -308,6 +308,9 @@ record::RunRecord ReadJsonReport(const std::string& text, const std::string& sho
     document = Json::parse(text);
   } catch (const Json::parse_error& e) {
     Refuse(shownName, "kein gültiges JSON (Fehler bei Byte " + std::to_string(e.byte) + ")");
+  } catch (const Json::out_of_range&) {
+    // The parser's own limit, a number such as 7e4729 that no double holds.
+    Refuse(shownName, "kein gültiges JSON (eine Zahl außerhalb des Bereichs)");
   }
   try {
     return ReadRecord(document, shownName);
