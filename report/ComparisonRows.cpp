@@ -1,6 +1,6 @@
 #include "ComparisonRows.h"
 
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {
@@ -20,18 +20,6 @@ ComparisonRow RowOf(const std::string& solver, const std::string& set, std::stri
 }
 
 }  // namespace
-
-std::string ShownPercent(double percent, const std::string& separator) {
-  std::string shown = Decimal(percent, 2, separator);
-  while (shown.back() == '0') shown.pop_back();
-  if (shown.ends_with(separator)) shown.resize(shown.size() - separator.size());
-  return shown + " %";
-}
-
-std::string ShownP(double p, const std::string& separator) {
-  if (p < 0.0001) return "p < " + Decimal(0.0001, 4, separator);
-  return "p = " + Decimal(p, 4, separator);
-}
 
 std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
                                             const record::Summaries& summaries,

@@ -25,10 +25,4 @@ std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
                                             const record::Summaries& summaries,
                                             const std::string& decimalSeparator);
 
-// "5 %", "2,5 %".
-std::string ShownPercent(double percent, const std::string& separator);
-
-// "p = 0,0079", "p < 0,0001".
-std::string ShownP(double p, const std::string& separator);
-
 }  // namespace report

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {

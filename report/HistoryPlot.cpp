@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "Numbers.h"
 #include "Plot.h"
 #include "PlotParts.h"
-#include "TextReport.h"
 
 namespace report {
 namespace {

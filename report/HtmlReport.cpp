@@ -2,6 +2,7 @@
 
 #include "ComparisonRows.h"
 #include "HtmlParts.h"
+#include "Numbers.h"
 #include "SetMatrix.h"
 #include "SvgPictures.h"
 #include "TextReport.h"

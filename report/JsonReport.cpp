@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "LastRun.h"
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {

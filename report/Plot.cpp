@@ -6,9 +6,9 @@
 #include <array>
 #include <cmath>
 
+#include "Numbers.h"
 #include "PlotParts.h"
 #include "Statistics.h"
-#include "TextReport.h"
 
 namespace report {
 namespace {

@@ -1,6 +1,6 @@
 #include "SetMatrix.h"
 
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "Axis.h"
 #include "HtmlParts.h"
+#include "Numbers.h"
 #include "Statistics.h"
-#include "TextReport.h"
 
 namespace report {
 namespace {
@@ -50,9 +50,7 @@ std::string Open(double height, const std::string& title, const std::string& id)
 
 // A name's width in pixels at 14 px, near enough for the faces the page asks for.
 double NameWidth(const std::string& name) {
-  const auto shown =
-      std::count_if(name.begin(), name.end(), [](char c) { return (c & 0xC0) != 0x80; });
-  return static_cast<double>(shown) * 8.2;
+  return static_cast<double>(ShownWidth(name)) * 8.2;
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include "ComparisonRows.h"
 #include "LastRun.h"
+#include "Numbers.h"
 #include "SetMatrix.h"
-#include "TextReport.h"
 
 namespace report {
 namespace {

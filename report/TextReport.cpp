@@ -1,25 +1,18 @@
 #include "TextReport.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <sstream>
 
 #include "ComparisonRows.h"
 #include "ElapsedTime.h"
 #include "LastRun.h"
+#include "Numbers.h"
 #include "SetMatrix.h"
 
 namespace report {
 namespace {
 
 using record::Verdict;
-
-// Characters on the screen: UTF-8 continuation bytes take no room of their own.
-std::size_t Shown(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
 
 // The lines that say where the puzzles are and where they came from.
 std::vector<ReportItem> SourceItems(const record::Settings& settings,
@@ -124,7 +117,7 @@ void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
     } else {
       // Values start in the 14th column; a longer label keeps one space.
       label +=
-          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, Shown(label))), ' ');
+          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, ShownWidth(label))), ' ');
     }
     text << label << Indented(item.Value) << "\n";
   }
@@ -332,41 +325,6 @@ std::string BusyAtStartWarning(double load, const std::string& separator) {
          "); die Zeiten können streuen.";
 }
 
-std::string Decimal(double value, int decimals, const std::string& separator) {
-  char text[64];  // to_chars, unlike printf, ignores the C locale, which Qt sets from the user's
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  std::string shown(text, end.ptr);
-  if (const auto point = shown.find('.'); point != std::string::npos) {
-    shown.replace(point, 1, separator);
-  }
-  return shown;
-}
-
-std::string Figure(double value, const std::string& separator) {
-  const double size = std::abs(value);
-  const int digits = size >= 1e-9 ? static_cast<int>(std::floor(std::log10(size))) : 0;
-  return Decimal(value, std::clamp(3 - digits, 0, 3), separator);
-}
-
-std::string PreciseSeconds(double seconds, const std::string& separator) {
-  int decimals = 3;
-  if (seconds > 0 && seconds < 1) {
-    decimals = std::min(9, 3 - static_cast<int>(std::floor(std::log10(seconds))));
-  }
-  return Decimal(seconds, decimals, separator);
-}
-
-std::string ReportPath(const std::filesystem::path& path) {
-  if (path.empty()) return {};
-  std::error_code error;
-  const auto absolute = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
-  const auto here = std::filesystem::current_path(error);
-  const auto relative = absolute.lexically_relative(here);
-  if (!error && !relative.empty() && *relative.begin() != "..") return relative.string();
-  return absolute.string();
-}
-
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
                          const std::string& decimalSeparator) {
   std::ostringstream text;
@@ -387,26 +345,6 @@ std::string FormatPrepared(const record::Settings& settings, const record::Puzzl
                                  " Bytes, bereit für Start, Quadrin, Ende und Check"});
   Lines(text, items);
   return text.str();
-}
-
-std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines,
-                           const std::vector<bool>& right, const std::string& gap) {
-  std::vector<std::size_t> widths(right.size(), 0);
-  for (const auto& line : lines) {
-    for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Shown(line[i]));
-  }
-  std::string text;
-  for (const auto& line : lines) {
-    std::string row;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      const std::string padding(widths[i] - Shown(line[i]), ' ');
-      if (i > 0) row += gap;
-      row += right[i] ? padding + line[i] : line[i] + padding;
-    }
-    // The last column left-aligned would leave spaces at the end of the line.
-    text += row.substr(0, row.find_last_not_of(' ') + 1) + "\n";
-  }
-  return text;
 }
 
 }  // namespace report

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "JsonReport.h"
+#include "Numbers.h"
 #include "SampleRecords.h"
 #include "TableReports.h"
 #include "TempFolder.h"
