@@ -4,6 +4,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "JsonText.h"
 #include "Numbers.h"
 
 namespace report {
@@ -25,9 +26,7 @@ Json Rounded(const std::optional<double>& value, double unit) {
   return value ? Json(std::round(*value * unit) / unit) : Json(nullptr);
 }
 
-Json Text(const std::string& text) {
-  return text.empty() ? Json(nullptr) : Json(text);
-}
+using json::Text;
 
 // What the run's comparison with its baseline said, and with which run; the run's own baseline
 // name after it.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "JsonText.h"
 #include "LastRun.h"
 #include "Numbers.h"
 
@@ -37,9 +38,7 @@ Json SummaryJson(const std::vector<double>& values, const stats::Summary& s,
           {"max", rounded(s.Maximum)}};
 }
 
-Json Text(const std::string& text) {
-  return text.empty() ? Json(nullptr) : Json(text);
-}
+using json::Text;
 
 Json ContextJson(const record::MachineContext& c) {
   return {{"processor", c.Processor},
