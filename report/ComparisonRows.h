@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RunRecord.h"
+#include "Tone.h"
 
 namespace report {
 
@@ -17,6 +18,7 @@ struct ComparisonRow {
   std::string Interval;  // its 95 % bootstrap interval: "1,281–1,330"
   std::string P;         // "p = 0,0079", or "–" without a test
   std::string Verdict;   // "langsamer", "schneller", "kein messbarer Unterschied", …
+  report::Tone Tone = report::Tone::None;  // of the verdict
 };
 
 // Against the fastest first, set by set, then against the baseline; a baseline cell that found

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "TextReport.h"
+#include "Tone.h"
 
 namespace report::html {
 
@@ -20,14 +20,12 @@ std::string Page(const std::string& title, const std::string& body);
 // A table of texts: the first row is the header, `rowHeaders` makes each row's first cell a
 // header of its row, a column whose `numeric` is true is aligned right. Inside a box that
 // scrolls sideways when the table is wider than the page.
-std::string Table(const std::vector<std::vector<std::string>>& rows,
-                  const std::vector<bool>& numeric, bool rowHeaders = true,
-                  const std::string& caption = "");
+// Each cell is styled by its tone.
+std::string Table(const std::vector<std::vector<Cell>>& rows, const std::vector<bool>& numeric,
+                  bool rowHeaders = true, const std::string& caption = "");
 
-// Report items as rows of label and value; a value of several lines keeps its lines.
+// Report items as rows of label and value; a value of several lines keeps its lines. A good or
+// bad item colours its value, a warning its whole row.
 std::string Items(const std::vector<ReportItem>& items);
-
-// The class that colours a verdict's cell ("bad", "good"), or "" for any other text.
-std::string VerdictClass(const std::string& text);
 
 }  // namespace report::html

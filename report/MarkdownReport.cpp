@@ -12,8 +12,8 @@ namespace {
 
 using record::Verdict;
 
-// A Markdown cell: a "|" would end it.
-std::string Cell(const std::string& text) {
+// A Markdown cell's text: a "|" would end it.
+std::string Escaped(const std::string& text) {
   std::string cell;
   for (char c : text) cell += c == '|' ? std::string("\\|") : std::string(1, c);
   return cell;
@@ -35,7 +35,7 @@ void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
      << "|---|---:|---:|---:|---:|\n";
   for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
     const record::SolverSummary& s = summary.Solvers[i];
-    md << "| " << Cell(record.Solvers[i].Name) << " | ";
+    md << "| " << Escaped(record.Solvers[i].Name) << " | ";
     if (s.Verdict == Verdict::Failed || s.MonotonicTimes.empty()) {
       md << "– | – | – | " << (s.Verdict == Verdict::Correct ? "–" : "fehlgeschlagen") << " |\n";
       continue;
@@ -51,13 +51,13 @@ void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
 // Several sets: the matrix as one table, its notes below it.
 void MarkdownMatrix(std::ostringstream& md, const SetMatrix& matrix) {
   md << "|";
-  for (const std::string& name : matrix.Header) md << " " << Cell(name) << " |";
+  for (const std::string& name : matrix.Header) md << " " << Escaped(name) << " |";
   md << "\n|---|";
   for (std::size_t i = 1; i < matrix.Header.size(); ++i) md << "---:|";
   md << "\n";
-  for (const std::vector<std::string>& row : matrix.Rows) {
+  for (const std::vector<Cell>& row : matrix.Rows) {
     md << "|";
-    for (const std::string& cell : row) md << " " << Cell(cell) << " |";
+    for (const Cell& cell : row) md << " " << Escaped(cell.Text) << " |";
     md << "\n";
   }
   md << "\n";
@@ -72,8 +72,8 @@ void MarkdownComparisons(std::ostringstream& md, const record::RunRecord& record
   md << "\n| Löser | Satz | gegen | Verhältnis | 95-%-Intervall | Test | Urteil |\n"
      << "|---|---|---|---:|---:|---|---|\n";
   for (const ComparisonRow& r : rows) {
-    md << "| " << Cell(r.Solver) << " | " << Cell(r.Set) << " | " << Cell(r.Against) << " | "
-       << r.Ratio << " | " << r.Interval << " | " << r.P << " | " << r.Verdict << " |\n";
+    md << "| " << Escaped(r.Solver) << " | " << Escaped(r.Set) << " | " << Escaped(r.Against)
+       << " | " << r.Ratio << " | " << r.Interval << " | " << r.P << " | " << r.Verdict << " |\n";
   }
   md << "\nVerhältnis der Mediane, jetzt ÷ anderer; als Rauschen gilt unter "
      << ShownPercent(record.Settings.NoisePercent, sep) << ".\n";

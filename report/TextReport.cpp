@@ -61,7 +61,7 @@ void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const
                    "Minimum " + Seconds(e.Minimum, sep) + ", Median " + Seconds(e.Median, sep) +
                        ", Maximum " + Seconds(e.Maximum, sep) + " Sek.",
                    true});
-  if (stats::Scattered(m)) items.push_back({"Warnung", BusyMachineWarning});
+  if (stats::Scattered(m)) items.push_back({"Warnung", BusyMachineWarning, false, Tone::Warning});
 }
 
 // What a puzzle costs, gross and net of the start-up, and the start-up itself.
@@ -126,7 +126,7 @@ void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
 // The matrix in aligned columns: the sets' names left, the cells right.
 void Matrix(std::ostringstream& text, const SetMatrix& matrix) {
   std::vector<std::vector<std::string>> lines{matrix.Header};
-  lines.insert(lines.end(), matrix.Rows.begin(), matrix.Rows.end());
+  for (const std::vector<Cell>& row : matrix.Rows) lines.push_back(TextsOf(row));
   std::vector<bool> right(matrix.Header.size(), true);
   right[0] = false;
   text << AlignedColumns(lines, right, "   ") << "\n";
@@ -200,7 +200,7 @@ std::vector<ReportItem> ContextItems(const record::RunRecord& record, const std:
   }
   std::vector<ReportItem> items{{"Rechner", machine}, {"Messkit", kit}, {"Beginn", begin}};
   if (record::BusyAtStart(c)) {
-    items.push_back({"Warnung", BusyAtStartWarning(c.LoadAverage[0], sep)});
+    items.push_back({"Warnung", BusyAtStartWarning(c.LoadAverage[0], sep), false, Tone::Warning});
   }
   return items;
 }
@@ -228,7 +228,7 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   const record::Solver& who = record.Solvers[solver];
   std::vector<ReportItem> items{{"Löser", who.Name + " (" + ReportPath(who.Program) + ")"}};
   if (s.Verdict == Verdict::Failed) {
-    items.push_back({"Fehler", s.Last->Failure});
+    items.push_back({"Fehler", s.Last->Failure, false, Tone::Bad});
     return items;
   }
   const record::Judgement& check = LastCheck(s);
@@ -253,9 +253,12 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   }
   // With a single run there is no other to tell it from, unless it was the start-up run.
   const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
+  // A solver not yet judged (a record cut short) has no verdict to tone.
+  const Tone tone = LastStanding(s) ? ToneOf(s.Verdict) : Tone::None;
   items.push_back(
       {"Prüfung",
-       (s.Verdict == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message});
+       (s.Verdict == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message,
+       false, tone});
   if (!check.Reason.empty()) items.push_back({"Grund", check.Reason});
   return items;
 }
@@ -285,13 +288,13 @@ std::vector<ReportItem> LeftSetItems(const record::RunRecord& record,
       if (s.Verdict == Verdict::Correct || !s.Last) continue;
       const std::string who = record.Sets[set].Name + ", " + record.Solvers[i].Name + ": ";
       if (s.Verdict == Verdict::Failed) {
-        items.push_back({"Gescheitert", who + s.Last->Failure});
+        items.push_back({"Gescheitert", who + s.Last->Failure, false, Tone::Bad});
         continue;
       }
       const record::Judgement& check = LastCheck(s);
       std::string value = who + RunLabel(record.Settings, *s.Last) + ": " + check.Message;
       if (!check.Reason.empty()) value += " Grund: " + check.Reason;
-      items.push_back({"Falsch", value});
+      items.push_back({"Falsch", value, false, Tone::Bad});
     }
   }
   return items;
@@ -304,8 +307,10 @@ std::vector<ReportItem> ScatteredItems(const record::RunRecord& record,
     for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
       const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
       if (s.MonotonicTimes.size() < 2 || !stats::Scattered(s.Monotonic)) continue;
-      items.push_back({"Warnung", record.Sets[set].Name + ", " + record.Solvers[i].Name + ": " +
-                                      BusyMachineWarning});
+      items.push_back(
+          {"Warnung",
+           record.Sets[set].Name + ", " + record.Solvers[i].Name + ": " + BusyMachineWarning, false,
+           Tone::Warning});
     }
   }
   return items;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RunRecord.h"
+#include "Tone.h"
 
 namespace report {
 
@@ -13,14 +14,6 @@ namespace report {
 // solvers, the geometric means of the factors, and where a solver left a set, why.
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
                          const std::string& decimalSeparator);
-
-// A line of the report as a label and its value, so that the page says what the text says: the
-// text aligns the values after their labels, the page sets them in a table.
-struct ReportItem {
-  std::string Label;       // without its colon
-  std::string Value;       // may span lines: a solver's own output
-  bool Continued = false;  // explains the item above, indented under it ("   wie Ende:")
-};
 
 // The machine, the build and the moment; a warning when the machine was busy at the start.
 std::vector<ReportItem> ContextItems(const record::RunRecord& record,
