@@ -48,6 +48,10 @@ inline constexpr Medium Svg{800, 28};
 
 inline constexpr double TickLength = 5;  // below a time axis, left of a seconds axis
 
+// What the axes say, in both media.
+inline constexpr const char* RunSecondsTitle = "Sekunden je Lauf (monoton gemessen)";
+inline constexpr const char* MedianSecondsTitle = "Sekunden (Median, min–max)";
+
 // The comparison: a row per solver, each timed run a dot, the median a stroke across the row.
 struct DotLayout {
   Medium On;

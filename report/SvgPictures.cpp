@@ -98,8 +98,8 @@ std::string SecondsAxis(const HistoryFrame& frame, const std::string& sep) {
          Line(left, frame.Bottom(), right, frame.Bottom(), Ink);
   return svg + "<text x=\"0\" y=\"0\" font-size=\"14\" text-anchor=\"middle\" transform=\"" +
          "translate(" + std::to_string(SecondsTitleX) + " " +
-         At(frame.Top + frame.Layout.PlotHeight / 2.0) +
-         ") rotate(-90)\">Sekunden (Median, min–max)</text>\n";
+         At(frame.Top + frame.Layout.PlotHeight / 2.0) + ") rotate(-90)\">" + MedianSecondsTitle +
+         "</text>\n";
 }
 
 // Below the history's panel as many runs' numbers and days as fit.
@@ -205,8 +205,7 @@ std::string DotPictureSvg(const PlotPanel& panel, const std::string& title, cons
   for (std::size_t i = 0; i < panel.Rows.size(); ++i) {
     svg += DotRow(panel.Rows[i], scale, RowCentre(SvgDots, Top, i), sep);
   }
-  svg += Label(left + scale.PlotWidth / 2, height - AxisTitle / 2,
-               "Sekunden je Lauf (monoton gemessen)", "middle", 14) +
+  svg += Label(left + scale.PlotWidth / 2, height - AxisTitle / 2, RunSecondsTitle, "middle", 14) +
          "\n</svg>\n";
   return svg;
 }

@@ -62,7 +62,7 @@ void DrawAxes(QPainter& p, const HistorySet& panel, const HistoryFrame& frame,
   p.translate(SecondsTitleX, frame.Top + PlotHeight / 2.0);
   p.rotate(-90);
   p.drawText(QRect(-PlotHeight / 2 - 20, -9, PlotHeight + 40, 18), Qt::AlignCenter,
-             QStringLiteral("Sekunden (Median, min–max)"));
+             QString::fromUtf8(MedianSecondsTitle));
   p.restore();
 }
 

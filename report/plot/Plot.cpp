@@ -129,7 +129,7 @@ QImage DrawComparison(const PlotData& data) {
   for (std::size_t i = 0; i < data.Panels.size(); ++i) {
     y = DrawPanel(p, data.Panels[i], left, y + (i > 0 ? PanelGap : 0), data.DecimalSeparator);
   }
-  DrawAxisTitle(p, QStringLiteral("Sekunden je Lauf (monoton gemessen)"), left, y);
+  DrawAxisTitle(p, QString::fromUtf8(RunSecondsTitle), left, y);
   Legend(legend, y + AxisTitle, &p);
   p.end();
   return image;
