@@ -1,6 +1,6 @@
 #include "ComparisonRows.h"
 
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {
@@ -8,6 +8,7 @@ namespace {
 ComparisonRow RowOf(const std::string& solver, const std::string& set, std::string against,
                     const record::Comparison& c, const std::string& sep) {
   ComparisonRow row{solver, set, std::move(against), "–", "–", "–", record::ChangeWord(c.Change)};
+  row.Tone = ToneOf(c.Change);
   if (c.Count > 0 && c.OtherCount > 0) {
     row.Ratio = Decimal(c.Ratio.Ratio, 3, sep);
     row.Interval = Decimal(c.Ratio.Low, 3, sep) + "–" + Decimal(c.Ratio.High, 3, sep);
@@ -20,18 +21,6 @@ ComparisonRow RowOf(const std::string& solver, const std::string& set, std::stri
 }
 
 }  // namespace
-
-std::string ShownPercent(double percent, const std::string& separator) {
-  std::string shown = Decimal(percent, 2, separator);
-  while (shown.back() == '0') shown.pop_back();
-  if (shown.ends_with(separator)) shown.resize(shown.size() - separator.size());
-  return shown + " %";
-}
-
-std::string ShownP(double p, const std::string& separator) {
-  if (p < 0.0001) return "p < " + Decimal(0.0001, 4, separator);
-  return "p = " + Decimal(p, 4, separator);
-}
 
 std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
                                             const record::Summaries& summaries,
@@ -61,7 +50,8 @@ std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
       std::string against = "Lauf " + std::to_string(s.Baseline->Run);
       if (!s.Baseline->Name.empty()) against += " „" + s.Baseline->Name + "“";
       if (!s.AgainstBaseline) {
-        rows.push_back({solver, name, against, "–", "–", "–", "nicht verglichen: nicht korrekt"});
+        rows.push_back(
+            {solver, name, against, "–", "–", "–", "nicht verglichen: nicht korrekt", Tone::Bad});
         continue;
       }
       rows.push_back(RowOf(solver, name, against, *s.AgainstBaseline, sep));

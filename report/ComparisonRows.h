@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RunRecord.h"
+#include "Tone.h"
 
 namespace report {
 
@@ -17,6 +18,7 @@ struct ComparisonRow {
   std::string Interval;  // its 95 % bootstrap interval: "1,281–1,330"
   std::string P;         // "p = 0,0079", or "–" without a test
   std::string Verdict;   // "langsamer", "schneller", "kein messbarer Unterschied", …
+  report::Tone Tone = report::Tone::None;  // of the verdict
 };
 
 // Against the fastest first, set by set, then against the baseline; a baseline cell that found
@@ -24,11 +26,5 @@ struct ComparisonRow {
 std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
                                             const record::Summaries& summaries,
                                             const std::string& decimalSeparator);
-
-// "5 %", "2,5 %".
-std::string ShownPercent(double percent, const std::string& separator);
-
-// "p = 0,0079", "p < 0,0001".
-std::string ShownP(double p, const std::string& separator);
 
 }  // namespace report

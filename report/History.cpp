@@ -4,7 +4,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "TextReport.h"
+#include "JsonText.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {
@@ -25,21 +26,22 @@ Json Rounded(const std::optional<double>& value, double unit) {
   return value ? Json(std::round(*value * unit) / unit) : Json(nullptr);
 }
 
-Json Text(const std::string& text) {
-  return text.empty() ? Json(nullptr) : Json(text);
-}
+using json::Text;
 
 // What the run's comparison with its baseline said, and with which run; the run's own baseline
-// name after it.
-std::string BaselineCell(const record::HistoryLine& l) {
+// name after it. A slowdown is bad news; the other outcomes stay plain in this column.
+Cell BaselineCell(const record::HistoryLine& l) {
   std::string cell;
+  Tone tone = Tone::None;
   if (l.AgainstBaseline) {
-    cell = std::string(record::ChangeWord(l.AgainstBaseline->Result.Change)) + " (Lauf " +
+    const record::Change change = l.AgainstBaseline->Result.Change;
+    cell = std::string(record::ChangeWord(change)) + " (Lauf " +
            std::to_string(l.AgainstBaseline->Other) + ")";
+    if (change == record::Change::Slower) tone = Tone::Bad;
   }
   if (!l.BaselineName.empty())
     cell += (cell.empty() ? "" : "; ") + ("Basis „" + l.BaselineName + "“");
-  return cell.empty() ? "–" : cell;
+  return {cell.empty() ? "–" : cell, tone};
 }
 
 Json ComparisonJson(const std::optional<record::StoredComparison>& c) {
@@ -67,11 +69,10 @@ const char* VerdictWord(record::Verdict state) {
   return "";
 }
 
-std::vector<std::vector<std::string>> HistoryRows(const std::vector<record::HistoryLine>& lines,
-                                                  const std::string& separator) {
-  std::vector<std::vector<std::string>> rows{{"Nr.", "Beginn (UTC)", "Rechner", "Kit", "Löser",
-                                              "Satz", "Median", "µs/Rätsel netto", "Urteil",
-                                              "Gegen die Basis"}};
+std::vector<std::vector<Cell>> HistoryRows(const std::vector<record::HistoryLine>& lines,
+                                           const std::string& separator) {
+  std::vector<std::vector<Cell>> rows{{"Nr.", "Beginn (UTC)", "Rechner", "Kit", "Löser", "Satz",
+                                       "Median", "µs/Rätsel netto", "Urteil", "Gegen die Basis"}};
   for (const record::HistoryLine& l : lines) {
     std::string solver = l.Solver;
     if (!l.SolverSha256.empty()) solver += " (" + Short(l.SolverSha256) + ")";
@@ -80,15 +81,17 @@ std::vector<std::vector<std::string>> HistoryRows(const std::vector<record::Hist
          l.Commit.empty() ? "–" : l.Commit, solver, l.Set,
          l.MedianSeconds ? PreciseSeconds(*l.MedianSeconds, separator) + " s" : "–",
          l.MicrosecondsPerPuzzleNet ? Figure(*l.MicrosecondsPerPuzzleNet, separator) : "–",
-         VerdictWord(l.Verdict), BaselineCell(l)});
+         Cell(VerdictWord(l.Verdict), ToneOf(l.Verdict)), BaselineCell(l)});
   }
   return rows;
 }
 
 std::string FormatHistory(const std::vector<record::HistoryLine>& lines, const std::string& separator) {
   if (lines.empty()) return "Keine gespeicherten Läufe.\n";
-  return AlignedColumns(HistoryRows(lines, separator),
-                        {true, false, false, false, false, false, true, true, false, false}, "  ");
+  std::vector<std::vector<std::string>> rows;
+  for (const std::vector<Cell>& row : HistoryRows(lines, separator)) rows.push_back(TextsOf(row));
+  return AlignedColumns(rows, {true, false, false, false, false, false, true, true, false, false},
+                        "  ");
 }
 
 std::string DayOf(const std::string& startedUtc) {

@@ -10,6 +10,7 @@
 
 #include "Axis.h"
 #include "StoredRuns.h"
+#include "Tone.h"
 
 namespace report {
 
@@ -17,9 +18,10 @@ namespace report {
 // there are no lines.
 std::string FormatHistory(const std::vector<record::HistoryLine>& lines, const std::string& separator);
 
-// The table of that history: a header, then a row of texts per line.
-std::vector<std::vector<std::string>> HistoryRows(const std::vector<record::HistoryLine>& lines,
-                                                  const std::string& separator);
+// The table of that history: a header, then a row per line, its verdict and a slowdown against
+// its baseline toned.
+std::vector<std::vector<Cell>> HistoryRows(const std::vector<record::HistoryLine>& lines,
+                                           const std::string& separator);
 
 // The same as a JSON array, one object per line.
 std::string FormatHistoryJson(const std::vector<record::HistoryLine>& lines);

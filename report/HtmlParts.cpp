@@ -49,6 +49,21 @@ svg text { font-family: inherit; }
 }
 )";
 
+// The style of a tone: "good" and "bad" colour a text, "warn" marks a row.
+std::string ToneClass(Tone tone) {
+  switch (tone) {
+    case Tone::Good:
+      return "good";
+    case Tone::Bad:
+      return "bad";
+    case Tone::Warning:
+      return "warn";
+    case Tone::None:
+      break;
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string Escaped(std::string_view text) {
@@ -88,23 +103,12 @@ std::string Page(const std::string& title, const std::string& body) {
          body + "</main>\n</body>\n</html>\n";
 }
 
-std::string VerdictClass(const std::string& text) {
-  for (const char* bad :
-       {"falsch", "gescheitert", "langsamer", "nicht korrekt", "fehlgeschlagen"}) {
-    if (text.find(bad) != std::string::npos) return "bad";
-  }
-  if (text == "korrekt" || text == "schneller" || text.find("Alle Lösungen korrekt") == 0) {
-    return "good";
-  }
-  return "";
-}
-
-std::string Table(const std::vector<std::vector<std::string>>& rows,
-                  const std::vector<bool>& numeric, bool rowHeaders, const std::string& caption) {
-  const auto classes = [&](std::size_t column, const std::string& text) {
+std::string Table(const std::vector<std::vector<Cell>>& rows, const std::vector<bool>& numeric,
+                  bool rowHeaders, const std::string& caption) {
+  const auto classes = [&](std::size_t column, const Cell& cell) {
     std::string c = column < numeric.size() && numeric[column] ? "num" : "";
-    const std::string verdict = VerdictClass(text);
-    if (!verdict.empty()) c += (c.empty() ? "" : " ") + verdict;
+    const std::string tone = ToneClass(cell.Tone);
+    if (!tone.empty()) c += (c.empty() ? "" : " ") + tone;
     return c.empty() ? std::string() : " class=\"" + c + "\"";
   };
   std::string out = "<div class=\"box\">\n<table>\n";
@@ -112,7 +116,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows,
   if (rows.empty()) return out + "</table>\n</div>\n";
   out += "<thead>\n<tr>";
   for (std::size_t i = 0; i < rows[0].size(); ++i) {
-    out += "<th scope=\"col\"" + classes(i, "") + ">" + Escaped(rows[0][i]) + "</th>";
+    out += "<th scope=\"col\"" + classes(i, rows[0][i]) + ">" + Escaped(rows[0][i].Text) + "</th>";
   }
   out += "</tr>\n</thead>\n<tbody>\n";
   for (std::size_t r = 1; r < rows.size(); ++r) {
@@ -121,7 +125,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows,
       const bool header = rowHeaders && i == 0;
       const std::string tag = header ? "th" : "td";
       out += "<" + tag + (header ? " scope=\"row\"" : "") + classes(i, rows[r][i]) + ">" +
-             Escaped(rows[r][i]) + "</" + tag + ">";
+             Escaped(rows[r][i].Text) + "</" + tag + ">";
     }
     out += "</tr>\n";
   }
@@ -131,14 +135,11 @@ std::string Table(const std::vector<std::vector<std::string>>& rows,
 std::string Items(const std::vector<ReportItem>& items) {
   std::string out = "<div class=\"box\">\n<table class=\"items\">\n<tbody>\n";
   for (const ReportItem& item : items) {
-    const std::string verdict = item.Label == "Prüfung" || item.Label == "Falsch" ||
-                                        item.Label == "Gescheitert" || item.Label == "Fehler"
-                                    ? VerdictClass(item.Label == "Prüfung" ? item.Value : "falsch")
-                                    : "";
-    out += std::string(item.Label == "Warnung" ? "<tr class=\"warn\">" : "<tr>") +
-           "<th scope=\"row\"" + (item.Continued ? " class=\"continued\"" : "") + ">" +
-           Escaped(item.Label) + "</th><td" +
-           (verdict.empty() ? "" : " class=\"" + verdict + "\"") + ">" + Escaped(item.Value) +
+    const bool warning = item.Tone == Tone::Warning;
+    const std::string tone = warning ? "" : ToneClass(item.Tone);
+    out += std::string(warning ? "<tr class=\"warn\">" : "<tr>") + "<th scope=\"row\"" +
+           (item.Continued ? " class=\"continued\"" : "") + ">" + Escaped(item.Label) + "</th><td" +
+           (tone.empty() ? "" : " class=\"" + tone + "\"") + ">" + Escaped(item.Value) +
            "</td></tr>\n";
   }
   return out + "</tbody>\n</table>\n</div>\n";

@@ -1,4 +1,4 @@
-// What the kit's pages are made of: escaping, the page around a body, tables of texts and of
+// What the kit's pages are made of: escaping, the page around a body, tables of cells and of
 // report items. For the page functions only; not part of the report's interface.
 #pragma once
 
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "TextReport.h"
+#include "Tone.h"
 
 namespace report::html {
 
@@ -17,17 +17,14 @@ std::string Escaped(std::string_view text);
 // are inside), a layout that holds from a phone's width to a desktop's, and `body`.
 std::string Page(const std::string& title, const std::string& body);
 
-// A table of texts: the first row is the header, `rowHeaders` makes each row's first cell a
-// header of its row, a column whose `numeric` is true is aligned right. Inside a box that
-// scrolls sideways when the table is wider than the page.
-std::string Table(const std::vector<std::vector<std::string>>& rows,
-                  const std::vector<bool>& numeric, bool rowHeaders = true,
-                  const std::string& caption = "");
+// A table of cells, each styled by its tone: the first row is the header, `rowHeaders` makes
+// each row's first cell a header of its row, a column whose `numeric` is true is aligned right.
+// Inside a box that scrolls sideways when the table is wider than the page.
+std::string Table(const std::vector<std::vector<Cell>>& rows, const std::vector<bool>& numeric,
+                  bool rowHeaders = true, const std::string& caption = "");
 
-// Report items as rows of label and value; a value of several lines keeps its lines.
+// Report items as rows of label and value; a value of several lines keeps its lines. A good or
+// bad item colours its value, a warning its whole row.
 std::string Items(const std::vector<ReportItem>& items);
-
-// The class that colours a verdict's cell ("bad", "good"), or "" for any other text.
-std::string VerdictClass(const std::string& text);
 
 }  // namespace report::html

@@ -2,6 +2,7 @@
 
 #include "ComparisonRows.h"
 #include "HtmlParts.h"
+#include "Numbers.h"
 #include "SetMatrix.h"
 #include "SvgPictures.h"
 #include "TextReport.h"
@@ -29,7 +30,8 @@ std::string Figure(const std::string& svg, const std::string& caption) {
 std::string Overview(const record::RunRecord& record, const record::Summaries& summaries,
                      const std::string& sep) {
   const SetMatrix matrix = MatrixOf(record, summaries, sep);
-  std::vector<std::vector<std::string>> rows{matrix.Header};
+  std::vector<std::vector<Cell>> rows{
+      std::vector<Cell>(matrix.Header.begin(), matrix.Header.end())};
   rows.insert(rows.end(), matrix.Rows.begin(), matrix.Rows.end());
   std::vector<bool> numeric(matrix.Header.size(), true);
   numeric[0] = false;
@@ -50,16 +52,18 @@ std::string Comparisons(const record::RunRecord& record, const record::Summaries
   std::string heading = ComparisonsHeading(record, sep);
   const std::string title = "Vergleiche: ";
   if (heading.starts_with(title)) heading.erase(0, title.size());
-  std::vector<std::vector<std::string>> rows{
+  std::vector<std::vector<Cell>> rows{
       {"Löser", "Satz", "gegen", "Verhältnis", "Intervall", "Test", "Urteil"}};
   for (const ComparisonRow& r : comparisons) {
-    rows.push_back({r.Solver, r.Set, r.Against, r.Ratio, r.Interval, r.P, r.Verdict});
+    rows.push_back({r.Solver, r.Set, r.Against, r.Ratio, r.Interval, r.P, {r.Verdict, r.Tone}});
   }
   std::string out = Heading(2, "Vergleiche") + Paragraph(heading, "note") +
                     html::Table(rows, {false, false, false, true, true, false, false});
   if (record.Baseline && !record.Baseline->Warnings.empty()) {
     std::vector<ReportItem> warnings;
-    for (const std::string& w : record.Baseline->Warnings) warnings.push_back({"Warnung", w});
+    for (const std::string& w : record.Baseline->Warnings) {
+      warnings.push_back({"Warnung", w, false, Tone::Warning});
+    }
     out += html::Items(warnings);
   }
   return out;
@@ -84,6 +88,34 @@ std::string Set(const record::RunRecord& record, const record::Summaries& summar
   const std::vector<std::string> fastest = FastestLines(record, summary, sep);
   for (const std::string& line : fastest) out += Paragraph(line);
   return out + "</section>\n";
+}
+
+// A set's medians as figures: a row per stored run, a column per solver of the set; a wrong or
+// failed run's cell bad news.
+std::string MediansTable(const HistorySet& set, const std::vector<std::string>& solvers,
+                         const std::string& sep) {
+  std::vector<std::vector<Cell>> rows{{"Nr.", "Tag"}};
+  for (const std::size_t solver : set.Solvers) rows[0].push_back(solvers[solver]);
+  for (std::size_t run = 0; run < set.Runs.size(); ++run) {
+    std::vector<Cell> row{std::to_string(set.Runs[run]), set.Days[run]};
+    row.resize(rows[0].size(), "–");
+    for (const record::HistoryLine* line : set.Lines) {
+      if (line->Number != set.Runs[run]) continue;
+      const auto at =
+          std::find(set.Solvers.begin(), set.Solvers.end(),
+                    static_cast<std::size_t>(
+                        std::find(solvers.begin(), solvers.end(), line->Solver) - solvers.begin()));
+      Cell cell = line->MedianSeconds ? PreciseSeconds(*line->MedianSeconds, sep) + " s" : "–";
+      if (line->Verdict != record::Verdict::Correct) {
+        cell = {cell.Text + " (" + VerdictWord(line->Verdict) + ")", ToneOf(line->Verdict)};
+      }
+      row[2 + static_cast<std::size_t>(at - set.Solvers.begin())] = cell;
+    }
+    rows.push_back(std::move(row));
+  }
+  std::vector<bool> numeric(rows[0].size(), true);
+  numeric[1] = false;
+  return html::Table(rows, numeric, true, "Median je Lauf");
 }
 
 }  // namespace
@@ -133,29 +165,7 @@ std::string FormatHistoryHtml(const std::vector<record::HistoryLine>& lines, con
                               "verlauf-" + std::to_string(i + 1), sep),
                    "Je Lauf der Median jedes Lösers mit seinem schnellsten und langsamsten Lauf; "
                    "ein hohler Punkt: falsch, oder ohne Zeit.");
-    // The medians as figures: a row per stored run, a column per solver of the set.
-    std::vector<std::vector<std::string>> rows{{"Nr.", "Tag"}};
-    for (const std::size_t solver : set.Solvers) rows[0].push_back(solvers[solver]);
-    for (std::size_t run = 0; run < set.Runs.size(); ++run) {
-      std::vector<std::string> row{std::to_string(set.Runs[run]), set.Days[run]};
-      row.resize(rows[0].size(), "–");
-      for (const record::HistoryLine* line : set.Lines) {
-        if (line->Number != set.Runs[run]) continue;
-        const auto at = std::find(
-            set.Solvers.begin(), set.Solvers.end(),
-            static_cast<std::size_t>(std::find(solvers.begin(), solvers.end(), line->Solver) -
-                                     solvers.begin()));
-        std::string cell =
-            line->MedianSeconds ? PreciseSeconds(*line->MedianSeconds, sep) + " s" : "–";
-        if (line->Verdict != record::Verdict::Correct)
-          cell += " (" + std::string(VerdictWord(line->Verdict)) + ")";
-        row[2 + static_cast<std::size_t>(at - set.Solvers.begin())] = cell;
-      }
-      rows.push_back(std::move(row));
-    }
-    std::vector<bool> numeric(rows[0].size(), true);
-    numeric[1] = false;
-    body += html::Table(rows, numeric, true, "Median je Lauf") + "</section>\n";
+    body += MediansTable(set, solvers, sep) + "</section>\n";
   }
   std::vector<bool> numeric{true, false, false, false, false, false, true, true, false, false};
   body += "<section>\n" + Heading(2, "Alle Zeilen") +

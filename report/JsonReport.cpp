@@ -3,8 +3,9 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "JsonText.h"
 #include "LastRun.h"
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {
@@ -37,9 +38,7 @@ Json SummaryJson(const std::vector<double>& values, const stats::Summary& s,
           {"max", rounded(s.Maximum)}};
 }
 
-Json Text(const std::string& text) {
-  return text.empty() ? Json(nullptr) : Json(text);
-}
+using json::Text;
 
 Json ContextJson(const record::MachineContext& c) {
   return {{"processor", c.Processor},

@@ -1,28 +1,20 @@
 #include "PlotData.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace report {
 
-std::array<int, 3> SolverRgb(std::size_t index) {
-  // Ten colours that people tell apart, less the red that marks the median.
-  static const std::array<std::array<int, 3>, 9> palette{{{31, 119, 180},
-                                                          {255, 127, 14},
-                                                          {44, 160, 44},
-                                                          {148, 103, 189},
-                                                          {140, 86, 75},
-                                                          {227, 119, 194},
-                                                          {127, 127, 127},
-                                                          {188, 189, 34},
-                                                          {23, 190, 207}}};
-  return palette[index % palette.size()];
-}
-
-std::string SolverHex(std::size_t index) {
-  const std::array<int, 3> rgb = SolverRgb(index);
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
-  return text;
+plot::Ticks PlotPanel::TimeAxis() const {
+  double low = 0, high = 0;
+  bool any = false;
+  for (const PlotRow& row : Rows) {
+    for (const double s : row.Seconds) {
+      low = any ? std::min(low, s) : s;
+      high = any ? std::max(high, s) : s;
+      any = true;
+    }
+  }
+  return plot::TicksOver(low, high);
 }
 
 PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,

@@ -1,12 +1,12 @@
 // What a picture of a run shows, whichever way it is drawn: per set a row per solver with its
-// timed runs, and each solver's colour.
+// timed runs, each solver by its index, which keeps its colour in every panel.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "Axis.h"
 #include "RunRecord.h"
 
 namespace report {
@@ -20,6 +20,9 @@ struct PlotRow {
 struct PlotPanel {
   std::string Title;  // the set and its count; empty for a run of one set, which Title names
   std::vector<PlotRow> Rows;
+
+  // An axis of seconds over every run of the panel.
+  plot::Ticks TimeAxis() const;
 };
 
 struct PlotData {
@@ -34,12 +37,5 @@ struct PlotData {
 // sets.
 PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
                 const std::string& decimalSeparator);
-
-// The colour of the solver at `index` as red, green and blue: a fixed palette that keeps clear of
-// the median's red, repeated beyond its end.
-std::array<int, 3> SolverRgb(std::size_t index);
-
-// That colour as "#1f77b4".
-std::string SolverHex(std::size_t index);
 
 }  // namespace report

@@ -1,6 +1,6 @@
 #include "SetMatrix.h"
 
-#include "TextReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {
@@ -21,9 +21,9 @@ bool AllNet(const record::Summaries& summaries) {
   return any;
 }
 
-std::string CellOf(const record::SolverSummary& s, bool net, const std::string& sep) {
-  if (s.Verdict == Verdict::Wrong) return "falsch";
-  if (s.Verdict == Verdict::Failed) return "gescheitert";
+Cell CellOf(const record::SolverSummary& s, bool net, const std::string& sep) {
+  if (s.Verdict == Verdict::Wrong) return {"falsch", Tone::Bad};
+  if (s.Verdict == Verdict::Failed) return {"gescheitert", Tone::Bad};
   const std::optional<double>& us = net ? s.MicrosecondsPerPuzzleNet : s.MicrosecondsPerPuzzle;
   if (!us) return "–";
   std::string cell = Figure(*us, sep) + " µs";
@@ -42,7 +42,7 @@ SetMatrix MatrixOf(const record::RunRecord& record, const record::Summaries& sum
   for (const record::Solver& solver : record.Solvers) matrix.Header.push_back(solver.Name);
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
     const record::PuzzleSet& puzzles = record.Sets[set];
-    std::vector<std::string> row{puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)"};
+    std::vector<Cell> row{puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)"};
     for (const record::SolverSummary& s : summaries.Sets[set].Solvers) {
       row.push_back(CellOf(s, net, sep));
     }
@@ -52,7 +52,7 @@ SetMatrix MatrixOf(const record::RunRecord& record, const record::Summaries& sum
                              : "µs je Rätsel brutto: Median ÷ N.");
   matrix.Notes.push_back("In Klammern der Faktor zum Schnellsten der Sammlung (mittlere Zeit).");
   if (record.Solvers.size() < 2) return matrix;
-  std::vector<std::string> means{"Geometrisches Mittel"};
+  std::vector<Cell> means{"Geometrisches Mittel"};
   for (const std::optional<double>& mean : summaries.GeometricMeanFactors) {
     means.push_back(mean ? Decimal(*mean, 2, sep) : "–");
   }

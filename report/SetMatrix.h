@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "RunRecord.h"
+#include "Tone.h"
 
 namespace report {
 
 struct SetMatrix {
   std::vector<std::string> Header;             // "Sammlung", then each solver's name
-  std::vector<std::vector<std::string>> Rows;  // one per set, then the geometric means
+  std::vector<std::vector<Cell>> Rows;         // one per set, then the geometric means
   std::vector<std::string> Notes;              // what the cells hold, one sentence each
 };
 
 // Each cell holds the solver's microseconds per puzzle and its factor to the fastest, or "falsch"
-// or "gescheitert" where it left that set. Net of the start-up when every timed cell has that
-// figure, otherwise gross for all, so that a row compares like with like.
+// or "gescheitert", in a bad tone, where it left that set. Net of the start-up when every timed
+// cell has that figure, otherwise gross for all, so that a row compares like with like.
 SetMatrix MatrixOf(const record::RunRecord& record, const record::Summaries& summaries,
                    const std::string& decimalSeparator);
 

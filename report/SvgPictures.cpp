@@ -3,41 +3,49 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Axis.h"
 #include "HtmlParts.h"
+#include "Numbers.h"
+#include "PictureLayout.h"
 #include "Statistics.h"
-#include "TextReport.h"
 
 namespace report {
 namespace {
 
 using html::Escaped;
+using namespace plot;
 
-constexpr double Width = 800;
-constexpr double Right = 28;
-constexpr const char* GridColour = "#e1e1e1";
-constexpr const char* MedianColour = "#d62728";
+constexpr double Width = Svg.Width;
+constexpr double Right = Svg.Right;
+constexpr double RunLabelWidth = 84;  // a day at 13 px and the room beside it
 
 // A coordinate with one decimal: enough for a screen, short in the file.
 std::string At(double value) {
   return Decimal(value, 1, ".");
 }
 
-std::string Colour(std::size_t solver) {
-  return SolverHex(solver);
+// A radius or a stroke's width as short as it goes: "5", "5.5".
+std::string Size(double value) {
+  std::string shown = At(value);
+  return shown.ends_with(".0") ? shown.substr(0, shown.size() - 2) : shown;
 }
 
-std::string Line(double x1, double y1, double x2, double y2, const std::string& stroke,
-                 double width = 1) {
+std::string Line(double x1, double y1, double x2, double y2, Rgb stroke, double width = 1) {
   return "<line x1=\"" + At(x1) + "\" y1=\"" + At(y1) + "\" x2=\"" + At(x2) + "\" y2=\"" + At(y2) +
-         "\" stroke=\"" + stroke + "\" stroke-width=\"" + At(width) + "\"/>";
+         "\" stroke=\"" + Hex(stroke) + "\" stroke-width=\"" + At(width) + "\"/>";
 }
 
-std::string Label(double x, double y, const std::string& text, const char* anchor, int size = 13,
-                  const std::string& more = "") {
+std::string Label(double x, double y, const std::string& text, const char* anchor, int size) {
   return "<text x=\"" + At(x) + "\" y=\"" + At(y) + "\" font-size=\"" + std::to_string(size) +
-         "\" text-anchor=\"" + anchor + "\" dominant-baseline=\"middle\"" + more + ">" +
-         Escaped(text) + "</text>";
+         "\" text-anchor=\"" + anchor + "\" dominant-baseline=\"middle\">" + Escaped(text) +
+         "</text>";
+}
+
+// A circle around (x, y), filled and outlined as `style` says: the marks' own attributes.
+std::string Circle(double x, double y, double radius, const std::string& style,
+                   const std::string& tip = "") {
+  const std::string open =
+      "<circle cx=\"" + At(x) + "\" cy=\"" + At(y) + "\" r=\"" + Size(radius) + "\" " + style;
+  return tip.empty() ? open + "/>" : open + "><title>" + Escaped(tip) + "</title></circle>";
 }
 
 // The opening tag with the picture's size and its title, which browsers show as a tooltip and
@@ -50,155 +58,168 @@ std::string Open(double height, const std::string& title, const std::string& id)
 
 // A name's width in pixels at 14 px, near enough for the faces the page asks for.
 double NameWidth(const std::string& name) {
-  const auto shown =
-      std::count_if(name.begin(), name.end(), [](char c) { return (c & 0xC0) != 0x80; });
-  return static_cast<double>(shown) * 8.2;
+  return static_cast<double>(ShownWidth(name)) * 8.2;
+}
+
+// A solver's row of the comparison: its name, its line, a dot per run and the median's stroke.
+std::string DotRow(const PlotRow& row, const DotScale& scale, double y, const std::string& sep) {
+  const auto x = [&](double s) { return scale.Left + scale.Offset(s); };
+  std::string svg = "<g class=\"solver\">" +
+                    Label(scale.Left - SvgDots.NameGap, y, row.Name, "end", 15) +
+                    Line(scale.Left, y, scale.Left + scale.PlotWidth, y, GridColour);
+  for (const double s : row.Seconds) {
+    svg +=
+        Circle(x(s), y, DotRadius,
+               "fill=\"" + SolverHex(row.Solver) + "\" fill-opacity=\"" + Opacity(MarkAlpha) + "\"",
+               row.Name + ": " + PreciseSeconds(s, sep) + " s");
+  }
+  if (!row.Seconds.empty()) {
+    const double median = stats::Median(row.Seconds);
+    svg += "<line class=\"median\" x1=\"" + At(x(median)) + "\" y1=\"" +
+           At(y - SvgDots.MedianReach) + "\" x2=\"" + At(x(median)) + "\" y2=\"" +
+           At(y + SvgDots.MedianReach) + "\" stroke=\"" + Hex(MedianColour) + "\" stroke-width=\"" +
+           Size(MedianStroke) + "\"><title>Median " + Escaped(row.Name) + ": " +
+           PreciseSeconds(median, sep) + " s</title></line>";
+  }
+  return svg + "</g>\n";
+}
+
+// The history's seconds up the left with their grid, and its axes.
+std::string SecondsAxis(const HistoryFrame& frame, const std::string& sep) {
+  const double left = HistoryLeft, right = left + frame.PlotWidth();
+  std::string svg;
+  for (const double t : frame.Values()) {
+    svg += Line(left, frame.Y(t), right, frame.Y(t), GridColour) +
+           Line(left - TickLength, frame.Y(t), left, frame.Y(t), Ink) +
+           Label(left - TickLabelGap, frame.Y(t), Decimal(t, frame.Decimals, sep), "end", 14) +
+           "\n";
+  }
+  svg += Line(left, frame.Top, left, frame.Bottom(), Ink) +
+         Line(left, frame.Bottom(), right, frame.Bottom(), Ink);
+  return svg + "<text x=\"0\" y=\"0\" font-size=\"14\" text-anchor=\"middle\" transform=\"" +
+         "translate(" + std::to_string(SecondsTitleX) + " " +
+         At(frame.Top + frame.Layout.PlotHeight / 2.0) + ") rotate(-90)\">" + MedianSecondsTitle +
+         "</text>\n";
+}
+
+// Below the history's panel as many runs' numbers and days as fit.
+std::string RunLabels(const HistorySet& set, const HistoryFrame& frame) {
+  std::string svg;
+  const double bottom = frame.Bottom();
+  const std::size_t every = frame.LabelEvery(RunLabelWidth);
+  for (std::size_t run = 0; run < set.Runs.size(); run += every) {
+    const double at = frame.RunX(run);
+    svg += Line(at, bottom, at, bottom + TickLength, Ink) +
+           Label(at, bottom + SvgHistory.RunNumber, std::to_string(set.Runs[run]), "middle", 14) +
+           Label(at, bottom + SvgHistory.RunDay, set.Days[run], "middle", 13) + "\n";
+  }
+  return svg;
+}
+
+// One solver of the history: its ranges, the line through its right medians, then its marks.
+std::string SolverMarks(const HistorySet& set, const HistoryFrame& frame, const std::string& name,
+                        std::size_t solver, std::size_t rank, const std::string& sep) {
+  const std::string colour = SolverHex(solver);
+  const std::string hollow = "fill=\"" + Hex(Paper) + "\" stroke=\"" + colour +
+                             "\" stroke-width=\"" + Size(HollowOutline) + "\"";
+  std::string ranges, marks, joined;
+  for (const record::HistoryLine* line : set.Lines) {
+    if (line->Solver != name) continue;
+    const double at = frame.X(set.RunIndex(line->Number), rank);
+    std::string tip = "Lauf " + std::to_string(line->Number) + ", " + line->Solver + ": ";
+    if (!line->MedianSeconds) {
+      marks += Circle(at, frame.Bottom(), HollowRadius, hollow,
+                      tip + VerdictWord(line->Verdict) + ", ohne Zeit");
+      continue;
+    }
+    const double y = frame.Y(*line->MedianSeconds);
+    if (line->MinimumSeconds && line->MaximumSeconds) {
+      ranges += Line(at, frame.Y(*line->MinimumSeconds), at, frame.Y(*line->MaximumSeconds),
+                     SolverRgb(solver), RangeStroke);
+      tip += "Median " + PreciseSeconds(*line->MedianSeconds, sep) + " s (" +
+             PreciseSeconds(*line->MinimumSeconds, sep) + "–" +
+             PreciseSeconds(*line->MaximumSeconds, sep) + " s)";
+    }
+    if (line->Verdict != record::Verdict::Correct) {
+      marks += Circle(at, y, MedianRadius, hollow, tip + ", " + VerdictWord(line->Verdict));
+      continue;
+    }
+    joined += (joined.empty() ? "" : " ") + At(at) + "," + At(y);
+    marks += Circle(at, y, MedianRadius,
+                    "fill=\"" + colour + "\" stroke=\"" + Hex(Paper) + "\" stroke-width=\"" +
+                        Size(MedianOutline) + "\"",
+                    tip);
+  }
+  std::string svg =
+      "<g class=\"solver\" stroke-opacity=\"" + Opacity(MarkAlpha) + "\">" + ranges + "</g>\n";
+  if (!joined.empty()) {
+    svg += "<polyline points=\"" + joined + "\" fill=\"none\" stroke=\"" + colour +
+           "\" stroke-opacity=\"" + Opacity(JoinAlpha) + "\" stroke-width=\"" + Size(JoinStroke) +
+           "\"/>\n";
+  }
+  return svg + "<g class=\"medians\">" + marks + "</g>\n";
+}
+
+// The history's legend below the runs' labels, wrapped at the width; `height` becomes where the
+// picture ends.
+std::string HistoryLegend(const HistorySet& set, const std::vector<std::string>& solvers,
+                          const HistoryFrame& frame, double& height) {
+  constexpr double LegendLine = 22;
+  std::string legend;
+  double x = HistoryLeft, y = frame.Bottom() + SvgHistory.RunLabels + LegendLine / 2;
+  for (const std::size_t solver : set.Solvers) {
+    const double width = NameWidth(solvers[solver]) + 36;
+    if (x + width > Width - Right && x > HistoryLeft) {
+      x = HistoryLeft;
+      y += LegendLine;
+    }
+    legend += Circle(x + 6, y, MedianRadius, "fill=\"" + SolverHex(solver) + "\"") +
+              Label(x + 16, y, solvers[solver], "start", 14);
+    x += width;
+  }
+  height = y + LegendLine / 2 + 4;
+  return legend;
 }
 
 }  // namespace
 
 std::string DotPictureSvg(const PlotPanel& panel, const std::string& title, const std::string& id,
                           const std::string& sep) {
-  constexpr double Top = 10, RowHeight = 40, AxisLabels = 30, AxisTitle = 24;
-  double left = 110, low = 0, high = 0;
-  bool any = false;
-  for (const PlotRow& row : panel.Rows) {
-    left = std::max(left, NameWidth(row.Name) + 24);
-    for (const double s : row.Seconds) {
-      low = any ? std::min(low, s) : s;
-      high = any ? std::max(high, s) : s;
-      any = true;
-    }
-  }
-  left = std::min(left, Width / 2);
-  const plot::Ticks ticks = plot::TicksOver(low, high);
-  const double plotWidth = Width - left - Right;
-  const auto x = [&](double s) {
-    return left + (s - ticks.Low) / (ticks.High - ticks.Low) * plotWidth;
-  };
+  constexpr double Top = 10, AxisTitle = 24;
+  double widest = 0;
+  for (const PlotRow& row : panel.Rows) widest = std::max(widest, NameWidth(row.Name));
+  const DotScale scale = DotScaleOf(panel, SvgDots, NameColumnOf(SvgDots, widest));
+  const double left = scale.Left;
+  const auto x = [&](double s) { return left + scale.Offset(s); };
   const double axisY =
-      Top + static_cast<double>(std::max<std::size_t>(1, panel.Rows.size())) * RowHeight;
-  const double height = axisY + AxisLabels + AxisTitle;
+      Top + static_cast<double>(std::max<std::size_t>(1, panel.Rows.size())) * SvgDots.RowHeight;
+  const double height = axisY + DotAxisLabels + AxisTitle;
 
   std::string svg = Open(height, title, id);
-  for (const double t : ticks.Values()) {
-    svg += Line(x(t), Top, x(t), axisY, GridColour) + Line(x(t), axisY, x(t), axisY + 5, "#000") +
-           Label(x(t), axisY + 17, Decimal(t, ticks.Decimals, sep), "middle", 14) + "\n";
+  for (const double t : scale.Values()) {
+    svg += Line(x(t), Top, x(t), axisY, GridColour) +
+           Line(x(t), axisY, x(t), axisY + TickLength, Ink) +
+           Label(x(t), axisY + 17, Decimal(t, scale.Decimals, sep), "middle", 14) + "\n";
   }
-  svg += Line(left, axisY, left + plotWidth, axisY, "#000") + "\n";
+  svg += Line(left, axisY, left + scale.PlotWidth, axisY, Ink) + "\n";
   for (std::size_t i = 0; i < panel.Rows.size(); ++i) {
-    const PlotRow& row = panel.Rows[i];
-    const double y = Top + (static_cast<double>(i) + 0.5) * RowHeight;
-    svg += "<g class=\"solver\">" + Label(left - 12, y, row.Name, "end", 15) +
-           Line(left, y, left + plotWidth, y, GridColour);
-    for (const double s : row.Seconds) {
-      svg += "<circle cx=\"" + At(x(s)) + "\" cy=\"" + At(y) + "\" r=\"5.5\" fill=\"" +
-             Colour(row.Solver) + "\" fill-opacity=\"0.67\"><title>" + Escaped(row.Name) + ": " +
-             PreciseSeconds(s, sep) + " s</title></circle>";
-    }
-    if (!row.Seconds.empty()) {
-      const double median = stats::Median(row.Seconds);
-      svg += "<line class=\"median\" x1=\"" + At(x(median)) + "\" y1=\"" + At(y - 13) + "\" x2=\"" +
-             At(x(median)) + "\" y2=\"" + At(y + 13) + "\" stroke=\"" + MedianColour +
-             "\" stroke-width=\"2.5\"><title>Median " + Escaped(row.Name) + ": " +
-             PreciseSeconds(median, sep) + " s</title></line>";
-    }
-    svg += "</g>\n";
+    svg += DotRow(panel.Rows[i], scale, RowCentre(SvgDots, Top, i), sep);
   }
-  svg += Label(left + plotWidth / 2, height - AxisTitle / 2, "Sekunden je Lauf (monoton gemessen)",
-               "middle", 14) +
+  svg += Label(left + scale.PlotWidth / 2, height - AxisTitle / 2, RunSecondsTitle, "middle", 14) +
          "\n</svg>\n";
   return svg;
 }
 
 std::string HistorySvg(const HistorySet& set, const std::vector<std::string>& solvers,
                        const std::string& title, const std::string& id, const std::string& sep) {
-  constexpr double Left = 84, Top = 14, PlotHeight = 200, RunLabels = 42, LegendLine = 22;
-  const double plotWidth = Width - Left - Right;
-  const plot::Ticks ticks = set.TimeAxis();
-  const double runs = static_cast<double>(std::max<std::size_t>(1, set.Runs.size()));
-  const double slot = plotWidth / runs;
-  const double solverCount = static_cast<double>(std::max<std::size_t>(1, set.Solvers.size()));
-  const double apart = std::min(9.0, 0.6 * slot / solverCount);
-  // The runs stand evenly spaced in their order, as in the PNG; the solvers of a run a little
-  // apart, so that their ranges do not hide each other.
-  const auto runX = [&](std::size_t run) { return Left + (static_cast<double>(run) + 0.5) * slot; };
-  const auto x = [&](std::size_t run, std::size_t rank) {
-    return runX(run) + (static_cast<double>(rank) - (solverCount - 1) / 2) * apart;
-  };
-  const double bottom = Top + PlotHeight;
-  const auto y = [&](double s) {
-    return bottom - (s - ticks.Low) / (ticks.High - ticks.Low) * PlotHeight;
-  };
-
-  // The legend below the runs, wrapped at the width.
-  std::string legend;
-  double legendX = Left, legendY = bottom + RunLabels + LegendLine / 2;
-  for (const std::size_t solver : set.Solvers) {
-    const double width = NameWidth(solvers[solver]) + 36;
-    if (legendX + width > Width - Right && legendX > Left) {
-      legendX = Left;
-      legendY += LegendLine;
-    }
-    legend += "<circle cx=\"" + At(legendX + 6) + "\" cy=\"" + At(legendY) + "\" r=\"5\" fill=\"" +
-              Colour(solver) + "\"/>" + Label(legendX + 16, legendY, solvers[solver], "start", 14);
-    legendX += width;
-  }
-  const double height = legendY + LegendLine / 2 + 4;
-
-  std::string svg = Open(height, title, id);
-  for (const double t : ticks.Values()) {
-    svg += Line(Left, y(t), Left + plotWidth, y(t), GridColour) +
-           Line(Left - 5, y(t), Left, y(t), "#000") +
-           Label(Left - 8, y(t), Decimal(t, ticks.Decimals, sep), "end", 14) + "\n";
-  }
-  svg +=
-      Line(Left, Top, Left, bottom, "#000") + Line(Left, bottom, Left + plotWidth, bottom, "#000");
-  svg += "<text x=\"0\" y=\"0\" font-size=\"14\" text-anchor=\"middle\" transform=\"translate(16 " +
-         At(Top + PlotHeight / 2) + ") rotate(-90)\">Sekunden (Median, min–max)</text>\n";
-  // As many runs' numbers and days as fit.
-  const std::size_t every =
-      std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(84 / slot)));
-  for (std::size_t run = 0; run < set.Runs.size(); run += every) {
-    const double at = runX(run);
-    svg += Line(at, bottom, at, bottom + 5, "#000") +
-           Label(at, bottom + 15, std::to_string(set.Runs[run]), "middle", 14) +
-           Label(at, bottom + 32, set.Days[run], "middle", 13) + "\n";
-  }
+  constexpr double Top = 14;
+  const HistoryFrame frame = HistoryFrameOf(set, SvgHistory, Top);
+  double height = 0;
+  const std::string legend = HistoryLegend(set, solvers, frame, height);
+  std::string svg = Open(height, title, id) + SecondsAxis(frame, sep) + RunLabels(set, frame);
   for (std::size_t rank = 0; rank < set.Solvers.size(); ++rank) {
     const std::size_t solver = set.Solvers[rank];
-    const std::string colour = Colour(solver);
-    std::string ranges, marks, joined;
-    for (const record::HistoryLine* line : set.Lines) {
-      if (line->Solver != solvers[solver]) continue;
-      const double at = x(set.RunIndex(line->Number), rank);
-      std::string tip = "Lauf " + std::to_string(line->Number) + ", " + line->Solver + ": ";
-      if (!line->MedianSeconds) {
-        marks += "<circle cx=\"" + At(at) + "\" cy=\"" + At(bottom) +
-                 "\" r=\"4\" fill=\"#fff\" stroke=\"" + colour + "\" stroke-width=\"2\"><title>" +
-                 Escaped(tip + VerdictWord(line->Verdict) + ", ohne Zeit") + "</title></circle>";
-        continue;
-      }
-      if (line->MinimumSeconds && line->MaximumSeconds) {
-        ranges += Line(at, y(*line->MinimumSeconds), at, y(*line->MaximumSeconds), colour, 2);
-        tip += "Median " + PreciseSeconds(*line->MedianSeconds, sep) + " s (" +
-               PreciseSeconds(*line->MinimumSeconds, sep) + "–" +
-               PreciseSeconds(*line->MaximumSeconds, sep) + " s)";
-      }
-      const bool right = line->Verdict == record::Verdict::Correct;
-      if (right) joined += (joined.empty() ? "" : " ") + At(at) + "," + At(y(*line->MedianSeconds));
-      marks += "<circle cx=\"" + At(at) + "\" cy=\"" + At(y(*line->MedianSeconds)) +
-               "\" r=\"5\" fill=\"" + (right ? colour : "#fff") + "\" stroke=\"" +
-               (right ? "#fff" : colour) + "\" stroke-width=\"" + (right ? "1.2" : "2") +
-               "\"><title>" + Escaped(right ? tip : tip + ", " + VerdictWord(line->Verdict)) +
-               "</title></circle>";
-    }
-    svg += "<g class=\"solver\" stroke-opacity=\"0.67\">" + ranges + "</g>\n";
-    if (!joined.empty()) {
-      svg += "<polyline points=\"" + joined + "\" fill=\"none\" stroke=\"" + colour +
-             "\" stroke-opacity=\"0.55\" stroke-width=\"1.3\"/>\n";
-    }
-    svg += "<g class=\"medians\">" + marks + "</g>\n";
+    svg += SolverMarks(set, frame, solvers[solver], solver, rank, sep);
   }
   return svg + legend + "\n</svg>\n";
 }

@@ -1,25 +1,18 @@
 #include "TextReport.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <sstream>
 
 #include "ComparisonRows.h"
 #include "ElapsedTime.h"
 #include "LastRun.h"
+#include "Numbers.h"
 #include "SetMatrix.h"
 
 namespace report {
 namespace {
 
 using record::Verdict;
-
-// Characters on the screen: UTF-8 continuation bytes take no room of their own.
-std::size_t Shown(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
 
 // The lines that say where the puzzles are and where they came from.
 std::vector<ReportItem> SourceItems(const record::Settings& settings,
@@ -68,7 +61,7 @@ void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const
                    "Minimum " + Seconds(e.Minimum, sep) + ", Median " + Seconds(e.Median, sep) +
                        ", Maximum " + Seconds(e.Maximum, sep) + " Sek.",
                    true});
-  if (stats::Scattered(m)) items.push_back({"Warnung", BusyMachineWarning});
+  if (stats::Scattered(m)) items.push_back({"Warnung", BusyMachineWarning, false, Tone::Warning});
 }
 
 // What a puzzle costs, gross and net of the start-up, and the start-up itself.
@@ -124,7 +117,7 @@ void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
     } else {
       // Values start in the 14th column; a longer label keeps one space.
       label +=
-          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, Shown(label))), ' ');
+          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, ShownWidth(label))), ' ');
     }
     text << label << Indented(item.Value) << "\n";
   }
@@ -133,7 +126,7 @@ void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
 // The matrix in aligned columns: the sets' names left, the cells right.
 void Matrix(std::ostringstream& text, const SetMatrix& matrix) {
   std::vector<std::vector<std::string>> lines{matrix.Header};
-  lines.insert(lines.end(), matrix.Rows.begin(), matrix.Rows.end());
+  for (const std::vector<Cell>& row : matrix.Rows) lines.push_back(TextsOf(row));
   std::vector<bool> right(matrix.Header.size(), true);
   right[0] = false;
   text << AlignedColumns(lines, right, "   ") << "\n";
@@ -207,7 +200,7 @@ std::vector<ReportItem> ContextItems(const record::RunRecord& record, const std:
   }
   std::vector<ReportItem> items{{"Rechner", machine}, {"Messkit", kit}, {"Beginn", begin}};
   if (record::BusyAtStart(c)) {
-    items.push_back({"Warnung", BusyAtStartWarning(c.LoadAverage[0], sep)});
+    items.push_back({"Warnung", BusyAtStartWarning(c.LoadAverage[0], sep), false, Tone::Warning});
   }
   return items;
 }
@@ -235,7 +228,7 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   const record::Solver& who = record.Solvers[solver];
   std::vector<ReportItem> items{{"Löser", who.Name + " (" + ReportPath(who.Program) + ")"}};
   if (s.Verdict == Verdict::Failed) {
-    items.push_back({"Fehler", s.Last->Failure});
+    items.push_back({"Fehler", s.Last->Failure, false, Tone::Bad});
     return items;
   }
   const record::Judgement& check = LastCheck(s);
@@ -260,9 +253,12 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   }
   // With a single run there is no other to tell it from, unless it was the start-up run.
   const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
+  // A solver not yet judged (a record cut short) has no verdict to tone.
+  const Tone tone = LastStanding(s) ? ToneOf(s.Verdict) : Tone::None;
   items.push_back(
       {"Prüfung",
-       (s.Verdict == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message});
+       (s.Verdict == Verdict::Wrong && named ? RunLabel(o, *s.Last) + ": " : "") + check.Message,
+       false, tone});
   if (!check.Reason.empty()) items.push_back({"Grund", check.Reason});
   return items;
 }
@@ -292,13 +288,13 @@ std::vector<ReportItem> LeftSetItems(const record::RunRecord& record,
       if (s.Verdict == Verdict::Correct || !s.Last) continue;
       const std::string who = record.Sets[set].Name + ", " + record.Solvers[i].Name + ": ";
       if (s.Verdict == Verdict::Failed) {
-        items.push_back({"Gescheitert", who + s.Last->Failure});
+        items.push_back({"Gescheitert", who + s.Last->Failure, false, Tone::Bad});
         continue;
       }
       const record::Judgement& check = LastCheck(s);
       std::string value = who + RunLabel(record.Settings, *s.Last) + ": " + check.Message;
       if (!check.Reason.empty()) value += " Grund: " + check.Reason;
-      items.push_back({"Falsch", value});
+      items.push_back({"Falsch", value, false, Tone::Bad});
     }
   }
   return items;
@@ -311,8 +307,10 @@ std::vector<ReportItem> ScatteredItems(const record::RunRecord& record,
     for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
       const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
       if (s.MonotonicTimes.size() < 2 || !stats::Scattered(s.Monotonic)) continue;
-      items.push_back({"Warnung", record.Sets[set].Name + ", " + record.Solvers[i].Name + ": " +
-                                      BusyMachineWarning});
+      items.push_back(
+          {"Warnung",
+           record.Sets[set].Name + ", " + record.Solvers[i].Name + ": " + BusyMachineWarning, false,
+           Tone::Warning});
     }
   }
   return items;
@@ -330,41 +328,6 @@ std::string ComparisonsHeading(const record::RunRecord& record, const std::strin
 std::string BusyAtStartWarning(double load, const std::string& separator) {
   return "Der Rechner war beim Start beschäftigt (Last " + Decimal(load, 2, separator) +
          "); die Zeiten können streuen.";
-}
-
-std::string Decimal(double value, int decimals, const std::string& separator) {
-  char text[64];  // to_chars, unlike printf, ignores the C locale, which Qt sets from the user's
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  std::string shown(text, end.ptr);
-  if (const auto point = shown.find('.'); point != std::string::npos) {
-    shown.replace(point, 1, separator);
-  }
-  return shown;
-}
-
-std::string Figure(double value, const std::string& separator) {
-  const double size = std::abs(value);
-  const int digits = size >= 1e-9 ? static_cast<int>(std::floor(std::log10(size))) : 0;
-  return Decimal(value, std::clamp(3 - digits, 0, 3), separator);
-}
-
-std::string PreciseSeconds(double seconds, const std::string& separator) {
-  int decimals = 3;
-  if (seconds > 0 && seconds < 1) {
-    decimals = std::min(9, 3 - static_cast<int>(std::floor(std::log10(seconds))));
-  }
-  return Decimal(seconds, decimals, separator);
-}
-
-std::string ReportPath(const std::filesystem::path& path) {
-  if (path.empty()) return {};
-  std::error_code error;
-  const auto absolute = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
-  const auto here = std::filesystem::current_path(error);
-  const auto relative = absolute.lexically_relative(here);
-  if (!error && !relative.empty() && *relative.begin() != "..") return relative.string();
-  return absolute.string();
 }
 
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
@@ -387,26 +350,6 @@ std::string FormatPrepared(const record::Settings& settings, const record::Puzzl
                                  " Bytes, bereit für Start, Quadrin, Ende und Check"});
   Lines(text, items);
   return text.str();
-}
-
-std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines,
-                           const std::vector<bool>& right, const std::string& gap) {
-  std::vector<std::size_t> widths(right.size(), 0);
-  for (const auto& line : lines) {
-    for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Shown(line[i]));
-  }
-  std::string text;
-  for (const auto& line : lines) {
-    std::string row;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      const std::string padding(widths[i] - Shown(line[i]), ' ');
-      if (i > 0) row += gap;
-      row += right[i] ? padding + line[i] : line[i] + padding;
-    }
-    // The last column left-aligned would leave spaces at the end of the line.
-    text += row.substr(0, row.find_last_not_of(' ') + 1) + "\n";
-  }
-  return text;
 }
 
 }  // namespace report

@@ -2,11 +2,11 @@
 // separator.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "RunRecord.h"
+#include "Tone.h"
 
 namespace report {
 
@@ -14,14 +14,6 @@ namespace report {
 // solvers, the geometric means of the factors, and where a solver left a set, why.
 std::string FormatReport(const record::RunRecord& record, const record::Summaries& summaries,
                          const std::string& decimalSeparator);
-
-// A line of the report as a label and its value, so that the page says what the text says: the
-// text aligns the values after their labels, the page sets them in a table.
-struct ReportItem {
-  std::string Label;       // without its colon
-  std::string Value;       // may span lines: a solver's own output
-  bool Continued = false;  // explains the item above, indented under it ("   wie Ende:")
-};
 
 // The machine, the build and the moment; a warning when the machine was busy at the start.
 std::vector<ReportItem> ContextItems(const record::RunRecord& record,
@@ -60,24 +52,5 @@ std::string BusyAtStartWarning(double load, const std::string& separator);
 
 // Only IN.TXT was written (--prepare): where, from what, how much.
 std::string FormatPrepared(const record::Settings& settings, const record::PuzzleSet& set);
-
-// A number with `decimals` decimals and the given decimal separator, without grouping.
-std::string Decimal(double value, int decimals, const std::string& separator);
-
-// A figure to about four significant digits, with at most three decimals: 12,34; 1,234; 81003.
-std::string Figure(double value, const std::string& separator);
-
-// A monotonic time in seconds: three decimals, and four significant digits below one second
-// (0,03812), where three decimals would round a fast run by several per cent.
-std::string PreciseSeconds(double seconds, const std::string& separator);
-
-// Rows in columns as wide as their widest cell (counted in characters, not bytes), each column
-// aligned right or left as `right` says, columns parted by `gap`; one line per row.
-std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines,
-                           const std::vector<bool>& right, const std::string& gap);
-
-// A path as the report shows it: relative to the current folder when it lies below it, so that a
-// report can be shown elsewhere; otherwise absolute.
-std::string ReportPath(const std::filesystem::path& path);
 
 }  // namespace report

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "BenchmarkRun.h"
+#include "CsvReport.h"
 #include "ExportFiles.h"
 #include "FileError.h"
 #include "HistoryCommand.h"
@@ -14,13 +15,13 @@
 #include "Interruption.h"
 #include "JsonReport.h"
 #include "MachineContext.h"
+#include "MarkdownReport.h"
 #include "Options.h"
 #include "Plot.h"
 #include "Process.h"
 #include "PngFile.h"
 #include "PuzzleSource.h"
 #include "ResultsStore.h"
-#include "TableReports.h"
 #include "TextReport.h"
 #include "WorkFolderLock.h"
 

@@ -2,6 +2,7 @@
 // names nothing outside itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 
@@ -49,6 +50,80 @@ TEST(Html, NamesAreTextAndThePageNamesNothingOutside) {
   EXPECT_EQ(Count(history, "<img"), 0u);
   ExpectSelfContained(FormatHistoryHtml({}, ","));
   EXPECT_EQ(Count(FormatHistoryHtml({}, ","), "Keine gespeicherten Läufe."), 1u);
+}
+
+// The text of every cell the page marks as bad news.
+std::vector<std::string> BadTexts(const std::string& page) {
+  static const std::regex bad(R"re(<t[dh][^>]* class="([^"]* )?bad"[^>]*>([^<]*)<)re");
+  std::vector<std::string> texts;
+  for (auto it = std::sregex_iterator(page.begin(), page.end(), bad); it != std::sregex_iterator();
+       ++it) {
+    texts.push_back((*it)[2]);
+  }
+  return texts;
+}
+
+bool Holds(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Two right solvers named like verdicts, equally fast, and a third that answers wrongly on the
+// first set and is slower on the second.
+record::RunRecord NamedLikeVerdicts() {
+  record::RunRecord run;
+  run.Context = samples::Machine();
+  run.Settings.Folder = "lauf";
+  run.Settings.Repeat = 3;
+  run.Sets = {{"top95", "sammlung/top95.txt", 0, 95, 16433},
+              {"17-clue", "sammlung/17-clue.txt", 0, 500, 80412}};
+  run.Solvers = {{"falsch-2", "loeser/falsch-2"},
+                 {"gescheitert", "loeser/gescheitert"},
+                 {"irrt", "loeser/irrt"}};
+  for (std::size_t set = 0; set < run.Sets.size(); ++set) {
+    for (int round = 1; round <= 3; ++round) {
+      for (std::size_t i = 0; i < run.Solvers.size(); ++i) {
+        if (i == 2 && set == 0 && round == 3) continue;  // it left the set with its wrong answer
+        const double seconds = (i == 2 ? 0.05 : 0.01) * (1 + 0.01 * round);
+        const bool wrong = i == 2 && set == 0 && round == 2;
+        record::Measurement m =
+            samples::Ran(i, round, 0, seconds, seconds,
+                         wrong ? samples::WrongAnswer(7, "Zeile 61 von OUT.TXT ist leer.")
+                               : samples::AllCorrect(0, run.Sets[set].Count, 0));
+        m.Set = set;
+        run.Measurements.push_back(m);
+      }
+    }
+  }
+  return run;
+}
+
+// The page's colours come from the verdicts: names and messages that read like one change none.
+TEST(Html, OnlyAWrongVerdictIsBadNewsWhateverTheNames) {
+  const record::RunRecord run = NamedLikeVerdicts();
+  const std::string page = FormatHtml(run, record::Summarize(run), ",");
+  const std::vector<std::string> bad = BadTexts(page);
+  for (const std::string& text : bad) {
+    EXPECT_EQ(text.find("falsch-2"), std::string::npos) << text;
+    EXPECT_EQ(text.find("gescheitert"), std::string::npos) << text;
+  }
+  EXPECT_TRUE(Holds(bad, "falsch")) << "the wrong solver's cell in the matrix";
+  EXPECT_TRUE(Holds(bad, "Runde 2: Lösung für SUDOKU-Nr. 7 ist nicht korrekt."));
+  EXPECT_TRUE(Holds(bad,
+                    "top95, irrt: Runde 2: Lösung für SUDOKU-Nr. 7 ist nicht korrekt. "
+                    "Grund: Zeile 61 von OUT.TXT ist leer."));
+  // The comparisons with the fastest on both sets, plain.
+  EXPECT_EQ(Count(page, "<th scope=\"row\">gescheitert</th>"), 2u);
+  EXPECT_EQ(Count(page, "<td>falsch-2 (gleiche Runden)</td>"), 3u);
+  // Every right solver's check on every set, the wrong one's on the second.
+  EXPECT_EQ(Count(page, "<td class=\"good\">Alle Lösungen korrekt</td>"), 5u);
+
+  const std::string history =
+      FormatHistoryHtml(record::HistoryLinesOf({record::StoredRun{1, run}}), ",");
+  const std::vector<std::string> badLines = BadTexts(history);
+  EXPECT_EQ(badLines.size(), 2u);  // the wrong line's median and verdict
+  EXPECT_TRUE(Holds(badLines, "falsch"));
+  EXPECT_EQ(Count(history, "<td>falsch-2</td>"), 2u);
+  EXPECT_EQ(Count(history, "<td>gescheitert</td>"), 2u);
 }
 
 TEST(Html, ADotPerTimedRunAndTheMedianWhereItLies) {

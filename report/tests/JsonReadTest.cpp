@@ -8,10 +8,10 @@
 #include <tuple>
 #include <vector>
 
+#include "CsvReport.h"
 #include "FileError.h"
 #include "JsonReport.h"
 #include "SampleRecords.h"
-#include "TableReports.h"
 #include "TempFolder.h"
 #include "TextReport.h"
 

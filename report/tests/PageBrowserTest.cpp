@@ -10,6 +10,7 @@
 #include <string>
 
 #include "HtmlReport.h"
+#include "Numbers.h"
 #include "SampleRecords.h"
 #include "TempFolder.h"
 #include "TextReport.h"

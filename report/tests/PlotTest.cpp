@@ -11,6 +11,7 @@
 
 #include "HistoryPlot.h"
 #include "Plot.h"
+#include "PlotParts.h"
 #include "PngFile.h"
 #include "TempFolder.h"
 
@@ -178,6 +179,20 @@ TEST(Plot, TitleNamesCountSourceAndRounds) {
   ASSERT_EQ(data.Panels.size(), 2u);
   EXPECT_EQ(data.Panels[1].Title, "top95 (95 Rätsel)");
   EXPECT_EQ(data.Panels[1].Rows[1].Seconds, std::vector<double>{0.05});  // not the start-up
+}
+
+// The page's SVG and the PNG draw from one palette: the colours as the SVG writes them are the
+// PNG's, and so are the marks' opacities.
+TEST(Plot, TheSvgWritesThePngsColours) {
+  const auto svg = [](const std::string& hex) { return QColor(QString::fromStdString(hex)); };
+  for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(svg(plot::SolverHex(i)), SolverColour(i)) << i;
+  for (const plot::Rgb c : {plot::Ink, plot::Paper, plot::GridColour, plot::MedianColour}) {
+    EXPECT_EQ(svg(plot::Hex(c)), plot::Colour(c)) << plot::Hex(c);
+  }
+  EXPECT_EQ(plot::Hex(plot::Paper), "#fff");
+  for (const int alpha : {plot::MarkAlpha, plot::JoinAlpha}) {
+    EXPECT_NEAR(std::stod(plot::Opacity(alpha)), alpha / 255.0, 0.005) << alpha;
+  }
 }
 
 // The file holds the picture as drawn, and replaces an earlier one.

@@ -7,9 +7,11 @@
 #include <sstream>
 #include <string>
 
+#include "CsvReport.h"
 #include "JsonReport.h"
+#include "MarkdownReport.h"
+#include "Numbers.h"
 #include "SampleRecords.h"
-#include "TableReports.h"
 #include "TempFolder.h"
 #include "TextReport.h"
 

@@ -1,4 +1,4 @@
-// The comparison as tables for other tools: Markdown for pages, CSV for spreadsheets and scripts.
+// The comparison as Markdown tables, for pages that other tools make.
 #pragma once
 
 #include <string>
@@ -13,10 +13,5 @@ namespace report {
 // report.
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
                            const std::string& decimalSeparator);
-
-// One row per run, of every set, warm-up, start-up and failed runs included, each with its own
-// verdict, CPU times and peak memory, under a header row; numbers always with a decimal point,
-// whatever the locale, and empty for a run whose process never ended.
-std::string FormatCsv(const record::RunRecord& record, const record::Summaries& summaries);
 
 }  // namespace report

@@ -1,6 +1,6 @@
-// What the kit's pictures share, so that they look alike: the width and margins, the fonts, the
-// title, an axis's ticks and the legend. For the drawing functions only; not part of the report's
-// interface.
+// What the kit's PNG pictures share, so that they look alike: the width and margins, the fonts,
+// the colours as Qt's, the title and the legend. For the drawing functions only; not part of the
+// report's interface.
 #pragma once
 
 #include <QColor>
@@ -13,21 +13,22 @@
 #include <string>
 #include <vector>
 
-#include "Axis.h"
+#include "PictureLayout.h"
 
 namespace report::plot {
 
-constexpr int Width = 960;
+constexpr int Width = Png.Width;
 constexpr int Top = 64;               // the title above the panels
 constexpr int PanelTitleHeight = 30;  // a panel's set, with several sets
 constexpr int PanelGap = 18;
 constexpr int AxisTitle = 26;  // below the last panel
 constexpr int LegendLine = 24;
 constexpr int BottomMargin = 10;
-constexpr int Right = 32;
+constexpr int Right = Png.Right;
 
-inline const QColor Grid(225, 225, 225);
-constexpr int DotAlpha = 170;  // translucent, so that marks on the same spot add up
+inline QColor Colour(Rgb rgb, int alpha = 255) {
+  return QColor(rgb.Red, rgb.Green, rgb.Blue, alpha);
+}
 
 inline QString Text(const std::string& text) {
   return QString::fromStdString(text);

@@ -3,71 +3,49 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
+#include "Numbers.h"
 #include "PlotParts.h"
 #include "Statistics.h"
-#include "TextReport.h"
 
 namespace report {
 namespace {
 
 using namespace plot;
 
-constexpr int RowHeight = 52;
-constexpr int AxisLabels = 30;  // a panel's ticks and their labels below its rows
-
-const QColor MedianMark(214, 39, 40);
-
-// Where a time lies across the picture: the axis's ticks, and the plot between Left and
-// Left + PlotWidth.
-struct Scale : Ticks {
-  int Left = 0, PlotWidth = 0;
-  int X(double seconds) const {
-    return Left + static_cast<int>(std::lround((seconds - Low) / (High - Low) * PlotWidth));
-  }
-};
-
-// The axis' range over a panel's runs, between `left` and the right margin.
-Scale ScaleOf(const PlotPanel& panel, int left) {
-  double low = 0, high = 0;
-  bool any = false;
-  for (const PlotRow& row : panel.Rows) {
-    for (double s : row.Seconds) {
-      low = any ? std::min(low, s) : s;
-      high = any ? std::max(high, s) : s;
-      any = true;
-    }
-  }
-  return {TicksOver(low, high), left, Width - left - Right};
+// Where a time lies across the picture, in whole pixels.
+int X(const DotScale& scale, double seconds) {
+  return static_cast<int>(scale.Left) + static_cast<int>(std::lround(scale.Offset(seconds)));
 }
 
 // Room at the left for the longest name in any panel, so that all panels line up.
 int NameColumn(const PlotData& data) {
   const QFontMetrics names(Face(11));
-  int left = 120;
+  int widest = 0;
   for (const PlotPanel& panel : data.Panels) {
     for (const PlotRow& row : panel.Rows) {
-      left = std::max(left, names.horizontalAdvance(Text(row.Name)) + 24);
+      widest = std::max(widest, names.horizontalAdvance(Text(row.Name)));
     }
   }
-  return std::min(left, Width / 2);
+  return static_cast<int>(NameColumnOf(PngDots, widest));
 }
 
 // The grid from `top` down to the axis, and the axis with its labels.
-void DrawAxis(QPainter& p, const Scale& scale, int top, int axisY, const std::string& separator) {
+void DrawAxis(QPainter& p, const DotScale& scale, int top, int axisY,
+              const std::string& separator) {
   p.setFont(Face(10));
   for (double t : scale.Values()) {
-    const int at = scale.X(t);
-    p.setPen(Grid);
+    const int at = X(scale, t);
+    p.setPen(Colour(GridColour));
     p.drawLine(at, top, at, axisY);
-    p.setPen(Qt::black);
-    p.drawLine(at, axisY, at, axisY + 5);
+    p.setPen(Colour(Ink));
+    p.drawLine(at, axisY, at, axisY + static_cast<int>(TickLength));
     p.drawText(QRect(at - 40, axisY + 7, 80, 18), Qt::AlignHCenter | Qt::AlignTop,
                Text(Decimal(t, scale.Decimals, separator)));
   }
-  p.drawLine(scale.Left, axisY, scale.Left + scale.PlotWidth, axisY);
+  const int left = static_cast<int>(scale.Left);
+  p.drawLine(left, axisY, left + static_cast<int>(scale.PlotWidth), axisY);
 }
 
 // Each solver's colour, then the median's mark.
@@ -75,46 +53,44 @@ std::vector<LegendKey> LegendOf(const PlotData& data) {
   std::vector<LegendKey> keys;
   for (std::size_t i = 0; i < data.Solvers.size(); ++i) {
     keys.push_back({Text(data.Solvers[i]), [i](QPainter& p, QPointF centre) {
-                      QColor colour = SolverColour(i);
-                      colour.setAlpha(DotAlpha);
                       p.setPen(Qt::NoPen);
-                      p.setBrush(colour);
+                      p.setBrush(Colour(SolverRgb(i), MarkAlpha));
                       p.drawEllipse(centre, 5, 5);
                     }});
   }
   keys.push_back({QStringLiteral("Median"), [](QPainter& p, QPointF centre) {
-                    p.setPen(QPen(MedianMark, 2.5));
+                    p.setPen(QPen(Colour(MedianColour), MedianStroke));
                     p.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
                   }});
   return keys;
 }
 
 // A solver's name, its line, its runs in its colour and their median.
-void DrawRow(QPainter& p, const Scale& scale, const PlotRow& row, int centre) {
+void DrawRow(QPainter& p, const DotScale& scale, const PlotRow& row, int centre) {
+  const int left = static_cast<int>(scale.Left);
   p.setFont(Face(11));
-  p.setPen(Qt::black);
-  p.drawText(QRect(8, centre - 12, scale.Left - 16, 24), Qt::AlignRight | Qt::AlignVCenter,
-             Text(row.Name));
-  p.setPen(Grid);
-  p.drawLine(scale.Left, centre, scale.Left + scale.PlotWidth, centre);
+  p.setPen(Colour(Ink));
+  p.drawText(QRect(8, centre - 12, left - 8 - PngDots.NameGap, 24),
+             Qt::AlignRight | Qt::AlignVCenter, Text(row.Name));
+  p.setPen(Colour(GridColour));
+  p.drawLine(left, centre, left + static_cast<int>(scale.PlotWidth), centre);
   if (row.Seconds.empty()) return;
-  QColor colour = SolverColour(row.Solver);
-  colour.setAlpha(DotAlpha);
   p.setPen(Qt::NoPen);
-  p.setBrush(colour);
-  for (double s : row.Seconds) p.drawEllipse(QPointF(scale.X(s), centre), 5.5, 5.5);
-  p.setPen(QPen(MedianMark, 2.5));
-  const int median = scale.X(stats::Summarize(row.Seconds).Median);
-  p.drawLine(median, centre - 14, median, centre + 14);
+  p.setBrush(Colour(SolverRgb(row.Solver), MarkAlpha));
+  for (double s : row.Seconds) p.drawEllipse(QPointF(X(scale, s), centre), DotRadius, DotRadius);
+  p.setPen(QPen(Colour(MedianColour), MedianStroke));
+  const int median = X(scale, stats::Summarize(row.Seconds).Median);
+  const int reach = static_cast<int>(PngDots.MedianReach);
+  p.drawLine(median, centre - reach, median, centre + reach);
 }
 
 // A panel without rows keeps the room of one, so that its axis still has a place.
 int RowsHeight(const PlotPanel& panel) {
-  return std::max<int>(1, static_cast<int>(panel.Rows.size())) * RowHeight;
+  return std::max<int>(1, static_cast<int>(panel.Rows.size())) * PngDots.RowHeight;
 }
 
 int PanelHeight(const PlotPanel& panel) {
-  return (panel.Title.empty() ? 0 : PanelTitleHeight) + RowsHeight(panel) + AxisLabels;
+  return (panel.Title.empty() ? 0 : PanelTitleHeight) + RowsHeight(panel) + DotAxisLabels;
 }
 
 // A panel from `y` down, its title, its rows and its own axis; returns where it ends.
@@ -123,20 +99,19 @@ int DrawPanel(QPainter& p, const PlotPanel& panel, int left, int y, const std::s
     DrawPanelTitle(p, panel.Title, y);
     y += PanelTitleHeight;
   }
-  const Scale scale = ScaleOf(panel, left);
+  const DotScale scale = DotScaleOf(panel, PngDots, left);
   const int axisY = y + RowsHeight(panel);
   DrawAxis(p, scale, y, axisY, separator);
   for (std::size_t i = 0; i < panel.Rows.size(); ++i) {
-    DrawRow(p, scale, panel.Rows[i], y + static_cast<int>(i) * RowHeight + RowHeight / 2);
+    DrawRow(p, scale, panel.Rows[i], static_cast<int>(RowCentre(PngDots, y, i)));
   }
-  return axisY + AxisLabels;
+  return axisY + DotAxisLabels;
 }
 
 }  // namespace
 
 QColor SolverColour(std::size_t index) {
-  const std::array<int, 3> rgb = SolverRgb(index);
-  return QColor(rgb[0], rgb[1], rgb[2]);
+  return plot::Colour(plot::SolverRgb(index));
 }
 
 QImage DrawComparison(const PlotData& data) {
@@ -154,7 +129,7 @@ QImage DrawComparison(const PlotData& data) {
   for (std::size_t i = 0; i < data.Panels.size(); ++i) {
     y = DrawPanel(p, data.Panels[i], left, y + (i > 0 ? PanelGap : 0), data.DecimalSeparator);
   }
-  DrawAxisTitle(p, QStringLiteral("Sekunden je Lauf (monoton gemessen)"), left, y);
+  DrawAxisTitle(p, QString::fromUtf8(RunSecondsTitle), left, y);
   Legend(legend, y + AxisTitle, &p);
   p.end();
   return image;
