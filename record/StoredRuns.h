@@ -19,6 +19,8 @@ struct StoredComparison {
   bool AgainstBaseline = false;
   std::int64_t Other = 0;
   Comparison Result;
+
+  bool operator==(const StoredComparison&) const = default;
 };
 
 // A run as the results store gives it back: its number there, everything it found, and what its
@@ -27,6 +29,8 @@ struct StoredRun {
   std::int64_t Number = 0;
   RunRecord Record;
   std::vector<StoredComparison> Comparisons = {};
+
+  bool operator==(const StoredRun&) const = default;
 };
 
 // One solver on one set in one stored run.
@@ -49,6 +53,8 @@ struct HistoryLine {
   std::string BaselineName;  // the name the run was saved under, or empty
   // What the comparison with a baseline said then: the stored run and the verdict.
   std::optional<StoredComparison> AgainstBaseline;
+
+  bool operator==(const HistoryLine&) const = default;
 };
 
 // The lines of one stored run: per set, per solver, in the run's order.
@@ -62,6 +68,8 @@ struct HistoryFilter {
   std::string Solver;   // the solver's name
   std::string Set;      // the set's name
   std::string Machine;  // the host name, or the start of the machine's identity
+
+  bool operator==(const HistoryFilter&) const = default;
 };
 
 // Whether the filter takes a line of the history.

@@ -166,9 +166,7 @@ record::PuzzleSet ReadSet(const Node& n) {
 
 Verdict ReadVerdict(const Node& n) {
   const std::string name = n.Text();
-  for (Verdict v : {Verdict::Correct, Verdict::Wrong, Verdict::Failed}) {
-    if (name == record::VerdictName(v)) return v;
-  }
+  if (const std::optional<Verdict> verdict = record::VerdictOf(name)) return *verdict;
   n.Refuse("ist „" + name + "“ statt „correct“, „wrong“ oder „failed“");
 }
 

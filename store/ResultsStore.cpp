@@ -263,10 +263,6 @@ std::string Hex(const QByteArray& bytes) {
   return bytes.toHex().toStdString();
 }
 
-std::int64_t Microseconds(double seconds) {
-  return std::llround(seconds * 1e6);
-}
-
 std::int64_t MachineRow(sqlite3* database, const record::MachineContext& c) {
   Statement insert(database,
                    "INSERT INTO machines (machine_id, host, processor, logical_cores, "
@@ -419,7 +415,7 @@ std::string RunKey(const record::RunRecord& run) {
   for (const record::Measurement& r : run.Measurements) {
     text += std::to_string(r.Set) + ' ' + std::to_string(r.Solver) + ' ' + std::to_string(r.Round) +
             ' ' + record::VerdictName(r.Verdict) + ' ' +
-            (r.Timed ? std::to_string(Microseconds(r.MonotonicSeconds)) : "-") + '\n';
+            (r.Timed ? std::to_string(record::Microseconds(r.MonotonicSeconds)) : "-") + '\n';
   }
   return Hex(QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Sha256));
 }
