@@ -47,7 +47,8 @@ struct Settings {
   int Warmup = 0;                        // untimed rounds before them, judged all the same
   std::optional<double> TimeoutSeconds;  // the time limit of a solver run
   std::optional<int> PinnedCpu;          // the CPU the solvers ran on
-  int CheckThreads = 1;                  // the threads that judged each OUT.TXT
+  // The threads that judged each OUT.TXT; none when not known (a run stored by an earlier kit).
+  std::optional<int> CheckThreads = {};
   // Differences below this share of the time (5 = 5 %) are taken for the machine's noise.
   double NoisePercent = 7;
   std::string SaveBaseline = {};  // the name the stored run is given (--save-baseline)
@@ -119,7 +120,9 @@ struct Measurement {
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
   double GuardSeconds = 0;      // the checks after the run: leftovers ended, files compared
-  double CheckSeconds = 0;      // judging its OUT.TXT, not timed as the solver's
+  // Judging its OUT.TXT, not timed as the solver's; none when not known (stored by an earlier
+  // kit).
+  std::optional<double> CheckSeconds = {};
   double UserSeconds = 0;       // CPU time of the solver process
   double SystemSeconds = 0;
   std::int64_t MaxRssBytes = 0;  // its peak memory

@@ -142,7 +142,8 @@ record::Settings ReadSettings(const Node& n) {
   const Node pinned = n.At("pinned_cpu");
   if (!pinned.IsNull()) s.PinnedCpu = static_cast<int>(pinned.Integer(0, IntLimit));
   if (n.Has("noise_percent")) s.NoisePercent = n.At("noise_percent").Amount();
-  if (n.Has("check_threads")) {
+  // Reports of an earlier kit may lack it, or say null: not known.
+  if (n.Has("check_threads") && !n.At("check_threads").IsNull()) {
     s.CheckThreads = static_cast<int>(n.At("check_threads").Integer(1, IntLimit));
   }
   if (n.Has("save_baseline")) s.SaveBaseline = n.At("save_baseline").TextOrEmpty();

@@ -65,6 +65,9 @@ Json ContextJson(const record::MachineContext& c) {
 Json RunJson(const record::Measurement& run) {
   const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
   const auto timed = [&run](auto value) { return run.Timed ? Json(value) : Json(nullptr); };
+  // A failed run keeps no judging time; a run stored by an earlier kit has none known.
+  const Json check =
+      failed || !run.CheckSeconds ? Json(nullptr) : Json(ToTheMicrosecond(*run.CheckSeconds));
   return {{"round", run.Round},
           {"warmup", run.Warmup},
           {"startup", run.Startup},
@@ -72,8 +75,7 @@ Json RunJson(const record::Measurement& run) {
           {"ende_seconds", timed(Milliseconds(run.EndeSeconds))},
           {"monotonic_seconds", timed(ToTheMicrosecond(run.MonotonicSeconds))},
           {"guard_seconds", timed(ToTheMicrosecond(run.GuardSeconds))},
-          {"check_seconds",
-           run.Verdict == Verdict::Failed ? Json(nullptr) : Json(ToTheMicrosecond(run.CheckSeconds))},
+          {"check_seconds", check},
           {"user_seconds", timed(ToTheMicrosecond(run.UserSeconds))},
           {"system_seconds", timed(ToTheMicrosecond(run.SystemSeconds))},
           {"max_rss_bytes", timed(run.MaxRssBytes)},
@@ -201,7 +203,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   json["warmup_rounds"] = o.Warmup;
   json["timeout_seconds"] = Optional(o.TimeoutSeconds);
   json["pinned_cpu"] = Optional(o.PinnedCpu);
-  json["check_threads"] = o.CheckThreads;
+  json["check_threads"] = Optional(o.CheckThreads);
   json["noise_percent"] = o.NoisePercent;
   json["save_baseline"] = Text(o.SaveBaseline);
   if (record.Baseline) {
