@@ -21,8 +21,9 @@ const Summed& SummedRun(std::map<std::int64_t, Summed>& runs, sqlite3* database,
   const auto known = runs.find(number);
   if (known != runs.end()) return known->second;
   std::vector<record::StoredRun> read = ReadRecords(database, version, number);
-  if (read.empty())
+  if (read.empty()) {
     throw std::runtime_error("den Lauf " + std::to_string(number) + " gibt es nicht");
+  }
   Summed& summed = runs[number];
   summed.Run = std::move(read.front());
   summed.Summaries = record::Summarize(summed.Run.Record, record::Detail::WithoutComparisons);

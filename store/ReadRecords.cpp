@@ -76,10 +76,14 @@ record::RunRecord ReadRun(const Statement& row, record::MachineContext machine) 
   o.Repeat = static_cast<int>(row.Integer("rounds"));
   o.Warmup = static_cast<int>(row.Integer("warmup_rounds"));
   o.TimeoutSeconds = row.OptionalReal("timeout_seconds");
-  if (const auto pinned = row.OptionalInteger("pinned_cpu"))
+  if (const auto pinned = row.OptionalInteger("pinned_cpu")) {
     o.PinnedCpu = static_cast<int>(*pinned);
+  }
   o.SaveBaseline = row.Text("baseline_name");
   if (const auto noise = row.OptionalReal("noise_percent")) o.NoisePercent = *noise;
+  if (const auto threads = row.OptionalInteger("check_threads")) {
+    o.CheckThreads = static_cast<int>(*threads);
+  }
   return r;
 }
 
@@ -151,6 +155,7 @@ record::Measurement ReadMeasurement(const Statement& row) {
   m.Check.Outcomes = {row.Integer("no_solution"), row.Integer("one_solution"),
                       row.Integer("several_solutions")};
   m.Failure = row.Text("failure");
+  m.CheckSeconds = row.OptionalReal("check_seconds");
   return m;
 }
 

@@ -12,8 +12,8 @@
 namespace store {
 
 // The layout this kit writes; a store with a higher number comes from a newer kit. Version 2 added
-// baselines and the comparisons a run reported.
-inline constexpr int SchemaVersion = 2;
+// baselines and the comparisons a run reported, version 3 the judging threads and times.
+inline constexpr int SchemaVersion = 3;
 
 // "SMkt": tells the kit's stores from every other SQLite file.
 inline constexpr int ApplicationId = 0x534D6B74;
@@ -30,7 +30,8 @@ inline constexpr Column RunColumns[] = {
     {"run_key"}, {"machine"}, {"started_utc"}, {"kit_version"}, {"git_commit"}, {"git_changes"},
     {"compiler"}, {"build_type"}, {"load_1"}, {"load_5"}, {"load_15"}, {"folder"}, {"rounds"},
     {"warmup_rounds"}, {"timeout_seconds"}, {"pinned_cpu"}, {"imported_from"},
-    {"baseline_name", 2}, {"noise_percent", 2}};
+    {"baseline_name", 2}, {"noise_percent", 2},
+    {"check_threads", 3}};
 inline constexpr Table Runs{"runs", 1, RunColumns};  // and its id, and stored_utc the store sets
 
 inline constexpr Column SetColumns[] = {
@@ -47,7 +48,8 @@ inline constexpr Column MeasurementColumns[] = {
     {"startup"}, {"timed"}, {"verdict"}, {"ende_seconds"}, {"monotonic_seconds"},
     {"guard_seconds"}, {"user_seconds"}, {"system_seconds"}, {"max_rss_bytes"}, {"out_bytes"},
     {"message"}, {"wrong_puzzle"}, {"reason"}, {"no_solution"}, {"one_solution"},
-    {"several_solutions"}, {"failure"}};
+    {"several_solutions"}, {"failure"},
+    {"check_seconds", 3}};
 inline constexpr Table Measurements{"measurements", 1, MeasurementColumns};
 
 inline constexpr Column ComparisonColumns[] = {

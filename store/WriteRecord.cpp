@@ -42,7 +42,7 @@ std::int64_t WriteRun(sqlite3* database, const record::RunRecord& run, const std
   insert.Bind("warmup_rounds", o.Warmup).Bind("timeout_seconds", o.TimeoutSeconds);
   insert.Bind("pinned_cpu", o.PinnedCpu).Bind("imported_from", unlessEmpty(importedFrom));
   insert.Bind("baseline_name", unlessEmpty(o.SaveBaseline));
-  insert.Bind("noise_percent", o.NoisePercent);
+  insert.Bind("noise_percent", o.NoisePercent).Bind("check_threads", o.CheckThreads);
   insert.Run();
   return LastInsertedRow(database);
 }
@@ -73,7 +73,7 @@ void WriteMeasurement(Statement& insert, const record::Measurement& m) {
   insert.Bind("round", m.Round).Bind("warmup", m.Warmup).Bind("startup", m.Startup);
   insert.Bind("timed", m.Timed).Bind("verdict", record::VerdictName(m.Verdict));
   insert.Bind("ende_seconds", m.EndeSeconds).Bind("monotonic_seconds", m.MonotonicSeconds);
-  insert.Bind("guard_seconds", m.GuardSeconds);
+  insert.Bind("guard_seconds", m.GuardSeconds).Bind("check_seconds", m.CheckSeconds);
   insert.Bind("user_seconds", m.UserSeconds).Bind("system_seconds", m.SystemSeconds);
   insert.Bind("max_rss_bytes", m.MaxRssBytes).Bind("out_bytes", m.OutBytes);
   const record::Judgement& check = m.Check;

@@ -361,8 +361,9 @@ TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
   { ResultsStore(path, ResultsStore::Access::Write).Add(Rounds("2026-12-01T10:00:00Z", 1, 5)); }
   EXPECT_EQ(Sql(path,
                 "DROP TABLE comparisons; DROP INDEX runs_by_baseline; ALTER TABLE runs DROP "
-                "COLUMN baseline_name; ALTER TABLE runs DROP COLUMN noise_percent; PRAGMA "
-                "user_version = 1"),
+                "COLUMN baseline_name; ALTER TABLE runs DROP COLUMN noise_percent; ALTER TABLE "
+                "runs DROP COLUMN check_threads; ALTER TABLE measurements DROP COLUMN "
+                "check_seconds; PRAGMA user_version = 1"),
             "");
   EXPECT_EQ(ResultsStore(path, ResultsStore::Access::Read).Load().size(), 1u);
   EXPECT_EQ(Sql(path, "PRAGMA user_version"), "1|");  // reading changes nothing
@@ -370,7 +371,7 @@ TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
   named.Settings.SaveBaseline = "v1";
   ResultsStore store(path, ResultsStore::Access::Write);
   store.Add(named);
-  EXPECT_EQ(Sql(path, "PRAGMA user_version; PRAGMA integrity_check"), "2|ok|");
+  EXPECT_EQ(Sql(path, "PRAGMA user_version; PRAGMA integrity_check"), "3|ok|");
   EXPECT_EQ(store.FindRun("v1"), 2);
 }
 
