@@ -49,6 +49,10 @@ struct HistoryLine {
   // Over those runs, monotonic seconds; none without one.
   std::optional<double> MedianSeconds, MinimumSeconds, MaximumSeconds;
   std::optional<double> MicrosecondsPerPuzzleNet;
+  // The threads that judged the run's answers, and the median time judging one of those runs
+  // took; none when not known (a run stored before the store kept them).
+  std::optional<int> CheckThreads;
+  std::optional<double> CheckSeconds;
   record::Verdict Verdict = record::Verdict::Correct;
   std::string BaselineName;  // the name the run was saved under, or empty
   // What the comparison with a baseline said then: the stored run and the verdict.
