@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
-
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "History.h"
 #include "JsonReport.h"

@@ -5,7 +5,12 @@
 // until it is varied as well, and then fails the test unless the store keeps it.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "ResultsStore.h"
 #include "SampleRecords.h"
