@@ -1,6 +1,7 @@
 #include "RunRecord.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace record {
 
@@ -19,9 +20,17 @@ const char* VerdictName(Verdict verdict) {
       return "correct";
     case Verdict::Wrong:
       return "wrong";
-    default:
-      return "failed";
+    case Verdict::Failed:
+      break;
   }
+  return "failed";
+}
+
+std::optional<Verdict> VerdictOf(std::string_view name) {
+  for (Verdict verdict : {Verdict::Correct, Verdict::Wrong, Verdict::Failed}) {
+    if (name == VerdictName(verdict)) return verdict;
+  }
+  return std::nullopt;
 }
 
 const char* ChangeWord(Change change) {
@@ -50,6 +59,18 @@ const char* ChangeName(Change change) {
       break;
   }
   return "too_few_rounds";
+}
+
+std::optional<Change> ChangeOf(std::string_view name) {
+  for (Change change :
+       {Change::Slower, Change::Faster, Change::NoDifference, Change::TooFewRounds}) {
+    if (name == ChangeName(change)) return change;
+  }
+  return std::nullopt;
+}
+
+std::int64_t Microseconds(double seconds) {
+  return std::llround(seconds * 1e6);
 }
 
 Comparison Compare(const std::vector<double>& now, const std::vector<double>& other, bool paired,

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Comparison.h"
@@ -32,6 +33,8 @@ struct MachineContext {
   std::array<double, 3> LoadAverage{};  // over 1, 5 and 15 minutes
   std::string Host;                     // the host name
   std::string MachineId;                // SHA-256 of /etc/machine-id in hex, or empty
+
+  bool operator==(const MachineContext&) const = default;
 };
 
 // Whether the machine was busy when the run began: a load above 0.5 per logical core.
@@ -44,11 +47,14 @@ struct Settings {
   int Warmup = 0;                        // untimed rounds before them, judged all the same
   std::optional<double> TimeoutSeconds;  // the time limit of a solver run
   std::optional<int> PinnedCpu;          // the CPU the solvers ran on
-  int CheckThreads = 1;                  // the threads that judged each OUT.TXT
+  // The threads that judged each OUT.TXT; none when not known (a run stored by an earlier kit).
+  std::optional<int> CheckThreads = {};
   // Differences below this share of the time (5 = 5 %) are taken for the machine's noise.
   double NoisePercent = 7;
   std::string SaveBaseline = {};  // the name the stored run is given (--save-baseline)
   bool FailOnRegression = false;  // exit status 3 when a comparison says "langsamer"
+
+  bool operator==(const Settings&) const = default;
 };
 
 // Which run of a solver a round is, as reports name it: "Aufwärmrunde 1", "Runde 2".
@@ -62,6 +68,8 @@ struct PuzzleSet {
   std::int64_t Count = 0;            // puzzles in its IN.TXT
   std::uintmax_t InBytes = 0;        // the size of its IN.TXT
   std::string InSha256 = {};         // SHA-256 of its IN.TXT in hex
+
+  bool operator==(const PuzzleSet&) const = default;
 };
 
 // A program that was timed.
@@ -69,6 +77,8 @@ struct Solver {
   std::string Name;  // as reports show it, unique within the run
   std::filesystem::path Program;
   std::string ProgramSha256 = {};  // SHA-256 of the program file in hex
+
+  bool operator==(const Solver&) const = default;
 };
 
 enum class Verdict {
@@ -80,12 +90,18 @@ enum class Verdict {
 // As exported files name it: "correct", "wrong" or "failed".
 const char* VerdictName(Verdict verdict);
 
+// The verdict a name read back from a file or the store stands for; none for a name this kit
+// does not know (a reader refuses it rather than guess).
+std::optional<Verdict> VerdictOf(std::string_view name);
+
 // Check's verdict on one OUT.TXT.
 struct Judgement {
   std::string Message;                     // "Alle Lösungen korrekt", or the wrong puzzle
   std::int32_t Number = 0;                 // the wrong puzzle, for Verdict::Wrong
   std::string Reason;                      // why it is wrong, for Verdict::Wrong
   std::array<std::int64_t, 3> Outcomes{};  // puzzles with no solution, one, several
+
+  bool operator==(const Judgement&) const = default;
 };
 
 // One run of one solver on one set.
@@ -104,13 +120,17 @@ struct Measurement {
   double EndeSeconds = 0;       // from Start.txt to the end, as Ende computes it
   double MonotonicSeconds = 0;  // from the start of the process to its end, steady clock
   double GuardSeconds = 0;      // the checks after the run: leftovers ended, files compared
-  double CheckSeconds = 0;      // judging its OUT.TXT, not timed as the solver's
+  // Judging its OUT.TXT, not timed as the solver's; none when not known (stored by an earlier
+  // kit).
+  std::optional<double> CheckSeconds = {};
   double UserSeconds = 0;       // CPU time of the solver process
   double SystemSeconds = 0;
   std::int64_t MaxRssBytes = 0;  // its peak memory
   std::uintmax_t OutBytes = 0;   // the size of its OUT.TXT
   Judgement Check;               // for Correct and Wrong
   std::string Failure;           // for Failed: the German message
+
+  bool operator==(const Measurement&) const = default;
 };
 
 // What a comparison of times came to, as reports word it (ChangeWord) and files name it
@@ -124,6 +144,13 @@ enum class Change {
 const char* ChangeWord(Change change);
 const char* ChangeName(Change change);
 
+// The change a name read back stands for; none for a name this kit does not know.
+std::optional<Change> ChangeOf(std::string_view name);
+
+// Seconds in whole microseconds, half away from zero: the resolution at which a JSON report keeps
+// the monotonic clock's times, and so the one at which the store's run key compares them.
+std::int64_t Microseconds(double seconds);
+
 // A solver's times on a set against others: the ratio of the medians (now ÷ other) with its 95 %
 // bootstrap interval, the test's two-sided p and the verdict.
 struct Comparison {
@@ -131,6 +158,8 @@ struct Comparison {
   std::optional<double> P;  // none when there were too few runs to test
   int Count = 0, OtherCount = 0;
   record::Change Change = record::Change::TooFewRounds;
+
+  bool operator==(const Comparison&) const = default;
 };
 
 // Fewest timed runs a side for a claim against a stored run; with fewer than 8 rounds the
@@ -150,6 +179,8 @@ struct BaselineCell {
   std::int64_t Run = 0;                  // the stored run's number
   std::string Name = {};                 // its baseline name, or empty
   std::vector<double> MonotonicSeconds;  // its judged timed runs on the whole set
+
+  bool operator==(const BaselineCell&) const = default;
 };
 
 // What --baseline found before the reports: the cells, and how the machine differed.
@@ -157,6 +188,8 @@ struct Baseline {
   std::string Reference;              // as given: "latest", a name or a run's number
   std::vector<BaselineCell> Cells;    // none for a cell the store has no earlier run of
   std::vector<std::string> Warnings;  // another processor, kernel or compiler than now
+
+  bool operator==(const Baseline&) const = default;
 };
 
 struct RunRecord {
@@ -166,6 +199,8 @@ struct RunRecord {
   std::vector<Solver> Solvers;               // in the order given
   std::vector<Measurement> Measurements;                   // in the order they ran
   std::optional<record::Baseline> Baseline;  // with --baseline
+
+  bool operator==(const RunRecord&) const = default;
 };
 
 // A solver's runs on one set, summed up.

@@ -7,6 +7,19 @@ std::string Short(const std::string& hash) {
   return hash.substr(0, 8);
 }
 
+// The median judging time of the solver's judged timed runs on the whole set; none without such
+// a run or when one of them does not know its time.
+std::optional<double> MedianCheckSeconds(const SolverSummary& s) {
+  std::vector<double> seconds;
+  for (const Measurement* run : s.Ended) {
+    if (run->Warmup) continue;
+    if (!run->CheckSeconds) return std::nullopt;
+    seconds.push_back(*run->CheckSeconds);
+  }
+  if (seconds.empty()) return std::nullopt;
+  return stats::Median(seconds);
+}
+
 }  // namespace
 
 std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
@@ -38,6 +51,8 @@ std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
       if (s.Verdict == Verdict::Correct) {
         line.MicrosecondsPerPuzzleNet = s.MicrosecondsPerPuzzleNet;
       }
+      line.CheckThreads = r.Settings.CheckThreads;
+      line.CheckSeconds = MedianCheckSeconds(s);
       line.Verdict = s.Verdict;
       line.BaselineName = r.Settings.SaveBaseline;
       for (const StoredComparison& compared : run.Comparisons) {

@@ -19,6 +19,8 @@ struct StoredComparison {
   bool AgainstBaseline = false;
   std::int64_t Other = 0;
   Comparison Result;
+
+  bool operator==(const StoredComparison&) const = default;
 };
 
 // A run as the results store gives it back: its number there, everything it found, and what its
@@ -27,6 +29,8 @@ struct StoredRun {
   std::int64_t Number = 0;
   RunRecord Record;
   std::vector<StoredComparison> Comparisons = {};
+
+  bool operator==(const StoredRun&) const = default;
 };
 
 // One solver on one set in one stored run.
@@ -45,10 +49,16 @@ struct HistoryLine {
   // Over those runs, monotonic seconds; none without one.
   std::optional<double> MedianSeconds, MinimumSeconds, MaximumSeconds;
   std::optional<double> MicrosecondsPerPuzzleNet;
+  // The threads that judged the run's answers, and the median time judging one of those runs
+  // took; none when not known (a run stored before the store kept them).
+  std::optional<int> CheckThreads;
+  std::optional<double> CheckSeconds;
   record::Verdict Verdict = record::Verdict::Correct;
   std::string BaselineName;  // the name the run was saved under, or empty
   // What the comparison with a baseline said then: the stored run and the verdict.
   std::optional<StoredComparison> AgainstBaseline;
+
+  bool operator==(const HistoryLine&) const = default;
 };
 
 // The lines of one stored run: per set, per solver, in the run's order.
@@ -62,6 +72,8 @@ struct HistoryFilter {
   std::string Solver;   // the solver's name
   std::string Set;      // the set's name
   std::string Machine;  // the host name, or the start of the machine's identity
+
+  bool operator==(const HistoryFilter&) const = default;
 };
 
 // Whether the filter takes a line of the history.

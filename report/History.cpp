@@ -170,6 +170,8 @@ std::string FormatHistoryJson(const std::vector<record::HistoryLine>& lines) {
                     {"min_seconds", Rounded(l.MinimumSeconds, 1e6)},
                     {"max_seconds", Rounded(l.MaximumSeconds, 1e6)},
                     {"us_per_puzzle_net", Rounded(l.MicrosecondsPerPuzzleNet, 1e3)},
+                    {"check_threads", l.CheckThreads ? Json(*l.CheckThreads) : Json(nullptr)},
+                    {"check_seconds", Rounded(l.CheckSeconds, 1e6)},
                     {"state", record::VerdictName(l.Verdict)},
                     {"baseline_name", Text(l.BaselineName)},
                     {"against_baseline", ComparisonJson(l.AgainstBaseline)}});

@@ -142,7 +142,8 @@ record::Settings ReadSettings(const Node& n) {
   const Node pinned = n.At("pinned_cpu");
   if (!pinned.IsNull()) s.PinnedCpu = static_cast<int>(pinned.Integer(0, IntLimit));
   if (n.Has("noise_percent")) s.NoisePercent = n.At("noise_percent").Amount();
-  if (n.Has("check_threads")) {
+  // Reports of an earlier kit may lack it, or say null: not known.
+  if (n.Has("check_threads") && !n.At("check_threads").IsNull()) {
     s.CheckThreads = static_cast<int>(n.At("check_threads").Integer(1, IntLimit));
   }
   if (n.Has("save_baseline")) s.SaveBaseline = n.At("save_baseline").TextOrEmpty();
@@ -166,9 +167,7 @@ record::PuzzleSet ReadSet(const Node& n) {
 
 Verdict ReadVerdict(const Node& n) {
   const std::string name = n.Text();
-  for (Verdict v : {Verdict::Correct, Verdict::Wrong, Verdict::Failed}) {
-    if (name == record::VerdictName(v)) return v;
-  }
+  if (const std::optional<Verdict> verdict = record::VerdictOf(name)) return *verdict;
   n.Refuse("ist „" + name + "“ statt „correct“, „wrong“ oder „failed“");
 }
 

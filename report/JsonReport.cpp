@@ -18,10 +18,10 @@ double Milliseconds(double seconds) {
   return std::round(seconds * 1000) / 1000;
 }
 
-// Seconds to the microsecond: the monotonic clock's times, where a millisecond can be several per
-// cent of a fast run.
-double Microseconds(double seconds) {
-  return std::round(seconds * 1000000) / 1000000;
+// Seconds to the microsecond (record::Microseconds, the resolution the store's run key compares
+// too): the monotonic clock's times, where a millisecond can be several per cent of a fast run.
+double ToTheMicrosecond(double seconds) {
+  return static_cast<double>(record::Microseconds(seconds)) / 1e6;
 }
 
 Json Optional(const auto& value) {
@@ -64,17 +64,19 @@ Json ContextJson(const record::MachineContext& c) {
 Json RunJson(const record::Measurement& run) {
   const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
   const auto timed = [&run](auto value) { return run.Timed ? Json(value) : Json(nullptr); };
+  // A failed run keeps no judging time; a run stored by an earlier kit has none known.
+  const Json check =
+      failed || !run.CheckSeconds ? Json(nullptr) : Json(ToTheMicrosecond(*run.CheckSeconds));
   return {{"round", run.Round},
           {"warmup", run.Warmup},
           {"startup", run.Startup},
           {"verdict", record::VerdictName(run.Verdict)},
           {"ende_seconds", timed(Milliseconds(run.EndeSeconds))},
-          {"monotonic_seconds", timed(Microseconds(run.MonotonicSeconds))},
-          {"guard_seconds", timed(Microseconds(run.GuardSeconds))},
-          {"check_seconds",
-           run.Verdict == Verdict::Failed ? Json(nullptr) : Json(Microseconds(run.CheckSeconds))},
-          {"user_seconds", timed(Microseconds(run.UserSeconds))},
-          {"system_seconds", timed(Microseconds(run.SystemSeconds))},
+          {"monotonic_seconds", timed(ToTheMicrosecond(run.MonotonicSeconds))},
+          {"guard_seconds", timed(ToTheMicrosecond(run.GuardSeconds))},
+          {"check_seconds", check},
+          {"user_seconds", timed(ToTheMicrosecond(run.UserSeconds))},
+          {"system_seconds", timed(ToTheMicrosecond(run.SystemSeconds))},
           {"max_rss_bytes", timed(run.MaxRssBytes)},
           {"wrong_puzzle", wrong ? Json(run.Check.Number) : Json(nullptr)},
           {"reason", wrong ? Json(run.Check.Reason) : Json(nullptr)},
@@ -151,7 +153,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["program_sha256"] = Text(record.Solvers[solver].ProgramSha256);
   json["state"] = record::VerdictName(s.Verdict);
   json["runs"] = RunsJson(record, set, solver);
-  json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, Microseconds);
+  json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, ToTheMicrosecond);
   json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, Milliseconds);
   PerPuzzleJson(json, s);
   json["out_bytes"] = LastOutBytes(s);
@@ -200,7 +202,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   json["warmup_rounds"] = o.Warmup;
   json["timeout_seconds"] = Optional(o.TimeoutSeconds);
   json["pinned_cpu"] = Optional(o.PinnedCpu);
-  json["check_threads"] = o.CheckThreads;
+  json["check_threads"] = Optional(o.CheckThreads);
   json["noise_percent"] = o.NoisePercent;
   json["save_baseline"] = Text(o.SaveBaseline);
   if (record.Baseline) {

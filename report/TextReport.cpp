@@ -94,6 +94,24 @@ void Usage(std::vector<ReportItem>& items, const record::SolverSummary& s, const
   items.push_back({"Verbrauch", value});
 }
 
+// The median time Check took to judge the runs on the whole set, and on how many threads. A run
+// stored by an earlier kit may not know either: what is not known is left out, the line as well
+// when no run knows its time.
+void CheckTime(std::vector<ReportItem>& items, const record::Settings& o,
+               const record::SolverSummary& s, const std::string& sep) {
+  std::vector<double> judging;
+  for (const record::Measurement* run : s.Ended) {
+    if (run->CheckSeconds) judging.push_back(*run->CheckSeconds);
+  }
+  if (judging.empty()) return;
+  std::string value = PreciseSeconds(stats::Median(judging), sep) + " s je Lauf" +
+                      (judging.size() > 1 ? " (Median)" : "");
+  if (o.CheckThreads) {
+    value += ", " + std::to_string(*o.CheckThreads) + (*o.CheckThreads == 1 ? " Thread" : " Threads");
+  }
+  items.push_back({"Prüfzeit", value});
+}
+
 // Which run of a solver it was, with the start-up run named as such.
 std::string RunLabel(const record::Settings& settings, const record::Measurement& run) {
   return record::RunName(settings, run.Round) + (run.Startup ? ", Startlauf" : "");
@@ -243,14 +261,7 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
     Usage(items, s, sep);
   }
   const record::Settings& o = record.Settings;
-  std::vector<double> judging;
-  for (const record::Measurement* run : s.Ended) judging.push_back(run->CheckSeconds);
-  if (!judging.empty()) {
-    items.push_back({"Prüfzeit", PreciseSeconds(stats::Median(judging), sep) + " s je Lauf" +
-                                     (judging.size() > 1 ? " (Median)" : "") + ", " +
-                                     std::to_string(o.CheckThreads) +
-                                     (o.CheckThreads == 1 ? " Thread" : " Threads")});
-  }
+  CheckTime(items, o, s, sep);
   // With a single run there is no other to tell it from, unless it was the start-up run.
   const bool named = o.Warmup + o.Repeat > 1 || (s.Last && s.Last->Startup);
   // A solver not yet judged (a record cut short) has no verdict to tone.

@@ -209,6 +209,7 @@ void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, st
         run.Round = round;
         run.Warmup = round <= plan.Settings.Warmup;
         run.Startup = at == &first;
+        run.CheckSeconds = 0;  // until it is judged
         try {
           RunOnce(plan, *at, plan.Solvers[s], run);
         } catch (const RunFailed& e) {
@@ -232,7 +233,7 @@ record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>&
   result.Solvers = plan.Solvers;
   for (record::Solver& solver : result.Solvers) solver.ProgramSha256 = FileSha256(solver.Program);
   const std::filesystem::path startupFolder = plan.Settings.Folder / StartupFolderName;
-  checker::ParallelJudge judge(plan.Settings.CheckThreads);
+  checker::ParallelJudge judge(plan.Settings.CheckThreads.value());  // Options always sets it
   for (std::size_t set = 0; set < sources.size(); ++set) {
     // One set's puzzles at a time: the memory of the largest, not of all.
     const PreparedPuzzles whole = PreparePuzzles(sources[set], plan.Settings.Folder);

@@ -9,6 +9,7 @@ namespace stats {
 // A ratio of medians and its 95 % confidence interval.
 struct RatioInterval {
   double Ratio = 0, Low = 0, High = 0;
+  bool operator==(const RatioInterval&) const = default;
 };
 
 // median(now) ÷ median(before) with a 95 % percentile bootstrap interval from 10,000 resamples,

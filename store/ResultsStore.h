@@ -4,14 +4,16 @@
 //
 // A store is stamped with an application id and a schema version; a file without that stamp
 // (unless it is empty), a damaged one, or one stamped by a newer kit is refused and never
-// altered. A run is written in one transaction: a failure leaves nothing of it behind. Two
+// altered. A store of an earlier kit is read as it is and brought up to date by the first run
+// stored into it. A run is written in one transaction: a failure leaves nothing of it behind. Two
 // processes may write at once (write-ahead log and a busy timeout).
+//
+// Behind this face: Sql (statements, transactions, pragmas), Schema (tables, upgrades, the
+// stamp), WriteRecord (a run and its key), ReadRecords (runs back) and Baselines.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +23,6 @@
 struct sqlite3;
 
 namespace store {
-
-// The layout this kit writes; a store with a higher number comes from a newer kit.
-inline constexpr int SchemaVersion = 2;
 
 // Where runs are stored unless --store says otherwise: $XDG_DATA_HOME/sudoku-messkit/
 // results.sqlite, or ~/.local/share/… when that is unset. Throws kit::FileError when neither that
@@ -50,14 +49,16 @@ class ResultsStore {
 
   const std::filesystem::path& Path() const { return StorePath; }
 
-  // Stores a finished run in one transaction. A run is known by its machine, its moment, its
-  // folder, its sets, its solvers and its times: the same run stored again (a report imported
-  // twice, or after the run itself) is not added a second time. `importedFrom` names the report
-  // a run came from; empty for a run of this machine. Throws kit::FileError when it fails,
-  // with nothing of the run left in the store.
+  // Stores a finished run in one transaction, which first brings a store of an earlier kit up to
+  // date. A run is known by its machine, its moment, its folder, its sets, its solvers and its
+  // times: the same run stored again (a report imported twice, or after the run itself) is not
+  // added a second time. `importedFrom` names the report a run came from; empty for a run of this
+  // machine. Throws kit::FileError when it fails, with nothing of the run left in the store (nor
+  // of the upgrade).
   Stored Add(const record::RunRecord& run, const std::string& importedFrom = {});
 
-  // Every stored run in the order they began, each with its number.
+  // Every stored run in the order they began, each with its number. Throws kit::FileError for
+  // a store that cannot be read, or one that names a verdict or change this kit does not know.
   std::vector<record::StoredRun> Load() const;
 
   // The run a --baseline names: a stored run's number, or the latest run saved under that name.
@@ -72,19 +73,10 @@ class ResultsStore {
   record::Baseline FindBaseline(const std::string& reference, const record::RunRecord& now) const;
 
  private:
-  void Check(bool writable);
-  void CreateSchema();
-  void UseWriteAheadLog();
-  void Upgrade();
-  std::vector<record::StoredRun> LoadRuns(std::optional<std::int64_t> number) const;
-
   std::filesystem::path StorePath;
+  std::string Shown;  // the path as messages show it
   sqlite3* Database = nullptr;
-  int Version = SchemaVersion;  // the layout of the file as opened
+  int Version = 0;  // the layout of the file: as opened, or as the first run stored made it
 };
-
-// The key a run is known by in the store (SHA-256 in hex); the same for a run and for its JSON
-// report read back.
-std::string RunKey(const record::RunRecord& run);
 
 }  // namespace store

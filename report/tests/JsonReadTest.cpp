@@ -103,6 +103,37 @@ TEST(ReadJsonReport, ALaterVersionIsReadForTheKeysItShares) {
   EXPECT_EQ(FormatJson(back, record::Summarize(back)), version2);
 }
 
+// A report of an earlier kit may lack the judging threads and times, or say null: they are read
+// as not known, never as 0 or 1 thread, and written back as null.
+TEST(ReadJsonReport, AbsentOrNullCheckFieldsAreUnknown) {
+  for (const bool absent : {true, false}) {
+    SCOPED_TRACE(absent ? "absent" : "null");
+    Json json = SuiteJson();
+    const auto drop = [absent](Json& object, const char* key) {
+      absent ? static_cast<void>(object.erase(key)) : static_cast<void>(object[key] = nullptr);
+    };
+    drop(json, "check_threads");
+    for (Json& run : json["sets"][1]["solvers"][0]["runs"]) drop(run, "check_seconds");
+    const record::RunRecord back = ReadJsonReport(json.dump(), "alt.json");
+    EXPECT_EQ(back.Settings.CheckThreads, std::nullopt);
+    int unknown = 0, known = 0;
+    for (const record::Measurement& run : back.Measurements) {
+      const bool dropped = run.Set == 1 && run.Solver == 0;
+      EXPECT_EQ(run.CheckSeconds.has_value(), !dropped && run.Verdict != record::Verdict::Failed);
+      (run.CheckSeconds ? known : unknown) += 1;
+    }
+    EXPECT_EQ(unknown, 7);  // 6 dropped, 1 failed
+    EXPECT_EQ(known, 27);
+    const Json again = Json::parse(FormatJson(back, record::Summarize(back)));
+    EXPECT_TRUE(again["check_threads"].is_null());
+    for (const Json& run : again["sets"][1]["solvers"][0]["runs"]) {
+      EXPECT_TRUE(run["check_seconds"].is_null());
+    }
+    EXPECT_EQ(again["sets"][1]["solvers"][1]["runs"][0]["check_seconds"],
+              json["sets"][1]["solvers"][1]["runs"][0]["check_seconds"]);
+  }
+}
+
 // The message names the file and what is wrong; no other error type escapes.
 TEST(ReadJsonReport, RefusesWhatIsNoCompleteReport) {
   struct Refusal {

@@ -25,6 +25,16 @@ bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// The lines of `text` that begin with `start`.
+std::vector<std::string> Lines(const std::string& text, const std::string& start) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(start)) lines.push_back(line);
+  }
+  return lines;
+}
+
 struct Case {
   std::string Name;  // of its golden files
   record::RunRecord (*Make)();
@@ -135,6 +145,28 @@ TEST(TextReport, OneSetShowsStartupAndNetFigures) {
   EXPECT_TRUE(Has(text, "\nPrüfung:     Runde 2: Lösung für SUDOKU-Nr. 5 ist nicht korrekt.\n"));
   EXPECT_FALSE(Has(text, "Sammlung")) << text;
   EXPECT_TRUE(FormatMarkdown(run, record::Summarize(run), ",").starts_with("| Löser |"));
+}
+
+// A run stored by an earlier kit knows neither the judging threads nor the times: what is not
+// known is left out, never shown as 0.
+TEST(TextReport, TheCheckTimeLeavesOutWhatIsNotKnown) {
+  record::RunRecord run = Comparison();
+  run.Settings.CheckThreads.reset();
+  const std::string withoutThreads = FormatReport(run, record::Summarize(run), ",");
+  EXPECT_TRUE(Has(withoutThreads, "\nPrüfzeit:    0,008037 s je Lauf (Median)\n")) << withoutThreads;
+  EXPECT_FALSE(Has(withoutThreads, "Thread")) << withoutThreads;
+
+  run.Settings.CheckThreads = 4;
+  for (record::Measurement& m : run.Measurements) {
+    if (m.Solver == 0) m.CheckSeconds.reset();
+    if (m.Solver == 1 && m.Round != 2) m.CheckSeconds.reset();
+  }
+  const std::string text = FormatReport(run, record::Summarize(run), ",");
+  // flink knows no time: no line; "Quadrin, alt" knows one of its four.
+  EXPECT_EQ(Lines(text, "Prüfzeit:"), (std::vector<std::string>{
+                                          "Prüfzeit:    0,03405 s je Lauf, 4 Threads",
+                                          "Prüfzeit:    0,01171 s je Lauf (Median), 4 Threads"}))
+      << text;
 }
 
 // Without start-up runs no cell has a net figure: all cells are gross, and the note says so.

@@ -58,6 +58,7 @@ record::RunRecord OneRun() {
   record::RunRecord r;
   r.Context = Machine();
   r.Settings.Folder = "lauf";
+  r.Settings.CheckThreads = 1;
   r.Sets = {{"Build", "", 4711, 60, 10378}};
   r.Solvers = {{"Quadrin", "bin/Quadrin"}};
   r.Measurements = {Ran(0, 1, 0, 56.034, 56.0312345, AllCorrect(0, 60, 0))};
@@ -69,6 +70,7 @@ record::RunRecord Comparison() {
   r.Context = Machine();
   r.Context.GitChanges = true;
   r.Settings = {"lauf", 3, 1, 10.0, 1};
+  r.Settings.CheckThreads = 1;
   r.Sets = {{"top95", "sammlung/top95.txt", 0, 95, 15770}};
   r.Solvers = {{"flink", "loeser/flink"},
                {"Quadrin, alt", "loeser/quadrin-alt"},
@@ -102,6 +104,7 @@ record::RunRecord AgainstBaseline() {
   record::RunRecord r;
   r.Context = Machine();
   r.Settings.Folder = "lauf";
+  r.Settings.CheckThreads = 1;
   r.Settings.Repeat = 8;
   r.Settings.NoisePercent = 5;
   r.Settings.SaveBaseline = "v2";
@@ -131,6 +134,7 @@ record::RunRecord WrongOnBusyMachine() {
   r.Context.LogicalCores = 4;
   r.Context.LoadAverage = {3.1, 2.05, 1.5};
   r.Settings.Folder = "lauf";
+  r.Settings.CheckThreads = 1;
   r.Sets = {{"Build", "", 12345, 500, 86412}};
   r.Solvers = {{"mein-loeser", "loeser/mein-loeser"}};
   r.Measurements = {
@@ -188,6 +192,7 @@ record::RunRecord Suite() {
   r.Context.Host = "messrechner";
   r.Context.MachineId = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
   r.Settings = {"lauf", 2, 1, 30.0, std::nullopt};
+  r.Settings.CheckThreads = 1;
   r.Sets = {{"top95", "sammlung/top95.txt", 0, 95, 16433,
              "4e07408562bedb8b60ce05c1decfe3ad16b72230967de01f640b7e4729b49fce"},
             {"hardest-1106", "sammlung/hardest-1106.txt", 0, 1106, 191336,

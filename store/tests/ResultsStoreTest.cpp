@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "History.h"
@@ -271,6 +272,35 @@ TEST(History, ListsEachSolverAndSetOfARunWithItsMedianAndVerdict) {
   EXPECT_EQ(report::FormatHistory({}, ","), "Keine gespeicherten Läufe.\n");
 }
 
+// The judging time of a line: the median over its judged timed runs on the whole set (no start-up
+// or warm-up run), not known when one of them does not know it. The table stays without it.
+TEST(History, TheJsonNamesTheJudgingThreadsAndTheMedianJudgingTime) {
+  record::StoredRun stored{7, Sample("2026-12-08T01:30:12Z", 1.25)};
+  stored.Record.Settings.CheckThreads = 3;
+  for (record::Measurement& m : stored.Record.Measurements) {
+    m.CheckSeconds = m.Startup ? 9 : 0.01 * m.Round + 0.1 * static_cast<double>(m.Solver);
+    if (m.Set == 0 && m.Solver == 0 && m.Round == 1 && !m.Startup) {
+      m.Warmup = true;
+      m.CheckSeconds = 5;
+    }
+    if (m.Set == 1 && m.Solver == 0 && m.Round == 2 && !m.Startup) m.CheckSeconds.reset();
+  }
+  const std::vector<record::HistoryLine> lines = record::HistoryLinesOf(stored);
+  const nlohmann::json json = nlohmann::json::parse(report::FormatHistoryJson(lines));
+  ASSERT_EQ(json.size(), 4u);
+  EXPECT_EQ(json[0]["check_threads"], 3);
+  EXPECT_EQ(json[0]["check_seconds"], 0.02);  // round 2 alone: round 1 was a warm-up
+  EXPECT_EQ(json[1]["check_seconds"], 0.115);
+  EXPECT_TRUE(json[2]["check_seconds"].is_null());
+  EXPECT_EQ(json[3]["check_seconds"], 0.11);  // round 2 failed
+  record::StoredRun unknown = stored;
+  unknown.Record.Settings.CheckThreads.reset();
+  for (record::Measurement& m : unknown.Record.Measurements) m.CheckSeconds.reset();
+  const std::vector<record::HistoryLine> old = record::HistoryLinesOf(unknown);
+  EXPECT_TRUE(nlohmann::json::parse(report::FormatHistoryJson(old))[0]["check_threads"].is_null());
+  EXPECT_EQ(report::FormatHistory(lines, ","), report::FormatHistory(old, ","));
+}
+
 }  // namespace
 }  // namespace store
 
@@ -354,6 +384,29 @@ TEST(Baselines, FindsTheRunANameOrNumberOrLatestMeans) {
   EXPECT_NEAR(stored->Comparisons[0].Result.Ratio.Ratio, 1.3 / 1.1, 0.01);
 }
 
+// Each cell of a run finds its solver (by name) and set (by digest) in the stored run, whatever
+// their order there; a solver that failed there has no cell.
+TEST(Baselines, EveryCellFindsItsSolverAndSetInTheStoredRun) {
+  TempFolder temp;
+  ResultsStore store(temp / "s.sqlite", ResultsStore::Access::Write);
+  const record::RunRecord then = Sample("2026-12-01T10:00:00Z", 1.0);
+  const std::int64_t number = store.Add(then).Number;
+  store.Add(Sample("2026-12-02T10:00:00Z", 3.0));  // later, but not the one named
+  record::RunRecord now = Sample("2026-12-08T10:00:00Z", 2.0);
+  std::swap(now.Sets[0], now.Sets[1]);
+  const record::Baseline baseline = store.FindBaseline(std::to_string(number), now);
+  const record::Summaries summaries = record::Summarize(then, record::Detail::WithoutComparisons);
+  const auto times = [&](std::size_t set, std::size_t solver) {
+    return summaries.Sets[set].Solvers[solver].MonotonicTimes;
+  };
+  EXPECT_EQ(baseline.Cells, (std::vector<record::BaselineCell>{{0, 0, number, "", times(1, 0)},
+                                                               {1, 0, number, "", times(0, 0)},
+                                                               {1, 1, number, "", times(0, 1)}}));
+  EXPECT_EQ(baseline.Cells[0].MonotonicSeconds.size(), 2u);
+  EXPECT_TRUE(baseline.Warnings.empty());
+  EXPECT_EQ(baseline.Reference, std::to_string(number));
+}
+
 // A store of the first layout: read as it is, brought up to date by the first run stored.
 TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
   TempFolder temp;
@@ -361,8 +414,9 @@ TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
   { ResultsStore(path, ResultsStore::Access::Write).Add(Rounds("2026-12-01T10:00:00Z", 1, 5)); }
   EXPECT_EQ(Sql(path,
                 "DROP TABLE comparisons; DROP INDEX runs_by_baseline; ALTER TABLE runs DROP "
-                "COLUMN baseline_name; ALTER TABLE runs DROP COLUMN noise_percent; PRAGMA "
-                "user_version = 1"),
+                "COLUMN baseline_name; ALTER TABLE runs DROP COLUMN noise_percent; ALTER TABLE "
+                "runs DROP COLUMN check_threads; ALTER TABLE measurements DROP COLUMN "
+                "check_seconds; PRAGMA user_version = 1"),
             "");
   EXPECT_EQ(ResultsStore(path, ResultsStore::Access::Read).Load().size(), 1u);
   EXPECT_EQ(Sql(path, "PRAGMA user_version"), "1|");  // reading changes nothing
@@ -370,7 +424,7 @@ TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
   named.Settings.SaveBaseline = "v1";
   ResultsStore store(path, ResultsStore::Access::Write);
   store.Add(named);
-  EXPECT_EQ(Sql(path, "PRAGMA user_version; PRAGMA integrity_check"), "2|ok|");
+  EXPECT_EQ(Sql(path, "PRAGMA user_version; PRAGMA integrity_check"), "3|ok|");
   EXPECT_EQ(store.FindRun("v1"), 2);
 }
 
