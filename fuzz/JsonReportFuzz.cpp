@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const record::Measurement& m : record.Measurements) {
     Require(m.Set < record.Sets.size() && m.Solver < record.Solvers.size());
   }
-  const std::string written = report::FormatJson(record, record::Summarize(record));
+  const std::string written = report::FormatJson(record, record::Summarize(record), 0);
   const record::RunRecord again = report::ReadJsonReport(written, "r.json");
-  Require(report::FormatJson(again, record::Summarize(again)) == written);
+  Require(report::FormatJson(again, record::Summarize(again), 0) == written);
   return 0;
 }

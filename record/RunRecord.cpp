@@ -211,21 +211,8 @@ Summaries Summarize(const RunRecord& record, Detail detail) {
     }
     summaries.Sets.push_back(std::move(summary));
   }
-  for (const Measurement& run : record.Measurements) {
-    if (run.Verdict == Verdict::Failed) summaries.ExitStatus = 2;
-    if (run.Verdict == Verdict::Wrong && summaries.ExitStatus == 0) summaries.ExitStatus = 1;
-  }
   summaries.GeometricMeanFactors = GeometricMeans(summaries.Sets, record.Solvers.size());
   if (detail == Detail::Full) CompareSolvers(record, summaries.Sets);
-  if (summaries.ExitStatus == 0 && record.Settings.FailOnRegression) {
-    for (const SetSummary& set : summaries.Sets) {
-      for (const SolverSummary& s : set.Solvers) {
-        if (s.AgainstBaseline && s.AgainstBaseline->Change == Change::Slower) {
-          summaries.ExitStatus = 3;
-        }
-      }
-    }
-  }
   return summaries;
 }
 

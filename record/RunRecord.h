@@ -52,7 +52,7 @@ struct Settings {
   // Differences below this share of the time (5 = 5 %) are taken for the machine's noise.
   double NoisePercent = 7;
   std::string SaveBaseline = {};  // the name the stored run is given (--save-baseline)
-  bool FailOnRegression = false;  // exit status 3 when a comparison says "langsamer"
+  bool FailOnRegression = false;  // fail when a comparison says "langsamer" or none decided
 
   bool operator==(const Settings&) const = default;
 };
@@ -240,9 +240,6 @@ struct Summaries {
   // solver stayed correct and was timed; none when there is no such set or fewer than two
   // solvers.
   std::vector<std::optional<double>> GeometricMeanFactors;
-  // 2 when any run failed, else 1 when any was wrong, else 3 when a comparison with the baseline
-  // says "langsamer" and the run was asked to fail then, else 0.
-  int ExitStatus = 0;
 };
 
 // The comparisons' bootstrap takes a few milliseconds each: a list of many runs goes without.

@@ -192,7 +192,8 @@ Json SetJson(const record::RunRecord& record, std::size_t set, const record::Set
 
 }  // namespace
 
-std::string FormatJson(const record::RunRecord& record, const record::Summaries& summaries) {
+std::string FormatJson(const record::RunRecord& record, const record::Summaries& summaries,
+                       int exitStatus) {
   const record::Settings& o = record.Settings;
   Json json;
   json["format"] = "sudoku-messkit-run";
@@ -222,7 +223,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
     json["geometric_mean_factors"].push_back(
         {{"name", record.Solvers[i].Name}, {"factor", mean ? Json(Factor(*mean)) : Json(nullptr)}});
   }
-  json["exit_status"] = summaries.ExitStatus;
+  json["exit_status"] = exitStatus;
   return json.dump(2) + "\n";
 }
 

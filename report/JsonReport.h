@@ -9,7 +9,9 @@
 
 namespace report {
 
-std::string FormatJson(const record::RunRecord& record, const record::Summaries& summaries);
+// `exitStatus` is what the run ends with, as the runner decided it.
+std::string FormatJson(const record::RunRecord& record, const record::Summaries& summaries,
+                       int exitStatus);
 
 // The record back from such a report (version 2 or later), e.g. one made on another machine;
 // `shownName` names the file in messages. The runs come back in the order Messlauf runs them.

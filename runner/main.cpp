@@ -7,6 +7,7 @@
 
 #include "BenchmarkRun.h"
 #include "CsvReport.h"
+#include "ExitStatus.h"
 #include "ExportFiles.h"
 #include "FileError.h"
 #include "HistoryCommand.h"
@@ -64,11 +65,11 @@ void WritePicture(const std::filesystem::path& path, char* program, Draw draw) {
 // could not be written. Times use the decimal separator of the user's number settings, taken
 // the way Ende takes it.
 bool WriteReports(const runner::Exports& e, const record::RunRecord& run,
-                  const record::Summaries& summaries, char* program) {
+                  const record::Summaries& summaries, int exitStatus, char* program) {
   const std::string separator = QLocale::system().decimalPoint().toStdString();
   std::cout << report::FormatReport(run, summaries, separator) << std::flush;
   bool written = Export(e.Json, [&] {
-    report::WriteTextFile(e.Json, report::FormatJson(run, summaries), e.Json.string());
+    report::WriteTextFile(e.Json, report::FormatJson(run, summaries, exitStatus), e.Json.string());
   });
   written &= Export(e.Markdown, [&] {
     report::WriteTextFile(e.Markdown, report::FormatMarkdown(run, summaries, separator),
@@ -128,10 +129,15 @@ int Perform(const runner::Plan& plan, const record::MachineContext& context, cha
   for (const record::Measurement& r : run.Measurements) {  // for logs and scripts as well
     if (r.Verdict == record::Verdict::Failed) std::cerr << "Messlauf: " << r.Failure << "\n";
   }
+  const runner::RunEnd end = runner::DecideExit(run, summaries);
+  for (const std::string& cell : end.Undecided) {
+    std::cerr << "Messlauf: --fail-on-regression: " << cell
+              << "; ein Tor, das nichts verglichen hat, ist nicht bestanden.\n";
+  }
   // The reports come first: a store that fails while writing still leaves them.
-  bool written = WriteReports(plan.Exports, run, summaries, program);
+  bool written = WriteReports(plan.Exports, run, summaries, end.Status, program);
   if (results) written &= Store(*results, run);
-  return written ? summaries.ExitStatus : 2;
+  return written ? end.Status : 2;
 }
 
 }  // namespace

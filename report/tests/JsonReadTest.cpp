@@ -23,6 +23,7 @@ using Json = nlohmann::ordered_json;
 struct Case {
   std::string Name;  // of its golden file
   record::RunRecord (*Make)();
+  int Exit;  // the exit status its report names, as the runner decides it
 };
 
 void PrintTo(const Case& c, std::ostream* out) {
@@ -63,10 +64,10 @@ TEST_P(ReadBack, TheReportGivesBackItsRecord) {
   const Case& c = GetParam();
   const record::RunRecord original = AtReportResolution(c.Make());
   const record::Summaries originals = record::Summarize(original);
-  const std::string json = FormatJson(original, originals);
+  const std::string json = FormatJson(original, originals, c.Exit);
   const record::RunRecord back = ReadJsonReport(json, c.Name + ".json");
   const record::Summaries summaries = record::Summarize(back);
-  EXPECT_EQ(FormatJson(back, summaries), json);
+  EXPECT_EQ(FormatJson(back, summaries, c.Exit), json);
   EXPECT_EQ(Order(back), Order(original));
   EXPECT_EQ(FormatReport(back, summaries, ","), FormatReport(original, originals, ","));
   EXPECT_EQ(FormatCsv(back, summaries), FormatCsv(original, originals));
@@ -74,14 +75,14 @@ TEST_P(ReadBack, TheReportGivesBackItsRecord) {
   const record::RunRecord golden = ReadJsonReport(
       kit::testing::GetFile(std::filesystem::path(KIT_GOLDEN_DIR) / (c.Name + ".json")),
       c.Name + ".json");
-  EXPECT_EQ(FormatJson(golden, record::Summarize(golden)), json);
+  EXPECT_EQ(FormatJson(golden, record::Summarize(golden), c.Exit), json);
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, ReadBack,
-                         ::testing::Values(Case{"one-run", samples::OneRun},
-                                           Case{"comparison", samples::Comparison},
-                                           Case{"wrong-busy", samples::WrongOnBusyMachine},
-                                           Case{"suite", samples::Suite}),
+                         ::testing::Values(Case{"one-run", samples::OneRun, 0},
+                                           Case{"comparison", samples::Comparison, 2},
+                                           Case{"wrong-busy", samples::WrongOnBusyMachine, 1},
+                                           Case{"suite", samples::Suite, 2}),
                          [](const ::testing::TestParamInfo<Case>& row) {
                            std::string name = row.param.Name;
                            std::erase(name, '-');
@@ -90,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Records, ReadBack,
 
 Json SuiteJson() {
   const record::RunRecord r = samples::Suite();
-  return Json::parse(FormatJson(r, record::Summarize(r)));
+  return Json::parse(FormatJson(r, record::Summarize(r), 2));
 }
 
 TEST(ReadJsonReport, ALaterVersionIsReadForTheKeysItShares) {
@@ -100,7 +101,7 @@ TEST(ReadJsonReport, ALaterVersionIsReadForTheKeysItShares) {
   json["sets"][1]["solvers"][0]["runs"][0]["energy_joules"] = 1.5;
   json["new_section"] = {{"a", 1}};
   const record::RunRecord back = ReadJsonReport(json.dump(), "neu.json");
-  EXPECT_EQ(FormatJson(back, record::Summarize(back)), version2);
+  EXPECT_EQ(FormatJson(back, record::Summarize(back), 2), version2);
 }
 
 // A report of an earlier kit may lack the judging threads and times, or say null: they are read
@@ -124,7 +125,7 @@ TEST(ReadJsonReport, AbsentOrNullCheckFieldsAreUnknown) {
     }
     EXPECT_EQ(unknown, 7);  // 6 dropped, 1 failed
     EXPECT_EQ(known, 27);
-    const Json again = Json::parse(FormatJson(back, record::Summarize(back)));
+    const Json again = Json::parse(FormatJson(back, record::Summarize(back), 2));
     EXPECT_TRUE(again["check_threads"].is_null());
     for (const Json& run : again["sets"][1]["solvers"][0]["runs"]) {
       EXPECT_TRUE(run["check_seconds"].is_null());

@@ -72,7 +72,7 @@ record::RunRecord Sample(const std::string& started, double seconds) {
 }
 
 std::string Report(const record::RunRecord& r) {
-  return report::FormatJson(r, record::Summarize(r));
+  return report::FormatJson(r, record::Summarize(r), 0);
 }
 
 TEST(ResultsStore, KeepsEveryFieldOfARunAndStoresItOnce) {
