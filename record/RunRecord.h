@@ -192,13 +192,26 @@ struct Baseline {
   bool operator==(const Baseline&) const = default;
 };
 
+// A run that Ctrl-C or SIGTERM stopped after at least one whole timed round: what it kept.
+struct Interruption {
+  int Signal = 0;            // SIGINT or SIGTERM
+  std::size_t Set = 0;       // the set it stopped in, as an index into RunRecord::Sets
+  int TimedRounds = 0;       // the timed rounds every solver of that set finished
+  std::vector<std::string> NotRun = {};  // the sets it did not reach, or reached too late
+
+  bool operator==(const Interruption&) const = default;
+};
+
 struct RunRecord {
   MachineContext Context;  // taken before anything ran
   record::Settings Settings;
   std::vector<PuzzleSet> Sets;
   std::vector<Solver> Solvers;               // in the order given
-  std::vector<Measurement> Measurements;                   // in the order they ran
+  std::vector<Measurement> Measurements;     // in the order they ran
   std::optional<record::Baseline> Baseline;  // with --baseline
+  // Only whole rounds are kept: a round under way when the run stopped is dropped. An
+  // interrupted run is reported, never stored.
+  std::optional<record::Interruption> Interruption;
 
   bool operator==(const RunRecord&) const = default;
 };

@@ -276,6 +276,11 @@ record::RunRecord ReadRecord(const Json& document, const std::string& file) {
     throw kit::FileError(file + " ist ein Bericht von Messlauf in Version " +
                          std::to_string(version) + "; gelesen werden Version 2 und später.");
   }
+  // An interrupted run's figures rest on fewer rounds than it was asked for: it is not kept.
+  if (document.contains("interrupted") && document["interrupted"] == true) {
+    throw kit::FileError(file +
+                         " ist der Bericht eines abgebrochenen Laufs; er wird nicht gespeichert.");
+  }
   record::RunRecord record;
   record.Settings = ReadSettings(root);
   record.Context = ReadContext(root.At("context"));

@@ -223,6 +223,16 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
     json["geometric_mean_factors"].push_back(
         {{"name", record.Solvers[i].Name}, {"factor", mean ? Json(Factor(*mean)) : Json(nullptr)}});
   }
+  json["interrupted"] = record.Interruption.has_value();
+  if (record.Interruption) {
+    const record::Interruption& i = *record.Interruption;
+    json["interruption"] = {{"signal", i.Signal},
+                            {"set", record.Sets.at(i.Set).Name},
+                            {"timed_rounds", i.TimedRounds},
+                            {"not_run", i.NotRun}};
+  } else {
+    json["interruption"] = nullptr;
+  }
   json["exit_status"] = exitStatus;
   return json.dump(2) + "\n";
 }

@@ -6,6 +6,7 @@
 #include "LastRun.h"
 #include "Numbers.h"
 #include "SetMatrix.h"
+#include "TextReport.h"
 
 namespace report {
 namespace {
@@ -84,6 +85,7 @@ void MarkdownComparisons(std::ostringstream& md, const record::RunRecord& record
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
                            const std::string& decimalSeparator) {
   std::ostringstream md;
+  if (record.Interruption) md << "**" << InterruptionText(record) << "**\n\n";
   if (summaries.Sets.size() > 1) {
     MarkdownMatrix(md, MatrixOf(record, summaries, decimalSeparator));
   } else if (!summaries.Sets.empty()) {

@@ -1,6 +1,7 @@
 #include "TextReport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <sstream>
 
 #include "ComparisonRows.h"
@@ -220,7 +221,26 @@ std::vector<ReportItem> ContextItems(const record::RunRecord& record, const std:
   if (record::BusyAtStart(c)) {
     items.push_back({"Warnung", BusyAtStartWarning(c.LoadAverage[0], sep), false, Tone::Warning});
   }
+  if (record.Interruption) {
+    items.push_back({"Warnung", InterruptionText(record), false, Tone::Warning});
+  }
   return items;
+}
+
+std::string InterruptionText(const record::RunRecord& record) {
+  const record::Interruption& i = *record.Interruption;
+  std::string text = "Abgebrochen nach Runde " + std::to_string(i.TimedRounds) + " von " +
+                     std::to_string(record.Settings.Repeat);
+  if (record.Sets.size() > 1 || !i.NotRun.empty()) {
+    text += " im Satz " + (i.Set < record.Sets.size() ? record.Sets[i.Set].Name : "?");
+  }
+  text += std::string(" durch ") + (i.Signal == SIGINT ? "Strg+C (SIGINT)" : "SIGTERM") +
+          "; der Bericht hält nur die ganzen Runden, die Runde danach ist verworfen";
+  if (!i.NotRun.empty()) {
+    text += "; nicht gelaufen: ";
+    for (std::size_t n = 0; n < i.NotRun.size(); ++n) text += (n ? ", " : "") + i.NotRun[n];
+  }
+  return text + ".";
 }
 
 std::vector<ReportItem> SetItems(const record::RunRecord& record, std::size_t set) {

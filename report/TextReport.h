@@ -19,6 +19,10 @@ std::string FormatReport(const record::RunRecord& record, const record::Summarie
 std::vector<ReportItem> ContextItems(const record::RunRecord& record,
                                      const std::string& decimalSeparator);
 
+// Where an interrupted run stopped and what it kept: "Abgebrochen nach Runde 2 von 5 …", with
+// the sets it did not reach named "nicht gelaufen".
+std::string InterruptionText(const record::RunRecord& record);
+
 // Where the set's puzzles are and came from, its IN.TXT and the rounds.
 std::vector<ReportItem> SetItems(const record::RunRecord& record, std::size_t set);
 

@@ -1,5 +1,6 @@
 #include "BenchmarkRun.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <sstream>
@@ -196,8 +197,9 @@ void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver
 
 // Every round of one set: each solver that has not left it runs on the whole set, then on the
 // set's first puzzle alone.
+// `finished` counts the rounds, warm-up rounds included, that every solver of the set finished.
 void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, std::size_t set,
-            record::RunRecord& result) {
+            record::RunRecord& result, int& finished) {
   std::vector<bool> left(plan.Solvers.size(), false);  // failed or answered wrongly in this set
   for (int round = 1; round <= plan.Settings.Warmup + plan.Settings.Repeat; ++round) {
     for (std::size_t s = 0; s < plan.Solvers.size(); ++s) {
@@ -220,7 +222,35 @@ void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, st
         result.Measurements.push_back(std::move(run));
       }
     }
+    finished = round;
   }
+}
+
+// What an interruption in set `set` after `finished` whole rounds leaves of the run: the whole
+// rounds, the round under way dropped; a set without a whole timed round dropped as well and
+// named with the sets not reached. Nothing at all when no set kept a timed round.
+record::RunRecord KeepWholeRounds(const Plan& plan, const std::vector<CheckedSource>& sources,
+                                  std::size_t set, int finished, const Interrupted& stop,
+                                  record::RunRecord result) {
+  const int timed = std::max(0, finished - plan.Settings.Warmup);
+  const int kept = timed > 0 ? finished : 0;
+  std::erase_if(result.Measurements, [&](const record::Measurement& m) {
+    return m.Set == set && m.Round > kept;
+  });
+  record::Interruption interruption{stop.Signal, set, timed, {}};
+  std::size_t notRun = set + 1;
+  if (timed == 0) {
+    if (set == 0) throw stop;  // not one whole timed round: nothing to report
+    if (result.Sets.size() > set) result.Sets.pop_back();
+    notRun = set;
+    interruption.Set = set - 1;
+    interruption.TimedRounds = plan.Settings.Repeat;
+  }
+  for (std::size_t i = notRun; i < sources.size(); ++i) {
+    interruption.NotRun.push_back(sources[i].Source.Name);
+  }
+  result.Interruption = std::move(interruption);
+  return result;
 }
 
 }  // namespace
@@ -242,7 +272,12 @@ record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>&
     Workplace all{plan.Settings.Folder, whole, judge}, one{startupFolder, first, judge};
     all.Other = &one;
     one.Other = &all;
-    RunSet(plan, all, one, set, result);
+    int finished = 0;
+    try {
+      RunSet(plan, all, one, set, result, finished);
+    } catch (const Interrupted& stop) {
+      return KeepWholeRounds(plan, sources, set, finished, stop, std::move(result));
+    }
   }
   return result;
 }

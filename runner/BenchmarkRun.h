@@ -18,7 +18,9 @@ inline constexpr const char* StartupFolderName = "anlauf";
 // (PreparePuzzles), then every round runs each solver once on the whole set and once on the set's
 // first puzzle alone. A solver that fails or answers wrongly leaves that set; it goes on in
 // the others, and so do the other solvers. Progress goes to standard error. Throws kit::FileError
-// when the work folder fails the run, and Interrupted when SIGINT or SIGTERM asks it to stop.
+// when the work folder fails the run. When SIGINT or SIGTERM asks it to stop, the whole rounds are
+// kept and the record says where it stopped (RunRecord::Interruption); Interrupted is thrown only
+// when not one timed round of the first set was finished.
 record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>& sources,
                              const record::MachineContext& context);
 

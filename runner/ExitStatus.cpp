@@ -16,6 +16,10 @@ std::optional<std::string> Undecided(const record::SolverSummary& s) {
 
 RunEnd DecideExit(const record::RunRecord& record, const record::Summaries& summaries) {
   RunEnd end;
+  if (record.Interruption) {  // as a shell reports a program ended by that signal
+    end.Status = 128 + record.Interruption->Signal;
+    return end;
+  }
   const auto& runs = record.Measurements;
   const bool failed = std::any_of(runs.begin(), runs.end(), [](const record::Measurement& m) {
     return m.Verdict == record::Verdict::Failed;

@@ -136,6 +136,11 @@ int Perform(const runner::Plan& plan, const record::MachineContext& context, cha
   }
   // The reports come first: a store that fails while writing still leaves them.
   bool written = WriteReports(plan.Exports, run, summaries, end.Status, program);
+  if (run.Interruption) {
+    std::cerr << "\nMesslauf: " << runner::Interrupted(run.Interruption->Signal).what()
+              << " Der Bericht hält die ganzen Runden; gespeichert wird der Lauf nicht.\n";
+    return end.Status;
+  }
   if (results) written &= Store(*results, run);
   return written ? end.Status : 2;
 }

@@ -87,6 +87,10 @@ ResultsStore::~ResultsStore() {
 }
 
 Stored ResultsStore::Add(const record::RunRecord& run, const std::string& importedFrom) {
+  if (run.Interruption) {  // its figures rest on fewer rounds than it was asked for
+    throw kit::FileError("Ein abgebrochener Lauf wird nicht im Ergebnisspeicher " + Shown +
+                         " gespeichert.");
+  }
   const std::string key = RunKey(run);
   try {
     Transaction transaction(Database);

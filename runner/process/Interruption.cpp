@@ -1,6 +1,7 @@
 #include "Interruption.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <string>
@@ -10,7 +11,10 @@ namespace {
 
 volatile std::sig_atomic_t interruption = 0;
 
+// The first Ctrl-C stops the run in order and keeps its whole rounds; a second one ends it at
+// once (the launcher then ends the solver, since its parent is gone).
 extern "C" void OnInterruption(int signal) {
+  if (interruption != 0) ::_exit(128 + signal);
   interruption = signal;
 }
 

@@ -113,6 +113,56 @@ TEST(Interruption, CtrlCReachesTheSolverAndTheRunStops) {
   EXPECT_EQ(ProcessesWith("sleep 30.20"), 0);
 }
 
+// A solver that is Quadrin, but sends Messlauf Ctrl-C in its whole-set run of round `round`.
+std::string InterruptingIn(const TempFolder& folder, int round) {
+  const std::string counter = (folder / "runden").string();
+  return Script(folder, "unterbricht",
+                "if [ -f Messlauf.pid ]; then\n"  // the work folder, not the start-up run's
+                "  n=$(( $(cat " + counter + " 2>/dev/null || echo 0) + 1 )); echo $n > " +
+                    counter + "\n"
+                "  if [ $n = " + std::to_string(round) +
+                    " ]; then kill -INT $(cat Messlauf.pid); sleep 30.301; fi\n"
+                "fi\n"
+                "exec " + Bin() + "/Quadrin");
+}
+
+TEST(Interruption, TheWholeRoundsAreReportedAndNothingIsStored) {
+  TempFolder folder;
+  const std::string solver = InterruptingIn(folder, 3);
+  const Result r =
+      Messlauf(folder, "--count 20 --seed 5 --repeat 5 --dir w --store s.sqlite --json r.json "
+                       "--csv r.csv --html r.html --solver " + solver + " --solver " + Bin() +
+                           "/Quadrin");
+  EXPECT_EQ(r.status, 128 + SIGINT) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "Abgebrochen nach Runde 2 von 5 durch Strg+C (SIGINT)")) << r.out;
+  const nlohmann::json json = Json(folder / "r.json");
+  EXPECT_EQ(json["interrupted"], true);
+  EXPECT_EQ(json["exit_status"], 130);
+  EXPECT_EQ(json["interruption"]["timed_rounds"], 2);
+  for (const auto& s : json["sets"][0]["solvers"]) {
+    int whole = 0;
+    for (const auto& run : s["runs"]) whole += !run["startup"].get<bool>();
+    EXPECT_EQ(whole, 2) << s["name"];  // round 3, under way, is dropped
+  }
+  EXPECT_TRUE(Has(GetFile(folder / "r.csv"), "Quadrin"));
+  EXPECT_TRUE(Has(GetFile(folder / "r.html"), "Abgebrochen nach Runde 2 von 5"));
+  EXPECT_TRUE(Has(r.err, "gespeichert wird der Lauf nicht")) << r.err;
+  EXPECT_EQ(ProcessesWith("sleep 30.301"), 0);
+  const Result history = Messlauf(folder, "history --store s.sqlite");
+  EXPECT_FALSE(Has(history.out, "unterbricht")) << history.out;
+  const Result import = Messlauf(folder, "history import --store s.sqlite r.json");
+  EXPECT_EQ(import.status, 2);
+  EXPECT_TRUE(Has(import.err, "Bericht eines abgebrochenen Laufs")) << import.err;
+
+  // Stopped in its first timed round: nothing whole to report, nothing written.
+  std::filesystem::remove(folder / "runden");
+  std::filesystem::remove(folder / "r.json");
+  const Result early = Messlauf(folder, "--count 20 --seed 5 --repeat 5 --dir w --no-store "
+                                        "--json r.json --solver " + InterruptingIn(folder, 1));
+  EXPECT_EQ(early.status, 128 + SIGINT);
+  EXPECT_FALSE(std::filesystem::exists(folder / "r.json"));
+}
+
 TEST(Pinning, TheSolverRunsOnTheGivenCpuAndAMissingOneIsRefused) {
   TempFolder folder;
   const std::string reporter = Script(

@@ -203,6 +203,10 @@ TEST(ResultsStore, AFailedWriteLeavesNothingOfTheRun) {
                 "sets; SELECT count(*) FROM measurements"),
             "1|1|2|16|");
   Sql(path, "DROP TRIGGER refuse");
+  // An interrupted run, whose figures rest on fewer rounds than asked for, is never stored.
+  record::RunRecord interrupted = other;
+  interrupted.Interruption = record::Interruption{2, 0, 1, {}};
+  EXPECT_THROW(store.Add(interrupted), kit::FileError);
   EXPECT_TRUE(store.Add(other).Added);  // the store is still usable
   EXPECT_EQ(store.Load().size(), 2u);
 }

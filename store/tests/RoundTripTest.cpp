@@ -138,7 +138,9 @@ void VaryEveryDefault(record::Baseline& b, std::size_t sets, std::size_t solvers
 // A second set and solver where the record has one only, so that the measurements' indexes can
 // differ from 0 as well.
 record::RunRecord Varied(record::RunRecord r) {
-  auto& [context, settings, sets, solvers, measurements, baseline] = r;
+  auto& [context, settings, sets, solvers, measurements, baseline, interruption] = r;
+  // An interrupted run is never stored: Add refuses it (tested with the store's refusals).
+  EXPECT_FALSE(interruption);
   VaryEveryDefault(context);
   VaryEveryDefault(settings);
   if (sets.size() < 2) sets.emplace_back();
