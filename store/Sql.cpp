@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "FileError.h"
+
 namespace store {
 
 std::string InsertSql(const Table& table) {
@@ -35,11 +37,41 @@ std::string SameRow(const Table& table) {
   return row;
 }
 
+std::string Why(sqlite3* database, int status) {
+  const int system = database ? sqlite3_system_errno(database) : 0;
+  const std::string cause = system != 0 ? " (" + kit::SystemErrorText(system) + ")" : "";
+  switch (status & 0xFF) {
+    case SQLITE_CANTOPEN:
+      return system != 0 ? kit::SystemErrorText(system) : "SQLite kann die Datei nicht öffnen";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return "ein anderer Prozess hält die Datei gesperrt";
+    case SQLITE_READONLY:
+      return "die Datei lässt sich nur lesen, nicht schreiben" + cause;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      return "dazu fehlt die Berechtigung" + cause;
+    case SQLITE_FULL:
+      return "der Datenträger ist voll";
+    case SQLITE_IOERR:
+      return "Lesen oder Schreiben ist gescheitert" + cause;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return "die Datei ist beschädigt";
+    case SQLITE_NOMEM:
+      return "der Arbeitsspeicher reicht nicht";
+    default:  // a trigger's own message, or one the kit has no words of its own for
+      return std::string("SQLite meldet „") +
+             (database ? sqlite3_errmsg(database) : sqlite3_errstr(status)) + "“";
+  }
+}
+
 sqlite3* OpenDatabase(const std::filesystem::path& path, bool writable, int busyMilliseconds) {
   const int flags = writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
   sqlite3* database = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &database, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-    const std::string why = database ? sqlite3_errmsg(database) : "kein Speicher";
+  const int opened = sqlite3_open_v2(path.c_str(), &database, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (opened != SQLITE_OK) {
+    const std::string why = Why(database, opened);
     sqlite3_close(database);
     throw std::runtime_error(why);
   }
@@ -53,9 +85,8 @@ void CloseDatabase(sqlite3* database) {
 }
 
 Statement::Statement(sqlite3* database, const std::string& sql) : Database(database) {
-  if (sqlite3_prepare_v2(database, sql.c_str(), -1, &Handle, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(sqlite3_errmsg(database));
-  }
+  const int prepared = sqlite3_prepare_v2(database, sql.c_str(), -1, &Handle, nullptr);
+  if (prepared != SQLITE_OK) throw std::runtime_error(Why(database, prepared));
   for (int i = 0; i < sqlite3_column_count(Handle); ++i) {
     Columns.emplace_back(sqlite3_column_name(Handle, i));
   }
@@ -102,7 +133,7 @@ bool Statement::Step() {
   const int status = sqlite3_step(Handle);
   if (status == SQLITE_ROW) return true;
   if (status == SQLITE_DONE) return false;
-  throw std::runtime_error(sqlite3_errmsg(Database));
+  throw std::runtime_error(Why(Database, status));
 }
 
 void Statement::Run() {
@@ -159,14 +190,17 @@ std::optional<double> Statement::OptionalReal(std::string_view column) const {
 }
 
 Statement& Statement::Checked(int status) {
-  if (status != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(Database));
+  if (status != SQLITE_OK) throw std::runtime_error(Why(Database, status));
   return *this;
 }
 
 void Execute(sqlite3* database, const std::string& sql) {
   char* error = nullptr;
-  if (sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    const std::string message = error ? error : sqlite3_errmsg(database);
+  const int status = sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &error);
+  if (status != SQLITE_OK) {
+    const std::string message = (status & 0xFF) == SQLITE_ERROR && error
+                                    ? std::string("SQLite meldet „") + error + "“"
+                                    : Why(database, status);
     sqlite3_free(error);
     throw std::runtime_error(message);
   }

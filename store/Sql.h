@@ -45,6 +45,10 @@ std::string SelectedColumns(const Table& table, int version);
 // "a = :a AND b = :b": a row with every column as bound.
 std::string SameRow(const Table& table);
 
+// What SQLite's result `status` means, in German for the kit's messages; a trigger's message, or
+// one without words of the kit's own, quoted as SQLite gave it.
+std::string Why(sqlite3* database, int status);
+
 // Opens the SQLite file for reading and writing (created when missing) or for reading only, with
 // extended result codes and a busy timeout of `busyMilliseconds`.
 sqlite3* OpenDatabase(const std::filesystem::path& path, bool writable, int busyMilliseconds);

@@ -2,6 +2,8 @@
 // reading by name, and a transaction left without commit.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include "Sql.h"
 
 namespace store {
@@ -78,6 +80,28 @@ TEST(Sql, ATransactionKeepsAllOrNothing) {
   EXPECT_THROW(Execute(m.Database, "INSERT INTO pairs (a) VALUES (NULL)"), std::runtime_error);
   SetPragma(m.Database, "user_version", 42);
   EXPECT_EQ(IntegerPragma(m.Database, "user_version"), 42);
+}
+
+// What SQLite says reaches the user in German: the system's reason for a file it cannot open,
+// and a trigger's own words quoted as they are.
+TEST(Sql, ItsFailuresAreWordedInGerman) {
+  try {
+    CloseDatabase(OpenDatabase("/no-such-folder/s.sqlite", true, 100));
+    ADD_FAILURE() << "opened";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).find("unable"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("nicht vorhanden"), std::string::npos) << e.what();
+  }
+  Memory m;
+  Execute(m.Database,
+          "CREATE TRIGGER refuse BEFORE INSERT ON pairs BEGIN SELECT RAISE(ABORT, 'nein'); END");
+  try {
+    Execute(m.Database, "INSERT INTO pairs (a) VALUES (1)");
+    ADD_FAILURE() << "inserted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "SQLite meldet „nein“");
+  }
+  EXPECT_EQ(Why(nullptr, SQLITE_FULL), "der Datenträger ist voll");
 }
 
 }  // namespace
