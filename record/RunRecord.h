@@ -68,6 +68,8 @@ struct PuzzleSet {
   std::int64_t Count = 0;            // puzzles in its IN.TXT
   std::uintmax_t InBytes = 0;        // the size of its IN.TXT
   std::string InSha256 = {};         // SHA-256 of its IN.TXT in hex
+  // The --count asked for, where the collection held fewer puzzles and all of them were taken.
+  std::optional<std::int64_t> Requested = {};
 
   bool operator==(const PuzzleSet&) const = default;
 };

@@ -162,6 +162,9 @@ record::PuzzleSet ReadSet(const Node& n) {
   set.Count = n.At("count").Integer(0, NoLimit);
   set.InBytes = static_cast<std::uintmax_t>(n.At("in_bytes").Integer(0, NoLimit));
   set.InSha256 = n.At("in_sha256").TextOrEmpty();
+  if (n.Has("requested_count") && !n.At("requested_count").IsNull()) {
+    set.Requested = n.At("requested_count").Integer(0, NoLimit);
+  }
   return set;
 }
 

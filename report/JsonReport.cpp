@@ -182,6 +182,7 @@ Json SetJson(const record::RunRecord& record, std::size_t set, const record::Set
   json["count"] = puzzles.Count;
   json["in_bytes"] = puzzles.InBytes;
   json["in_sha256"] = Text(puzzles.InSha256);
+  json["requested_count"] = Optional(puzzles.Requested);
   json["fastest"] = summary.Fastest ? Json(record.Solvers[*summary.Fastest].Name) : Json(nullptr);
   json["solvers"] = Json::array();
   for (std::size_t i = 0; i < record.Solvers.size(); ++i) {

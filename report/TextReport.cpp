@@ -15,11 +15,21 @@ namespace {
 
 using record::Verdict;
 
+// The puzzles of the set, and the count asked for where the collection held fewer.
+std::string CountText(const record::PuzzleSet& set) {
+  std::string text = std::to_string(set.Count);
+  if (set.Requested) {
+    text += " (verlangt waren " + std::to_string(*set.Requested) +
+            "; mehr hält die Sammlung nicht)";
+  }
+  return text;
+}
+
 // The lines that say where the puzzles are and where they came from.
 std::vector<ReportItem> SourceItems(const record::Settings& settings,
                                     const record::PuzzleSet& set) {
   std::vector<ReportItem> items{{"Ordner", ReportPath(settings.Folder)},
-                                {"Anzahl", std::to_string(set.Count)}};
+                                {"Anzahl", CountText(set)}};
   if (set.Collection.empty()) {
     items.push_back({"Startzahl", std::to_string(set.Seed)});
   } else {

@@ -29,13 +29,14 @@ PreparedPuzzles ReadBack(record::PuzzleSet set, const std::filesystem::path& fol
 }  // namespace
 
 CheckedSource CheckSource(const PuzzleSource& source) {
-  CheckedSource checked{source, source.Count < 1 ? 1 : source.Count, {}};
+  CheckedSource checked{source, source.Count < 1 ? 1 : source.Count, {}, {}};
   if (source.Collection.empty()) return checked;
   const std::size_t wanted = Wanted(source);
   const std::size_t found =
       kit::ReadPuzzleLines(source.Collection, wanted, [](const kit::Board&) {});
   checked.Count = static_cast<std::int64_t>(found);
   if (wanted != kit::AllPuzzles && found < wanted) {
+    checked.Requested = static_cast<std::int64_t>(wanted);
     checked.Warning = "Die Datei " + source.Collection.string() + " enthält nur " +
                       std::to_string(found) + " Rätsel, nicht " + std::to_string(wanted) +
                       "; der Lauf nimmt alle " + std::to_string(found) + ".";
@@ -46,6 +47,7 @@ CheckedSource CheckSource(const PuzzleSource& source) {
 PreparedPuzzles PreparePuzzles(const CheckedSource& checked, const std::filesystem::path& folder) {
   const PuzzleSource& source = checked.Source;
   record::PuzzleSet set{source.Name, source.Collection, source.Seed, checked.Count};
+  set.Requested = checked.Requested;
   if (source.Collection.empty()) {
     ProgressDisplay progress("Erzeugen", set.Count);
     const auto result =

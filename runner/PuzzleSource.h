@@ -25,6 +25,7 @@ struct CheckedSource {
   PuzzleSource Source;
   std::int64_t Count = 0;  // puzzles its IN.TXT will hold
   std::string Warning;     // what the user should know, e.g. fewer puzzles than asked for
+  std::optional<std::int64_t> Requested;  // the count asked for, where the collection held fewer
 };
 
 // Reads a collection line by line up to the last puzzle it gives, keeping none of them: a line it

@@ -114,6 +114,7 @@ void ReadSets(Reading& reading) {
     set.Count = select.Integer("count");
     set.InBytes = static_cast<std::uintmax_t>(select.Integer("in_bytes"));
     set.InSha256 = select.Text("in_sha256");
+    set.Requested = select.OptionalInteger("requested_count");
     reading.Of(select, Sets).Record.Sets.push_back(std::move(set));
   }
 }

@@ -119,11 +119,13 @@ CREATE TABLE comparisons (
   PRIMARY KEY (run, set_position, solver_position, against)
 ) WITHOUT ROWID;
 )sql",
-    // Version 3: the threads that judged a run's answers and the time each judgement took; NULL
-    // in the rows stored before, which did not keep them.
+    // Version 3: the threads that judged a run's answers and the time each judgement took, and
+    // the count asked for where a collection held fewer; NULL in the rows stored before, which
+    // did not keep them.
     R"sql(
 ALTER TABLE runs ADD COLUMN check_threads INTEGER;
 ALTER TABLE measurements ADD COLUMN check_seconds REAL;
+ALTER TABLE sets ADD COLUMN requested_count INTEGER;
 )sql"};
 static_assert(std::size(Upgrades) == SchemaVersion - 1);
 

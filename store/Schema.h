@@ -36,7 +36,7 @@ inline constexpr Table Runs{"runs", 1, RunColumns};  // and its id, and stored_u
 
 inline constexpr Column SetColumns[] = {
     {"run"}, {"position"}, {"name"}, {"collection"}, {"seed"}, {"count"}, {"in_bytes"},
-    {"in_sha256"}};
+    {"in_sha256"}, {"requested_count", 3}};
 inline constexpr Table Sets{"sets", 1, SetColumns};
 
 inline constexpr Column SolverColumns[] = {

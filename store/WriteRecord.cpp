@@ -54,6 +54,7 @@ void WriteSets(sqlite3* database, std::int64_t number, const record::RunRecord& 
     insert.Bind("run", number).Bind("position", i).Bind("name", s.Name);
     insert.Bind("collection", s.Collection.string()).Bind("seed", s.Seed);
     insert.Bind("count", s.Count).Bind("in_bytes", s.InBytes).Bind("in_sha256", s.InSha256);
+    insert.Bind("requested_count", s.Requested);
     insert.Run();
   }
 }

@@ -266,9 +266,12 @@ TEST(Messlauf, TakesThePuzzlesFromACollection) {
 
   // Fewer puzzles than asked for: all of them, and a warning.
   PutFile(folder / "drei.txt", GetFile(top).substr(0, 3 * 82));
-  r = Messlauf(folder, "--puzzles drei.txt --count 10 --dir w");
+  r = Messlauf(folder, "--puzzles drei.txt --count 10 --dir w --json w/r.json");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Has(r.out, "Anzahl:      3\n")) << r.out;
+  // The report says so too, not only standard error.
+  EXPECT_TRUE(Has(r.out, "Anzahl:      3 (verlangt waren 10; mehr hält die Sammlung nicht)\n"))
+      << r.out;
+  EXPECT_EQ(Json(folder / "w" / "r.json")["sets"][0]["requested_count"], 10);  // kept for scripts
   EXPECT_TRUE(Has(r.err,
                   "Messlauf: Warnung: Die Datei drei.txt enthält nur 3 Rätsel, nicht 10; "
                   "der Lauf nimmt alle 3.\n"))

@@ -420,7 +420,8 @@ TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
                 "DROP TABLE comparisons; DROP INDEX runs_by_baseline; ALTER TABLE runs DROP "
                 "COLUMN baseline_name; ALTER TABLE runs DROP COLUMN noise_percent; ALTER TABLE "
                 "runs DROP COLUMN check_threads; ALTER TABLE measurements DROP COLUMN "
-                "check_seconds; PRAGMA user_version = 1"),
+                "check_seconds; ALTER TABLE sets DROP COLUMN requested_count; PRAGMA user_version = "
+                "1"),
             "");
   EXPECT_EQ(ResultsStore(path, ResultsStore::Access::Read).Load().size(), 1u);
   EXPECT_EQ(Sql(path, "PRAGMA user_version"), "1|");  // reading changes nothing

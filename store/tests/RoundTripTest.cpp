@@ -65,13 +65,14 @@ void VaryEveryDefault(record::Settings& o) {
 
 void VaryEveryDefault(record::PuzzleSet& s) {
   const record::PuzzleSet d;
-  auto& [name, collection, seed, count, inBytes, inSha256] = s;
+  auto& [name, collection, seed, count, inBytes, inSha256, requested] = s;
   Vary(name, d.Name, "Satz");
   Vary(collection, d.Collection, "sammlung/weitere.txt");
   Vary(seed, d.Seed, -17);
   Vary(count, d.Count, 33);
   Vary(inBytes, d.InBytes, std::uintmax_t{5742});
   Vary(inSha256, d.InSha256, std::string(64, 'd'));
+  Vary(requested, d.Requested, std::optional<std::int64_t>(5000));
 }
 
 void VaryEveryDefault(record::Solver& s) {
