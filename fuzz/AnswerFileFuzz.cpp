@@ -14,10 +14,6 @@
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
 void Put(const std::filesystem::path& path, const char* data, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(data, static_cast<std::streamsize>(size));

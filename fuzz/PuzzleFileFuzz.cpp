@@ -14,14 +14,6 @@
 #include "PuzzleFile.h"
 #include "SolverRekursiv.h"
 
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static quadrin::Rekursiv quadrinSearch;
   const auto own = std::make_unique<checker::OwnSearch>();

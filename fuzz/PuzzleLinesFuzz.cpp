@@ -10,14 +10,6 @@
 #include "FuzzTarget.h"
 #include "PuzzleLines.h"
 
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::vector<kit::Board> boards;

@@ -20,10 +20,6 @@
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
 // This process's own folder, there for one input: libFuzzer ends without running destructors,
 // so a folder kept for the whole run would be left behind in /dev/shm.
 class Folder {
