@@ -317,6 +317,8 @@ Plan MakePlan(const Given& g) {
   if (g.Noise) plan.Settings.NoisePercent = *g.Noise;
   plan.Settings.CheckThreads = g.CheckThreads ? *g.CheckThreads : checker::UsableCpus();
   plan.Baseline = g.Baseline;
+  plan.SeedGiven = g.Seed.has_value();
+  plan.CountGiven = g.Count.has_value();
   return plan;
 }
 
