@@ -46,7 +46,8 @@ void DeclareWhat(CLI::App& app, Given& g) {
                  "ersten N jeder Sammlung)")
       ->type_name("N");
   app.add_option("--seed", g.Seed,
-                 "Startzahl des Zufallsgenerators (Vorgabe: die Tageszeit in Sekunden)")
+                 "Startzahl des Zufallsgenerators (Vorgabe: mit --baseline die der Basis, sonst "
+                 "die Tageszeit in Sekunden)")
       ->type_name("N");
   app.add_option("--puzzles", g.Puzzles,
                  "Nimmt die Rätsel aus dieser Sammlung (ein Rätsel je Zeile, 81 Zeichen, . oder 0 "
