@@ -185,11 +185,42 @@ struct BaselineCell {
   bool operator==(const BaselineCell&) const = default;
 };
 
+// Why a solver on a set of this run found nothing in the stored run to be compared with.
+enum class NoComparison {
+  NoEarlierRun,  // no stored run has that solver on those puzzles (--baseline latest)
+  OtherPuzzles,  // the stored run has the solver, but no set with the same IN.TXT
+  NoSolver,      // the stored run has no solver of that name
+  Wrong,         // the solver answered wrongly on those puzzles there
+  Failed,        // it failed on them there
+  NotTimed,      // it was correct there, but no timed run of it ended (a run cut short)
+};
+
+// A solver on a set that --baseline found nothing to compare with, and why.
+struct UncomparedCell {
+  std::size_t Set = 0, Solver = 0;  // in this run
+  NoComparison Reason = NoComparison::NoEarlierRun;
+  std::optional<std::int64_t> Run = {};  // the stored run looked into; none: there was none
+  std::string Name = {};                 // its baseline name, or empty
+
+  bool operator==(const UncomparedCell&) const = default;
+};
+
+// The generated set a run took from its baseline, --seed not given.
+struct PuzzlesFrom {
+  std::int64_t Run = 0;  // the stored run whose set it was
+  std::int32_t Seed = 0;
+  std::optional<std::int64_t> Count = {};  // taken too; none when --count gave it
+
+  bool operator==(const PuzzlesFrom&) const = default;
+};
+
 // What --baseline found before the reports: the cells, and how the machine differed.
 struct Baseline {
   std::string Reference;              // as given: "latest", a name or a run's number
-  std::vector<BaselineCell> Cells;    // none for a cell the store has no earlier run of
+  std::vector<BaselineCell> Cells;    // each solver and set with a stored run to compare
   std::vector<std::string> Warnings;  // another processor, kernel or compiler than now
+  std::vector<UncomparedCell> Uncompared = {};          // each without one, and why
+  std::optional<record::PuzzlesFrom> PuzzlesFrom = {};  // where the generated set came from
 
   bool operator==(const Baseline&) const = default;
 };

@@ -1,5 +1,6 @@
 #include "ComparisonRows.h"
 
+#include "BaselineWords.h"
 #include "Numbers.h"
 
 namespace report {
@@ -18,6 +19,17 @@ ComparisonRow RowOf(const std::string& solver, const std::string& set, std::stri
     row.Verdict += " (" + std::to_string(c.Count) + " und " + std::to_string(c.OtherCount) + ")";
   }
   return row;
+}
+
+// A solver on a set that the baseline found nothing to compare with: why, and the run it looked
+// into.
+ComparisonRow UncomparedRow(const record::Baseline& baseline, std::size_t set, std::size_t i,
+                            const std::string& solver, const std::string& name) {
+  const record::UncomparedCell* cell = UncomparedOf(baseline, set, i);
+  if (!cell) return {solver, name, "–", "–", "–", "–", "kein Vergleich mit der Basis"};
+  const std::string against = cell->Run ? StoredRunText(*cell->Run, cell->Name) : "–";
+  // Not compared is worth a warning: a gate fails on it.
+  return {solver, name, against, "–", "–", "–", NoComparisonWords(baseline, *cell), Tone::Warning};
 }
 
 }  // namespace
@@ -44,11 +56,10 @@ std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
       const std::string& solver = record.Solvers[i].Name;
       const std::string& name = record.Sets[set].Name;
       if (!s.Baseline) {
-        rows.push_back({solver, name, "–", "–", "–", "–", "kein früherer Lauf"});
+        rows.push_back(UncomparedRow(*record.Baseline, set, i, solver, name));
         continue;
       }
-      std::string against = "Lauf " + std::to_string(s.Baseline->Run);
-      if (!s.Baseline->Name.empty()) against += " „" + s.Baseline->Name + "“";
+      const std::string against = StoredRunText(s.Baseline->Run, s.Baseline->Name);
       if (!s.AgainstBaseline) {
         rows.push_back(
             {solver, name, against, "–", "–", "–", "nicht verglichen: nicht korrekt", Tone::Bad});

@@ -21,8 +21,9 @@ struct ComparisonRow {
   report::Tone Tone = report::Tone::None;  // of the verdict
 };
 
-// Against the fastest first, set by set, then against the baseline; a baseline cell that found
-// no earlier run has "kein früherer Lauf" as its verdict and no figures.
+// Against the fastest first, set by set, then against the baseline; a solver on a set that found
+// nothing there to compare with has why as its verdict ("Löser nicht in der Basis", "kein
+// früherer Lauf", …) and no figures.
 std::vector<ComparisonRow> ComparisonRowsOf(const record::RunRecord& record,
                                             const record::Summaries& summaries,
                                             const std::string& decimalSeparator);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "BaselineWords.h"
 #include "JsonText.h"
 #include "LastRun.h"
 #include "Numbers.h"
@@ -134,12 +135,39 @@ Json AgainstFastestJson(const record::RunRecord& record, const record::SetSummar
   return json;
 }
 
-Json AgainstBaselineJson(const record::SolverSummary& s) {
-  if (!s.AgainstBaseline) return nullptr;
-  Json json = ComparisonJson(*s.AgainstBaseline);
-  json["run"] = s.Baseline->Run;
-  json["name"] = Text(s.Baseline->Name);
+// Against its baseline, or why it was not compared: then with every figure null.
+Json AgainstBaselineJson(const record::RunRecord& record, std::size_t set, std::size_t solver,
+                         const record::SolverSummary& s) {
+  if (!record.Baseline) return nullptr;
+  Json json = s.AgainstBaseline ? ComparisonJson(*s.AgainstBaseline) : Json();
+  if (!s.AgainstBaseline) {
+    for (const char* key : {"ratio", "low", "high", "p", "runs", "other_runs", "change"}) {
+      json[key] = nullptr;
+    }
+  }
+  json["run"] = nullptr;
+  json["name"] = nullptr;
+  json["no_comparison"] = nullptr;
+  if (s.Baseline) {
+    json["run"] = s.Baseline->Run;
+    json["name"] = Text(s.Baseline->Name);
+    // Found there, but this run's own times are missing.
+    if (!s.AgainstBaseline) {
+      json["no_comparison"] = s.Verdict == Verdict::Correct ? "not_timed" : "not_correct";
+    }
+  } else if (const record::UncomparedCell* cell = UncomparedOf(*record.Baseline, set, solver)) {
+    json["run"] = Optional(cell->Run);
+    json["name"] = Text(cell->Name);
+    json["no_comparison"] = NoComparisonName(cell->Reason);
+  } else {
+    json["no_comparison"] = "unknown";  // a record not made by the store says nothing
+  }
   return json;
+}
+
+Json PuzzlesFromJson(const std::optional<record::PuzzlesFrom>& from) {
+  if (!from) return nullptr;
+  return {{"run", from->Run}, {"seed", from->Seed}, {"count", Optional(from->Count)}};
 }
 
 Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t solver,
@@ -168,7 +196,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["failure"] = failed ? Json(s.Last->Failure) : Json(nullptr);
   json["relative_to_fastest"] = RelativeJson(s.RelativeToFastest);
   json["against_fastest"] = AgainstFastestJson(record, summary, s);
-  json["against_baseline"] = AgainstBaselineJson(s);
+  json["against_baseline"] = AgainstBaselineJson(record, set, solver, s);
   return json;
 }
 
@@ -209,7 +237,8 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   json["save_baseline"] = Text(o.SaveBaseline);
   if (record.Baseline) {
     json["baseline"] = {{"reference", record.Baseline->Reference},
-                        {"warnings", record.Baseline->Warnings}};
+                        {"warnings", record.Baseline->Warnings},
+                        {"puzzles_from", PuzzlesFromJson(record.Baseline->PuzzlesFrom)}};
   } else {
     json["baseline"] = nullptr;
   }

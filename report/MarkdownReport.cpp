@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "BaselineWords.h"
 #include "ComparisonRows.h"
 #include "LastRun.h"
 #include "Numbers.h"
@@ -78,6 +79,8 @@ void MarkdownComparisons(std::ostringstream& md, const record::RunRecord& record
   }
   md << "\nVerhältnis der Mediane, jetzt ÷ anderer; als Rauschen gilt unter "
      << ShownPercent(record.Settings.NoisePercent, sep) << ".\n";
+  if (!record.Baseline) return;
+  if (auto from = PuzzlesFromText(*record.Baseline)) md << "\n" << Escaped(*from) << ".\n";
 }
 
 }  // namespace

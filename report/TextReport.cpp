@@ -4,6 +4,7 @@
 #include <csignal>
 #include <sstream>
 
+#include "BaselineWords.h"
 #include "ComparisonRows.h"
 #include "ElapsedTime.h"
 #include "LastRun.h"
@@ -257,6 +258,9 @@ std::vector<ReportItem> SetItems(const record::RunRecord& record, std::size_t se
   const record::Settings& o = record.Settings;
   const record::PuzzleSet& puzzles = record.Sets[set];
   std::vector<ReportItem> items = SourceItems(o, puzzles);
+  if (record.Baseline && puzzles.Collection.empty()) {
+    if (auto from = PuzzlesFromText(*record.Baseline)) items.push_back({"übernommen", *from, true});
+  }
   items.push_back({"IN.TXT", std::to_string(puzzles.InBytes) + " Bytes"});
   if (o.Repeat > 1 || o.Warmup > 0) items.push_back({"Runden", RoundsText(o)});
   return items;

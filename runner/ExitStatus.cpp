@@ -2,14 +2,28 @@
 
 #include <algorithm>
 
+#include "BaselineWords.h"
+
 namespace runner {
 namespace {
 
 // Why no comparison decided a solver on a set; nothing when one did.
-std::optional<std::string> Undecided(const record::SolverSummary& s) {
-  if (!s.AgainstBaseline) return "kein Vergleich mit der Basis";
-  if (s.AgainstBaseline->Change == record::Change::TooFewRounds) return "zu wenige Runden";
-  return std::nullopt;
+std::optional<std::string> Undecided(const record::RunRecord& record, std::size_t set,
+                                     std::size_t solver, const record::SolverSummary& s) {
+  if (s.AgainstBaseline) {
+    if (s.AgainstBaseline->Change == record::Change::TooFewRounds) return "zu wenige Runden";
+    return std::nullopt;
+  }
+  const record::UncomparedCell* cell = s.Baseline || !record.Baseline
+                                           ? nullptr
+                                           : report::UncomparedOf(*record.Baseline, set, solver);
+  if (!cell) return "kein Vergleich mit der Basis";
+  std::string why = report::NoComparisonWords(*record.Baseline, *cell);
+  // With latest each cell has a run of its own: which one is worth knowing.
+  if (cell->Run && record.Baseline->Reference == "latest") {
+    why += " (" + report::StoredRunText(*cell->Run, cell->Name) + ")";
+  }
+  return why;
 }
 
 }  // namespace
@@ -33,7 +47,7 @@ RunEnd DecideExit(const record::RunRecord& record, const record::Summaries& summ
       for (std::size_t solver = 0; solver < summaries.Sets[set].Solvers.size(); ++solver) {
         const record::SolverSummary& s = summaries.Sets[set].Solvers[solver];
         if (s.Verdict != record::Verdict::Correct) continue;  // already a failure or wrong
-        if (auto why = Undecided(s)) {
+        if (auto why = Undecided(record, set, solver, s)) {
           end.Undecided.push_back("Löser " + record.Solvers[solver].Name + " auf Satz " +
                                   record.Sets[set].Name + ": " + *why);
         } else if (s.AgainstBaseline->Change == record::Change::Slower) {

@@ -46,7 +46,8 @@ void DeclareWhat(CLI::App& app, Given& g) {
                  "ersten N jeder Sammlung)")
       ->type_name("N");
   app.add_option("--seed", g.Seed,
-                 "Startzahl des Zufallsgenerators (Vorgabe: die Tageszeit in Sekunden)")
+                 "Startzahl des Zufallsgenerators (Vorgabe: mit --baseline die der Basis, sonst "
+                 "die Tageszeit in Sekunden)")
       ->type_name("N");
   app.add_option("--puzzles", g.Puzzles,
                  "Nimmt die Rätsel aus dieser Sammlung (ein Rätsel je Zeile, 81 Zeichen, . oder 0 "
@@ -317,6 +318,8 @@ Plan MakePlan(const Given& g) {
   if (g.Noise) plan.Settings.NoisePercent = *g.Noise;
   plan.Settings.CheckThreads = g.CheckThreads ? *g.CheckThreads : checker::UsableCpus();
   plan.Baseline = g.Baseline;
+  plan.SeedGiven = g.Seed.has_value();
+  plan.CountGiven = g.Count.has_value();
   return plan;
 }
 

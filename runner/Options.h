@@ -32,6 +32,8 @@ struct Plan {
   // What the run is compared with (--baseline): "latest", a name or a stored run's number; empty:
   // nothing.
   std::string Baseline;
+  // Whether --seed and --count were given: what they leave open, the baseline's run fills in.
+  bool SeedGiven = false, CountGiven = false;
 };
 
 // What the command line came to: a plan, or what to print and the status to end with (the help,

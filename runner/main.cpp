@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "BaselinePuzzles.h"
 #include "BenchmarkRun.h"
 #include "CsvReport.h"
 #include "ExitStatus.h"
@@ -103,12 +104,14 @@ bool Store(store::ResultsStore& results, const record::RunRecord& run) {
 
 // Opens the results store, checks every set's puzzles, then locks the work folder, runs every
 // solver on every set, reports and stores the run; the exit status.
-int Perform(const runner::Plan& plan, const record::MachineContext& context, char* program) {
+int Perform(runner::Plan plan, const record::MachineContext& context, char* program) {
   std::optional<store::ResultsStore> results;  // a store that cannot take the run refuses it now
   if (plan.Store) results.emplace(*plan.Store, store::ResultsStore::Access::Write);
   if (results && !plan.Baseline.empty() && plan.Baseline != "latest") {
     results->FindRun(plan.Baseline);  // a baseline that is not there refuses the run now
   }
+  std::optional<record::PuzzlesFrom> puzzlesFrom;  // before any puzzle is made
+  if (results) puzzlesFrom = runner::TakeBaselinePuzzles(plan, *results, context);
   std::vector<runner::CheckedSource> sources;
   for (const runner::PuzzleSource& source : plan.Sources) {
     sources.push_back(runner::CheckSource(source));  // a bad line refuses the run, nothing written
@@ -124,7 +127,10 @@ int Perform(const runner::Plan& plan, const record::MachineContext& context, cha
     return 0;
   }
   record::RunRecord run = runner::PerformRun(plan, sources, context);
-  if (results && !plan.Baseline.empty()) run.Baseline = results->FindBaseline(plan.Baseline, run);
+  if (results && !plan.Baseline.empty()) {
+    run.Baseline = results->FindBaseline(plan.Baseline, run);
+    run.Baseline->PuzzlesFrom = puzzlesFrom;
+  }
   const record::Summaries summaries = record::Summarize(run);
   for (const record::Measurement& r : run.Measurements) {  // for logs and scripts as well
     if (r.Verdict == record::Verdict::Failed) std::cerr << "Messlauf: " << r.Failure << "\n";

@@ -42,9 +42,9 @@ std::optional<std::int64_t> LatestWith(Statement& latest, const record::MachineC
 }
 
 // The cell of `now`'s set and solver in a stored run: that solver's judged timed runs on those
-// puzzles there, if it stayed correct and was timed.
-std::optional<record::BaselineCell> CellIn(const Summed& stored, const record::RunRecord& now,
-                                           std::size_t set, std::size_t solver) {
+// puzzles there if it stayed correct and was timed, else why there is nothing to compare.
+void AddCell(record::Baseline& baseline, const Summed& stored, const record::RunRecord& now,
+             std::size_t set, std::size_t solver) {
   const record::RunRecord& then = stored.Run.Record;
   const std::string& hash = now.Sets[set].InSha256;
   const auto storedSet = std::find_if(then.Sets.begin(), then.Sets.end(),
@@ -52,13 +52,21 @@ std::optional<record::BaselineCell> CellIn(const Summed& stored, const record::R
   const auto storedSolver =
       std::find_if(then.Solvers.begin(), then.Solvers.end(),
                    [&](const auto& s) { return s.Name == now.Solvers[solver].Name; });
-  if (storedSet == then.Sets.end() || storedSolver == then.Solvers.end()) return std::nullopt;
+  const auto uncompared = [&](record::NoComparison reason) {
+    baseline.Uncompared.push_back(
+        {set, solver, reason, stored.Run.Number, then.Settings.SaveBaseline});
+  };
+  // The solver first: without it no set there could be compared, whatever the puzzles.
+  if (storedSolver == then.Solvers.end()) return uncompared(record::NoComparison::NoSolver);
+  if (storedSet == then.Sets.end()) return uncompared(record::NoComparison::OtherPuzzles);
   const record::SolverSummary& s =
       stored.Summaries.Sets[static_cast<std::size_t>(storedSet - then.Sets.begin())]
           .Solvers[static_cast<std::size_t>(storedSolver - then.Solvers.begin())];
-  if (s.Verdict != record::Verdict::Correct || s.MonotonicTimes.empty()) return std::nullopt;
-  return record::BaselineCell{set, solver, stored.Run.Number, then.Settings.SaveBaseline,
-                              s.MonotonicTimes};
+  if (s.Verdict == record::Verdict::Wrong) return uncompared(record::NoComparison::Wrong);
+  if (s.Verdict == record::Verdict::Failed) return uncompared(record::NoComparison::Failed);
+  if (s.MonotonicTimes.empty()) return uncompared(record::NoComparison::NotTimed);
+  baseline.Cells.push_back(
+      {set, solver, stored.Run.Number, then.Settings.SaveBaseline, s.MonotonicTimes});
 }
 
 // A warning for each run compared with that ran on another processor, kernel or compiler.
@@ -118,13 +126,37 @@ record::Baseline BaselineOf(sqlite3* database, int version, const std::string& r
       const std::optional<std::int64_t> number =
           run ? run
               : LatestWith(latest, now.Context, now.Sets[set].InSha256, now.Solvers[solver].Name);
-      if (!number) continue;
-      const Summed& stored = SummedRun(runs, database, version, *number);
-      if (auto cell = CellIn(stored, now, set, solver)) baseline.Cells.push_back(std::move(*cell));
+      if (!number) {
+        baseline.Uncompared.push_back({set, solver, record::NoComparison::NoEarlierRun});
+        continue;
+      }
+      AddCell(baseline, SummedRun(runs, database, version, *number), now, set, solver);
     }
   }
   baseline.Warnings = Warnings(runs, now.Context);
   return baseline;
+}
+
+std::optional<record::PuzzlesFrom> GeneratedSetOf(sqlite3* database,
+                                                  std::optional<std::int64_t> run,
+                                                  const record::MachineContext& machine) {
+  // A generated set is the one without a collection; a run has one at most.
+  Statement select(database, run ? "SELECT run AS id, seed, count FROM sets WHERE run = :run AND "
+                                   "collection = '' ORDER BY position LIMIT 1"
+                                 : "SELECT r.id AS id, s.seed AS seed, s.count AS count FROM runs "
+                                   "r JOIN machines m ON m.id = r.machine JOIN sets s ON s.run = "
+                                   "r.id WHERE m.machine_id = :machine_id AND m.host = :host AND "
+                                   "s.collection = '' ORDER BY r.started_utc DESC, r.id DESC, "
+                                   "s.position LIMIT 1");
+  if (run) {
+    select.Bind("run", *run);
+  } else {
+    select.Bind("machine_id", machine.MachineId).Bind("host", machine.Host);
+  }
+  if (!select.Step()) return std::nullopt;
+  return record::PuzzlesFrom{select.Integer("id"),
+                             static_cast<std::int32_t>(select.Integer("seed")),
+                             select.Integer("count")};
 }
 
 }  // namespace store

@@ -142,4 +142,11 @@ record::Baseline ResultsStore::FindBaseline(const std::string& reference,
   return Reading(Shown, [&] { return BaselineOf(Database, Version, reference, run, now); });
 }
 
+std::optional<record::PuzzlesFrom> ResultsStore::FindBaselinePuzzles(
+    const std::string& reference, const record::MachineContext& machine) const {
+  std::optional<std::int64_t> run;
+  if (reference != "latest") run = FindRun(reference);
+  return Reading(Shown, [&] { return GeneratedSetOf(Database, run, machine); });
+}
+
 }  // namespace store

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,16 @@ class ResultsStore {
   // What this run is compared with for --baseline REF: for each solver and set of `now`, the
   // same solver name on the same puzzles (the IN.TXT's digest) in the referenced run, or for
   // "latest" in the latest stored run on this machine that has it; only where that solver stayed
-  // correct there. Warnings when a run compared with ran on another processor, kernel or
-  // compiler.
+  // correct there, and for each other solver and set why not. Warnings when a run compared with
+  // ran on another processor, kernel or compiler.
   record::Baseline FindBaseline(const std::string& reference, const record::RunRecord& now) const;
+
+  // The generated set whose puzzles a run compared with --baseline REF takes: that of the
+  // referenced run, or for "latest" that of the latest stored run on `machine` that had one;
+  // with that run's number, the seed and the count. None when there is no such set. Throws
+  // kit::FileError when the referenced run is not there.
+  std::optional<record::PuzzlesFrom> FindBaselinePuzzles(
+      const std::string& reference, const record::MachineContext& machine) const;
 
  private:
   std::filesystem::path StorePath;

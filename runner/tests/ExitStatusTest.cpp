@@ -50,6 +50,23 @@ TEST(ExitStatus, AGateThatComparedNothingFailsAndNamesEachCell) {
   EXPECT_EQ(end.Undecided,
             (std::vector<std::string>{"Löser langsam auf Satz Build: zu wenige Runden"}));
 
+  // Why a cell has no comparison is said for each; with latest, with the run looked into.
+  r = samples::AgainstBaseline();
+  r.Baseline->Cells.clear();
+  r.Baseline->Uncompared = {{0, 0, record::NoComparison::NoSolver, 12, "v1"},
+                            {0, 1, record::NoComparison::OtherPuzzles, 12, "v1"}};
+  EXPECT_EQ(DecideExit(r, record::Summarize(r)).Undecided,
+            (std::vector<std::string>{"Löser flink auf Satz Build: Löser nicht in der Basis",
+                                      "Löser langsam auf Satz Build: andere Rätsel in der Basis"}));
+  r.Baseline->Reference = "latest";
+  r.Baseline->Uncompared = {{0, 0, record::NoComparison::Failed, 9},
+                            {0, 1, record::NoComparison::NoEarlierRun}};
+  EXPECT_EQ(
+      DecideExit(r, record::Summarize(r)).Undecided,
+      (std::vector<std::string>{
+          "Löser flink auf Satz Build: im letzten Lauf mit diesen Rätseln gescheitert (Lauf 9)",
+          "Löser langsam auf Satz Build: kein früherer Lauf"}));
+
   r.Settings.FailOnRegression = false;  // without the gate, nothing undecided counts
   end = DecideExit(r, record::Summarize(r));
   EXPECT_EQ(end.Status, 0);

@@ -202,6 +202,65 @@ TEST(Baselines, ASlowerSolverIsCalledSlowerAgainstItsBaselineAndFailsTheRun) {
   EXPECT_EQ(Messlauf(folder, "--count 5 --baseline latest --no-store").status, 2);
 }
 
+// Without --seed a run compared with a baseline generates the baseline's puzzles, so that the
+// gate compares what it was asked to; where it still cannot, each cell says why.
+TEST(Baselines, AGateWithoutASeedTakesTheBaselinesPuzzles) {
+  TempFolder folder;
+  const std::string run = "--store s.sqlite --count 300 --repeat 5 --dir w ";
+  ASSERT_EQ(Messlauf(folder, run + "--seed 4711 --save-baseline v1 --json a.json").status, 0);
+  const Result gate = Messlauf(folder, run + "--baseline v1 --fail-on-regression --json b.json");
+  EXPECT_TRUE(gate.status == 0 || gate.status == 3) << gate.out << gate.err;
+  const nlohmann::json b = Json(folder / "b.json");
+  EXPECT_EQ(b["sets"][0]["in_sha256"], Json(folder / "a.json")["sets"][0]["in_sha256"]);
+  EXPECT_EQ(b["baseline"]["puzzles_from"],
+            nlohmann::json::parse(R"({"run": 1, "seed": 4711, "count": null})"));
+  const nlohmann::json& against = b["sets"][0]["solvers"][0]["against_baseline"];
+  EXPECT_TRUE(against["no_comparison"].is_null()) << against;
+  EXPECT_NE(against["change"], "too_few_rounds") << against;  // decided either way
+  EXPECT_TRUE(
+      Has(gate.out, "\nStartzahl:   4711\n   übernommen: Startzahl 4711 aus der Basis v1\n"))
+      << gate.out;
+
+  // The same puzzles, but the solver under another name: nothing to compare, and why.
+  const std::string other = "--solver other=" + testing::Bin() + "/Quadrin ";
+  const Result renamed =
+      Messlauf(folder, run + other + "--baseline v1 --fail-on-regression --markdown m.md");
+  EXPECT_EQ(renamed.status, 2);
+  EXPECT_TRUE(Has(renamed.err, "Löser other auf Satz Build: Löser nicht in der Basis"))
+      << renamed.err;
+  EXPECT_TRUE(renamed.out.ends_with("  Löser nicht in der Basis\n")) << renamed.out;
+  EXPECT_TRUE(
+      Has(GetFile(folder / "m.md"), "| Lauf 1 „v1“ | – | – | – | Löser nicht in der Basis |"));
+  const Result once =
+      Messlauf(folder, "--store s.sqlite --count 300 --baseline v1 --fail-on-regression --dir w");
+  EXPECT_EQ(once.status, 2);
+  EXPECT_TRUE(Has(once.err, "--fail-on-regression braucht --repeat 5 oder mehr")) << once.err;
+
+  // latest: the count as well, from the latest run with a generated set (the renamed one, 3); the
+  // comparison from the latest with Quadrin on these puzzles (2).
+  const Result latest = Messlauf(folder, "--store s.sqlite --repeat 5 --dir w --baseline latest");
+  EXPECT_EQ(latest.status, 0) << latest.err;
+  EXPECT_TRUE(Has(latest.out,
+                  "übernommen: Startzahl 4711 und Anzahl 300 aus der Basis latest "
+                  "(Lauf 3)\n"))
+      << latest.out;
+  EXPECT_TRUE(Has(latest.out, "\nQuadrin  Build  Lauf 2  ")) << latest.out;
+
+  // A baseline of collections alone has no seed to lend: refused before anything runs.
+  const std::string top = std::string(KIT_DATA_DIR) + "/top1465.txt";
+  ASSERT_EQ(Messlauf(folder,
+                     "--store s.sqlite --dir w --count 20 --save-baseline sammlung "
+                     "--puzzles " +
+                         top)
+                .status,
+            0);
+  const Result refused =
+      Messlauf(folder, "--store s.sqlite --repeat 5 --dir neu --baseline sammlung");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(Has(refused.err, "Bitte --seed oder --puzzles angeben.")) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "neu"));
+}
+
 TEST(Baselines, OfTwoSolversInTheSameRoundsTheSlowerIsCalledSlower) {
   TempFolder folder;
   const Result r = Messlauf(folder,

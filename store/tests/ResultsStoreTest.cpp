@@ -411,6 +411,87 @@ TEST(Baselines, EveryCellFindsItsSolverAndSetInTheStoredRun) {
   EXPECT_EQ(baseline.Reference, std::to_string(number));
 }
 
+// Each solver and set with nothing to compare says why, from what the stored run holds: no solver
+// of that name, other puzzles, the solver wrong, failed or never timed there; with latest, no
+// earlier run at all.
+TEST(Baselines, EachSolverAndSetWithoutAComparisonSaysWhy) {
+  TempFolder temp;
+  ResultsStore store(temp / "s.sqlite", ResultsStore::Access::Write);
+  record::RunRecord then = Sample("2026-12-01T10:00:00Z", 1.0);
+  then.Settings.SaveBaseline = "v1";
+  // On 17-clue Quadrin answers wrongly and „zwei“ fails (as Sample has it); on Build „zwei“ ran
+  // in warm-up rounds alone.
+  for (record::Measurement& m : then.Measurements) {
+    if (m.Set == 1 && m.Solver == 0 && m.Round == 2 && !m.Startup) {
+      m.Verdict = record::Verdict::Wrong;
+      m.Check = {"Lösung für SUDOKU-Nr. 3 ist nicht korrekt.", 3, "Zeile 3 doppelt", {0, 60, 0}};
+    }
+    if (m.Set == 0 && m.Solver == 1) m.Warmup = true;
+  }
+  const std::int64_t number = store.Add(then).Number;
+  record::RunRecord now = Sample("2026-12-08T10:00:00Z", 2.0);
+  now.Solvers.push_back({"neu", "/opt/neu", std::string(64, 'd')});
+  now.Sets.push_back({"anders", "data/anders.txt", 0, 300, 24900, std::string(64, '3')});
+
+  using enum record::NoComparison;
+  using Cells = std::vector<record::UncomparedCell>;
+  const record::Baseline named = store.FindBaseline("v1", now);
+  ASSERT_EQ(named.Cells.size(), 1u);
+  EXPECT_EQ(named.Cells[0].Solver, 0u);  // Quadrin on Build alone
+  EXPECT_EQ(named.Uncompared, (Cells{{0, 1, NotTimed, number, "v1"},
+                                     {0, 2, NoSolver, number, "v1"},
+                                     {1, 0, Wrong, number, "v1"},
+                                     {1, 1, Failed, number, "v1"},
+                                     {1, 2, NoSolver, number, "v1"},
+                                     {2, 0, OtherPuzzles, number, "v1"},
+                                     {2, 1, OtherPuzzles, number, "v1"},
+                                     {2, 2, NoSolver, number, "v1"}}));
+  // latest looks for each solver on each set on its own: a new one, or new puzzles, have none.
+  const record::Baseline latest = store.FindBaseline("latest", now);
+  EXPECT_EQ(latest.Cells, named.Cells);
+  EXPECT_EQ(latest.Uncompared, (Cells{{0, 1, NotTimed, number, "v1"},
+                                      {0, 2, NoEarlierRun},
+                                      {1, 0, Wrong, number, "v1"},
+                                      {1, 1, Failed, number, "v1"},
+                                      {1, 2, NoEarlierRun},
+                                      {2, 0, NoEarlierRun},
+                                      {2, 1, NoEarlierRun},
+                                      {2, 2, NoEarlierRun}}));
+}
+
+// The puzzles a baseline lends a run: the generated set of the run it names, or for latest that of
+// the latest run of this machine that had one.
+TEST(Baselines, ThePuzzlesOfABaselineAreItsGeneratedSet) {
+  TempFolder temp;
+  ResultsStore store(temp / "s.sqlite", ResultsStore::Access::Write);
+  record::RunRecord generated = Sample("2026-12-01T10:00:00Z", 1.0);  // Build: 4711, 60 puzzles
+  generated.Settings.SaveBaseline = "v1";
+  const std::int64_t first = store.Add(generated).Number;
+  record::RunRecord collections = Sample("2026-12-02T10:00:00Z", 1.0);
+  collections.Sets[0].Collection = "data/build.txt";
+  collections.Settings.SaveBaseline = "sammlungen";
+  const std::int64_t second = store.Add(collections).Number;
+  record::RunRecord elsewhere = Sample("2026-12-03T10:00:00Z", 1.0);
+  elsewhere.Context.MachineId = std::string(64, 'f');
+  elsewhere.Sets[0].Seed = 99;
+  const std::int64_t third = store.Add(elsewhere).Number;
+
+  const record::MachineContext& here = generated.Context;
+  const record::PuzzlesFrom fromFirst{first, 4711, 60};
+  EXPECT_EQ(store.FindBaselinePuzzles("v1", here), fromFirst);
+  EXPECT_EQ(store.FindBaselinePuzzles(std::to_string(first), elsewhere.Context), fromFirst);
+  EXPECT_EQ(store.FindBaselinePuzzles("sammlungen", here), std::nullopt);
+  EXPECT_EQ(store.FindBaselinePuzzles(std::to_string(second), here), std::nullopt);
+  // latest: past the later run of collections alone, and never another machine's.
+  EXPECT_EQ(store.FindBaselinePuzzles("latest", here), fromFirst);
+  EXPECT_EQ(store.FindBaselinePuzzles("latest", elsewhere.Context),
+            (record::PuzzlesFrom{third, 99, 60}));
+  record::MachineContext unknown = here;
+  unknown.Host = "neu";
+  EXPECT_EQ(store.FindBaselinePuzzles("latest", unknown), std::nullopt);
+  EXPECT_THROW(store.FindBaselinePuzzles("v9", here), kit::FileError);
+}
+
 // A store of the first layout: read as it is, brought up to date by the first run stored.
 TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
   TempFolder temp;

@@ -127,13 +127,35 @@ void VaryEveryDefault(record::BaselineCell& cell, std::size_t sets, std::size_t 
   Vary(seconds, d.MonotonicSeconds, std::vector<double>{0.2, 0.21, 0.19, 0.2, 0.22});
 }
 
+void VaryEveryDefault(record::UncomparedCell& cell, std::size_t sets, std::size_t solvers) {
+  const record::UncomparedCell d;
+  auto& [set, solver, reason, run, name] = cell;
+  Vary(set, d.Set, sets - 1);
+  Vary(solver, d.Solver, solvers - 1);
+  Vary(reason, d.Reason, record::NoComparison::OtherPuzzles);
+  Vary(run, d.Run, 4);
+  Vary(name, d.Name, "v0");
+}
+
+void VaryEveryDefault(record::PuzzlesFrom& from) {
+  const record::PuzzlesFrom d;
+  auto& [run, seed, count] = from;
+  Vary(run, d.Run, 4);
+  Vary(seed, d.Seed, 4711);
+  Vary(count, d.Count, 300);
+}
+
 void VaryEveryDefault(record::Baseline& b, std::size_t sets, std::size_t solvers) {
   const record::Baseline d;
-  auto& [reference, cells, warnings] = b;
+  auto& [reference, cells, warnings, uncompared, puzzlesFrom] = b;
   Vary(reference, d.Reference, "latest");
   Vary(cells, d.Cells, std::vector<record::BaselineCell>(1));
   for (record::BaselineCell& cell : cells) VaryEveryDefault(cell, sets, solvers);
   Vary(warnings, d.Warnings, std::vector<std::string>{"Lauf 5 lief anderswo."});
+  Vary(uncompared, d.Uncompared, std::vector<record::UncomparedCell>(1));
+  for (record::UncomparedCell& cell : uncompared) VaryEveryDefault(cell, sets, solvers);
+  Vary(puzzlesFrom, d.PuzzlesFrom, record::PuzzlesFrom{});
+  VaryEveryDefault(*puzzlesFrom);
 }
 
 // A second set and solver where the record has one only, so that the measurements' indexes can
@@ -179,8 +201,9 @@ std::vector<record::StoredComparison> ComparisonsOf(const record::RunRecord& r) 
 record::StoredRun AsStored(const record::RunRecord& r, std::int64_t number) {
   record::StoredRun stored{number, r, ComparisonsOf(r)};
   // Not kept, on purpose:
-  // - the baseline (its reference, cells and warnings): the store keeps what comparing with it
-  //   came to, the comparisons above, and the stored runs its cells came from are in the store;
+  // - the baseline (its reference, cells, warnings, the cells it could not compare and where the
+  //   puzzles came from): the store keeps what comparing with it came to, the comparisons above,
+  //   and the stored runs its cells and puzzles came from are in the store;
   stored.Record.Baseline.reset();
   // - --fail-on-regression: it decides the exit status of the run alone, which the JSON report
   //   keeps instead of the option, as the store keeps the comparisons.
