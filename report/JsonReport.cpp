@@ -60,6 +60,12 @@ Json ContextJson(const record::MachineContext& c) {
           {"machine_id", Text(c.MachineId)}};
 }
 
+Json OutcomesJson(const record::Judgement& check) {
+  return {{"no_solution", check.Outcomes[0]},
+          {"one", check.Outcomes[1]},
+          {"several", check.Outcomes[2]}};
+}
+
 // One run with its own verdict; its numbers only when its process ran to an end.
 Json RunJson(const record::Measurement& run) {
   const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
@@ -157,9 +163,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, Milliseconds);
   PerPuzzleJson(json, s);
   json["out_bytes"] = LastOutBytes(s);
-  json["outcomes"] = {{"no_solution", check.Outcomes[0]},
-                      {"one", check.Outcomes[1]},
-                      {"several", check.Outcomes[2]}};
+  json["outcomes"] = OutcomesJson(check);
   json["verdict"] = failed ? Json(nullptr) : Json(check.Message);
   json["all_correct"] = s.Verdict == Verdict::Correct;
   json["last_round"] = LastRound(s);
@@ -213,6 +217,8 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
     json["baseline"] = nullptr;
   }
   json["context"] = ContextJson(record.Context);
+  json["factor_figure"] =
+      summaries.Figure == record::PerPuzzle::Net ? "us_per_puzzle_net" : "us_per_puzzle";
   json["sets"] = Json::array();
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
     json["sets"].push_back(SetJson(record, set, summaries.Sets[set]));
