@@ -66,7 +66,8 @@ Json OutcomesJson(const record::Judgement& check) {
           {"several", check.Outcomes[2]}};
 }
 
-// One run with its own verdict; its numbers only when its process ran to an end.
+// One run with its own verdict and Check's word on it; its numbers only when its process ran to
+// an end.
 Json RunJson(const record::Measurement& run) {
   const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
   const auto timed = [&run](auto value) { return run.Timed ? Json(value) : Json(nullptr); };
@@ -84,6 +85,9 @@ Json RunJson(const record::Measurement& run) {
           {"user_seconds", timed(ToTheMicrosecond(run.UserSeconds))},
           {"system_seconds", timed(ToTheMicrosecond(run.SystemSeconds))},
           {"max_rss_bytes", timed(run.MaxRssBytes)},
+          {"out_bytes", run.OutBytes},
+          {"outcomes", failed ? Json(nullptr) : OutcomesJson(run.Check)},
+          {"message", failed ? Json(nullptr) : Json(run.Check.Message)},
           {"wrong_puzzle", wrong ? Json(run.Check.Number) : Json(nullptr)},
           {"reason", wrong ? Json(run.Check.Reason) : Json(nullptr)},
           {"failure", failed ? Json(run.Failure) : Json(nullptr)}};
@@ -201,7 +205,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   const record::Settings& o = record.Settings;
   Json json;
   json["format"] = "sudoku-messkit-run";
-  json["version"] = 2;
+  json["version"] = 3;
   json["folder"] = ReportPath(o.Folder);
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;
