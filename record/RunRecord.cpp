@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace record {
 
@@ -96,9 +97,33 @@ Comparison Compare(const std::vector<double>& now, const std::vector<double>& ot
 
 namespace {
 
+// The figures per puzzle from the medians, and each timed run's own: a run on the whole set net
+// of the start-up run of the same round.
+void PerPuzzleFigures(SolverSummary& s, const std::vector<int>& rounds,
+                      const std::vector<std::pair<int, double>>& startups, double n) {
+  if (s.MonotonicTimes.empty() || n <= 0) return;
+  const double median = s.Monotonic.Median;
+  s.MicrosecondsPerPuzzle = median / n * 1e6;
+  s.PuzzlesPerSecond = n / median;
+  if (s.StartupSeconds && n > 1) {
+    s.MicrosecondsPerPuzzleNet = (median - *s.StartupSeconds) / (n - 1) * 1e6;
+  }
+  for (std::size_t i = 0; i < s.MonotonicTimes.size(); ++i) {
+    const double seconds = s.MonotonicTimes[i];
+    s.RunsPerPuzzle.push_back(seconds / n * 1e6);
+    const auto startup =
+        std::find_if(startups.begin(), startups.end(),
+                     [round = rounds[i]](const auto& run) { return run.first == round; });
+    if (startup != startups.end() && n > 1) {
+      s.RunsPerPuzzleNet.push_back((seconds - startup->second) / (n - 1) * 1e6);
+    }
+  }
+}
+
 SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::size_t solver) {
   SolverSummary s;
-  std::vector<double> startups;
+  std::vector<std::pair<int, double>> startups;  // round and time of its timed start-up runs
+  std::vector<int> rounds;                       // of its timed runs on the whole set
   for (const Measurement& run : record.Measurements) {
     if (run.Set != set || run.Solver != solver) continue;
     s.Last = &run;
@@ -110,39 +135,66 @@ SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::siz
     // The whole set's outcomes, unless a start-up run was the wrong one.
     if (!run.Startup || run.Verdict == Verdict::Wrong) s.LastJudged = &run;
     if (run.Startup) {
-      if (!run.Warmup) startups.push_back(run.MonotonicSeconds);
+      if (!run.Warmup) startups.emplace_back(run.Round, run.MonotonicSeconds);
       continue;
     }
     s.Ended.push_back(&run);
     if (run.Warmup) continue;
     s.MonotonicTimes.push_back(run.MonotonicSeconds);
     s.EndeTimes.push_back(run.EndeSeconds);
+    rounds.push_back(run.Round);
   }
   s.Monotonic = stats::Summarize(s.MonotonicTimes);
   s.Ende = stats::Summarize(s.EndeTimes);
-  if (!startups.empty()) s.StartupSeconds = stats::Median(startups);
-  const auto n = static_cast<double>(set < record.Sets.size() ? record.Sets[set].Count : 0);
-  if (!s.MonotonicTimes.empty() && n > 0) {
-    const double median = s.Monotonic.Median;
-    s.MicrosecondsPerPuzzle = median / n * 1e6;
-    s.PuzzlesPerSecond = n / median;
-    if (s.StartupSeconds && n > 1) {
-      s.MicrosecondsPerPuzzleNet = (median - *s.StartupSeconds) / (n - 1) * 1e6;
-    }
+  if (!startups.empty()) {
+    std::vector<double> times;
+    for (const auto& run : startups) times.push_back(run.second);
+    s.StartupSeconds = stats::Median(times);
   }
+  const auto n = static_cast<double>(set < record.Sets.size() ? record.Sets[set].Count : 0);
+  PerPuzzleFigures(s, rounds, startups, n);
   return s;
 }
 
-std::optional<std::size_t> Fastest(const std::vector<SolverSummary>& solvers) {
+// Net figures only when every correct solver that has a gross one has a net one above 0.
+PerPuzzle FigureOf(const std::vector<SetSummary>& sets) {
+  bool any = false;
+  for (const SetSummary& set : sets) {
+    for (const SolverSummary& s : set.Solvers) {
+      if (s.Verdict != Verdict::Correct || !s.MicrosecondsPerPuzzle) continue;
+      if (!s.MicrosecondsPerPuzzleNet || *s.MicrosecondsPerPuzzleNet <= 0) return PerPuzzle::Gross;
+      any = true;
+    }
+  }
+  return any ? PerPuzzle::Net : PerPuzzle::Gross;
+}
+
+std::optional<std::size_t> Fastest(const std::vector<SolverSummary>& solvers, PerPuzzle figure) {
   std::optional<std::size_t> fastest;
   int compared = 0;
   for (std::size_t i = 0; i < solvers.size(); ++i) {
     const SolverSummary& s = solvers[i];
-    if (s.Verdict != Verdict::Correct || s.MonotonicTimes.empty()) continue;
+    const std::optional<double>& us = PerPuzzleFigure(s, figure);
+    if (s.Verdict != Verdict::Correct || !us) continue;
     ++compared;
-    if (!fastest || s.Monotonic.Mean < solvers[*fastest].Monotonic.Mean) fastest = i;
+    if (!fastest || *us < *PerPuzzleFigure(solvers[*fastest], figure)) fastest = i;
   }
   return compared >= 2 ? fastest : std::nullopt;
+}
+
+// The fastest of the set, and every correct solver's factor to it.
+void RelateToFastest(SetSummary& set, PerPuzzle figure) {
+  set.Fastest = Fastest(set.Solvers, figure);
+  if (!set.Fastest) return;
+  const SolverSummary& best = set.Solvers[*set.Fastest];
+  const double bestFigure = *PerPuzzleFigure(best, figure);
+  const stats::Summary bestRuns = stats::Summarize(PerPuzzleRuns(best, figure));
+  for (SolverSummary& s : set.Solvers) {
+    const std::optional<double>& us = PerPuzzleFigure(s, figure);
+    if (s.Verdict != Verdict::Correct || !us) continue;
+    s.RelativeToFastest =
+        stats::Slower(bestFigure, bestRuns, *us, stats::Summarize(PerPuzzleRuns(s, figure)));
+  }
 }
 
 // Each solver's geometric mean of its factors, over the sets where every solver has one.
@@ -193,6 +245,14 @@ void CompareSolvers(const RunRecord& record, std::vector<SetSummary>& sets) {
 
 }  // namespace
 
+const std::optional<double>& PerPuzzleFigure(const SolverSummary& s, PerPuzzle figure) {
+  return figure == PerPuzzle::Net ? s.MicrosecondsPerPuzzleNet : s.MicrosecondsPerPuzzle;
+}
+
+const std::vector<double>& PerPuzzleRuns(const SolverSummary& s, PerPuzzle figure) {
+  return figure == PerPuzzle::Net ? s.RunsPerPuzzleNet : s.RunsPerPuzzle;
+}
+
 Summaries Summarize(const RunRecord& record, Detail detail) {
   Summaries summaries;
   for (std::size_t set = 0; set < record.Sets.size(); ++set) {
@@ -200,17 +260,10 @@ Summaries Summarize(const RunRecord& record, Detail detail) {
     for (std::size_t solver = 0; solver < record.Solvers.size(); ++solver) {
       summary.Solvers.push_back(SummarizeSolver(record, set, solver));
     }
-    summary.Fastest = Fastest(summary.Solvers);
-    if (summary.Fastest) {
-      const stats::Summary& best = summary.Solvers[*summary.Fastest].Monotonic;
-      for (SolverSummary& s : summary.Solvers) {
-        if (s.Verdict == Verdict::Correct && !s.MonotonicTimes.empty()) {
-          s.RelativeToFastest = stats::Slower(best, s.Monotonic);
-        }
-      }
-    }
     summaries.Sets.push_back(std::move(summary));
   }
+  summaries.Figure = FigureOf(summaries.Sets);
+  for (SetSummary& set : summaries.Sets) RelateToFastest(set, summaries.Figure);
   summaries.GeometricMeanFactors = GeometricMeans(summaries.Sets, record.Solvers.size());
   if (detail == Detail::Full) CompareSolvers(record, summaries.Sets);
   return summaries;

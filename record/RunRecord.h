@@ -249,6 +249,12 @@ struct RunRecord {
   bool operator==(const RunRecord&) const = default;
 };
 
+// The figure per puzzle that the reports show and the factors are ratios of.
+enum class PerPuzzle {
+  Gross,  // the median ÷ N
+  Net,    // net of the start-up: (median − start-up) ÷ (N − 1)
+};
+
 // A solver's runs on one set, summed up.
 struct SolverSummary {
   // Failed if a run failed, else Wrong if one was wrong.
@@ -259,13 +265,18 @@ struct SolverSummary {
                                      // runs included (start-up runs are not among them)
   std::vector<double> MonotonicTimes, EndeTimes;  // of its judged timed runs, in order
   stats::Summary Monotonic, Ende;
-  std::optional<stats::Ratio> RelativeToFastest;  // for a correct solver beside a fastest one
   // The median of its judged timed start-up runs, in seconds; none without such a run.
   std::optional<double> StartupSeconds;
   // Per puzzle from the median of the set's timed runs: gross (median ÷ N), net of the start-up
   // ((median − start-up) ÷ (N − 1), none for N = 1 or without a start-up time), and puzzles per
   // second (N ÷ median). None without timed runs.
   std::optional<double> MicrosecondsPerPuzzle, MicrosecondsPerPuzzleNet, PuzzlesPerSecond;
+  // The same figures of each judged timed run on the whole set, in its order: gross its time ÷ N;
+  // net less the start-up run of its round, for the rounds that have one (none for N = 1).
+  std::vector<double> RunsPerPuzzle, RunsPerPuzzleNet;
+  // Its figure ÷ the fastest one's, the figure being Summaries::Figure, with the spread of their
+  // runs' figures; for a correct solver beside a fastest one.
+  std::optional<stats::Ratio> RelativeToFastest;
   // Against the fastest solver of the set in the same rounds, for a correct solver beside it.
   std::optional<Comparison> AgainstFastest;
   // Against its baseline cell, when both stayed correct.
@@ -275,13 +286,18 @@ struct SolverSummary {
 
 struct SetSummary {
   std::vector<SolverSummary> Solvers;  // in the order of RunRecord::Solvers
-  // The fastest of the solvers that stayed correct, by mean monotonic time; none unless at
-  // least two of them are compared.
+  // The fastest of the solvers that stayed correct, by the figure per puzzle the factors compare
+  // (Summaries::Figure); none unless at least two of them have it.
   std::optional<std::size_t> Fastest;
 };
 
 struct Summaries {
   std::vector<SetSummary> Sets;  // in the order of RunRecord::Sets
+  // One figure for the whole run, so that every set compares like with like: net when every
+  // correct solver with a gross figure has a net one above 0 on every set, otherwise gross (on a
+  // set of a few puzzles the start-up's spread can exceed what the puzzles cost; a set of one
+  // puzzle has no net figure).
+  PerPuzzle Figure = PerPuzzle::Gross;
   // Per solver: the geometric mean of its factors to the fastest, over the sets where every
   // solver stayed correct and was timed; none when there is no such set or fewer than two
   // solvers.
@@ -292,5 +308,9 @@ struct Summaries {
 enum class Detail { Full, WithoutComparisons };
 
 Summaries Summarize(const RunRecord& record, Detail detail = Detail::Full);
+
+// A solver's figure of that kind in microseconds, and those of its single runs.
+const std::optional<double>& PerPuzzleFigure(const SolverSummary& s, PerPuzzle figure);
+const std::vector<double>& PerPuzzleRuns(const SolverSummary& s, PerPuzzle figure);
 
 }  // namespace record

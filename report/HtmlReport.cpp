@@ -85,7 +85,7 @@ std::string Set(const record::RunRecord& record, const record::Summaries& summar
            html::Items(SolverItems(record, i, summary.Solvers[i], sep)) + "</article>\n";
   }
   out += "</div>\n";
-  const std::vector<std::string> fastest = FastestLines(record, summary, sep);
+  const std::vector<std::string> fastest = FastestLines(record, summaries, set, sep);
   for (const std::string& line : fastest) out += Paragraph(line);
   return out + "</section>\n";
 }

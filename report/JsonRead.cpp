@@ -2,6 +2,7 @@
 // the report derives from it (states, summaries, factors) is computed again by Summarize, so a
 // file cannot bring figures that its runs do not support.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -174,8 +175,23 @@ Verdict ReadVerdict(const Node& n) {
   n.Refuse("ist „" + name + "“ statt „correct“, „wrong“ oder „failed“");
 }
 
-// One run with its own fields; Check's message, outcomes and the OUT.TXT size come from its
-// solver (ReadSolverRuns).
+// Check's outcomes: puzzles with no solution, one, several.
+std::array<std::int64_t, 3> ReadOutcomes(const Node& n) {
+  return {n.At("no_solution").Integer(0, NoLimit), n.At("one").Integer(0, NoLimit),
+          n.At("several").Integer(0, NoLimit)};
+}
+
+// The size of a run's OUT.TXT and, unless it failed, Check's message and outcomes: from the run in
+// version 3, from its solver in version 2, whose message is its `verdict`.
+void ReadCheck(const Node& n, const std::string& messageKey, record::Measurement& run) {
+  run.OutBytes = static_cast<std::uintmax_t>(n.At("out_bytes").Integer(0, NoLimit));
+  if (run.Verdict == Verdict::Failed) return;
+  run.Check.Message = n.At(messageKey).TextOrEmpty();
+  run.Check.Outcomes = ReadOutcomes(n.At("outcomes"));
+}
+
+// One run with its own fields but Check's message and outcomes and the OUT.TXT size, which
+// ReadSolverRuns reads where the report's version keeps them.
 record::Measurement ReadRun(const Node& n, const record::Settings& settings) {
   record::Measurement run;
   run.Round = static_cast<int>(n.At("round").Integer(1, settings.Warmup + settings.Repeat));
@@ -208,17 +224,11 @@ record::Measurement ReadRun(const Node& n, const record::Settings& settings) {
   return run;
 }
 
-// The runs of one solver on one set. The report keeps Check's message and outcomes and the size
-// of OUT.TXT only for the solver's last judged run; every judged run gets them, so that the
-// report made again from the record says the same.
-void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, record::RunRecord& record) {
-  record::Judgement check;
-  check.Message = n.At("verdict").TextOrEmpty();
-  const Node outcomes = n.At("outcomes");
-  check.Outcomes = {outcomes.At("no_solution").Integer(0, NoLimit),
-                    outcomes.At("one").Integer(0, NoLimit),
-                    outcomes.At("several").Integer(0, NoLimit)};
-  const auto outBytes = static_cast<std::uintmax_t>(n.At("out_bytes").Integer(0, NoLimit));
+// The runs of one solver on one set. A report of version 2 keeps Check's message and outcomes and
+// the size of OUT.TXT only for the solver's last judged run; every judged run gets them, so that
+// the report made again from the record says the same.
+void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, std::int64_t version,
+                    record::RunRecord& record) {
   std::set<std::pair<int, bool>> seen;  // a round's run on the whole set and its start-up run
   for (const Node& entry : n.At("runs").Entries(true)) {
     record::Measurement run = ReadRun(entry, record.Settings);
@@ -228,10 +238,10 @@ void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, record::
     }
     run.Set = set;
     run.Solver = solver;
-    if (run.Verdict != Verdict::Failed) {
-      run.Check.Message = check.Message;
-      run.Check.Outcomes = check.Outcomes;
-      run.OutBytes = outBytes;
+    if (version >= 3) {
+      ReadCheck(entry, "message", run);
+    } else if (run.Verdict != Verdict::Failed) {
+      ReadCheck(n, "verdict", run);
     }
     record.Measurements.push_back(std::move(run));
   }
@@ -273,7 +283,7 @@ record::RunRecord ReadRecord(const Json& document, const std::string& file) {
   if (document.at("format") != "sudoku-messkit-run") {
     format.Refuse("ist nicht „sudoku-messkit-run“");
   }
-  // A later version keeps the keys of version 2 and may add others, which are not read.
+  // A later version keeps the keys of version 3 and may add others, which are not read.
   const std::int64_t version = root.At("version").Integer(0, IntLimit);
   if (version < 2) {
     throw kit::FileError(file + " ist ein Bericht von Messlauf in Version " +
@@ -293,7 +303,7 @@ record::RunRecord ReadRecord(const Json& document, const std::string& file) {
     record.Sets.push_back(ReadSet(sets[set]));
     const std::vector<Node> solvers = sets[set].At("solvers").Entries(false);
     for (std::size_t solver = 0; solver < solvers.size(); ++solver) {
-      ReadSolverRuns(solvers[solver], set, solver, record);
+      ReadSolverRuns(solvers[solver], set, solver, version, record);
     }
   }
   // The order they ran in, as Messlauf runs them: set by set, round by round, in each round the

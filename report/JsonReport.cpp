@@ -61,7 +61,14 @@ Json ContextJson(const record::MachineContext& c) {
           {"machine_id", Text(c.MachineId)}};
 }
 
-// One run with its own verdict; its numbers only when its process ran to an end.
+Json OutcomesJson(const record::Judgement& check) {
+  return {{"no_solution", check.Outcomes[0]},
+          {"one", check.Outcomes[1]},
+          {"several", check.Outcomes[2]}};
+}
+
+// One run with its own verdict and Check's word on it; its numbers only when its process ran to
+// an end.
 Json RunJson(const record::Measurement& run) {
   const bool wrong = run.Verdict == Verdict::Wrong, failed = run.Verdict == Verdict::Failed;
   const auto timed = [&run](auto value) { return run.Timed ? Json(value) : Json(nullptr); };
@@ -79,6 +86,9 @@ Json RunJson(const record::Measurement& run) {
           {"user_seconds", timed(ToTheMicrosecond(run.UserSeconds))},
           {"system_seconds", timed(ToTheMicrosecond(run.SystemSeconds))},
           {"max_rss_bytes", timed(run.MaxRssBytes)},
+          {"out_bytes", run.OutBytes},
+          {"outcomes", failed ? Json(nullptr) : OutcomesJson(run.Check)},
+          {"message", failed ? Json(nullptr) : Json(run.Check.Message)},
           {"wrong_puzzle", wrong ? Json(run.Check.Number) : Json(nullptr)},
           {"reason", wrong ? Json(run.Check.Reason) : Json(nullptr)},
           {"failure", failed ? Json(run.Failure) : Json(nullptr)}};
@@ -185,9 +195,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, Milliseconds);
   PerPuzzleJson(json, s);
   json["out_bytes"] = LastOutBytes(s);
-  json["outcomes"] = {{"no_solution", check.Outcomes[0]},
-                      {"one", check.Outcomes[1]},
-                      {"several", check.Outcomes[2]}};
+  json["outcomes"] = OutcomesJson(check);
   json["verdict"] = failed ? Json(nullptr) : Json(check.Message);
   json["all_correct"] = s.Verdict == Verdict::Correct;
   json["last_round"] = LastRound(s);
@@ -226,7 +234,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   const record::Settings& o = record.Settings;
   Json json;
   json["format"] = "sudoku-messkit-run";
-  json["version"] = 2;
+  json["version"] = 3;
   json["folder"] = ReportPath(o.Folder);
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;
@@ -243,6 +251,8 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
     json["baseline"] = nullptr;
   }
   json["context"] = ContextJson(record.Context);
+  json["factor_figure"] =
+      summaries.Figure == record::PerPuzzle::Net ? "us_per_puzzle_net" : "us_per_puzzle";
   json["sets"] = Json::array();
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
     json["sets"].push_back(SetJson(record, set, summaries.Sets[set]));

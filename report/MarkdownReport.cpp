@@ -31,22 +31,30 @@ std::string Relative(const record::SetSummary& summary, std::size_t solver,
   return Decimal(r.Factor, 2, sep) + (r.Deviation ? " ± " + Decimal(*r.Deviation, 2, sep) : "");
 }
 
+// One set: a row per solver with its times, the figure per puzzle and the factor, which is the
+// ratio of those figures.
 void MarkdownTable(std::ostringstream& md, const record::RunRecord& record,
-                   const record::SetSummary& summary, const std::string& sep) {
-  md << "| Löser | Mittel ± σ [s] | Minimum [s] | Maximum [s] | relativ |\n"
-     << "|---|---:|---:|---:|---:|\n";
+                   const record::Summaries& summaries, const std::string& sep) {
+  const record::SetSummary& summary = summaries.Sets[0];
+  md << "| Löser | Mittel ± σ [s] | Minimum [s] | Maximum [s] | µs je Rätsel "
+     << FigureWord(summaries.Figure) << " | relativ |\n"
+     << "|---|---:|---:|---:|---:|---:|\n";
   for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
     const record::SolverSummary& s = summary.Solvers[i];
     md << "| " << Escaped(record.Solvers[i].Name) << " | ";
     if (s.Verdict == Verdict::Failed || s.MonotonicTimes.empty()) {
-      md << "– | – | – | " << (s.Verdict == Verdict::Correct ? "–" : "fehlgeschlagen") << " |\n";
+      md << "– | – | – | – | " << (s.Verdict == Verdict::Correct ? "–" : "fehlgeschlagen")
+         << " |\n";
       continue;
     }
     const stats::Summary& m = s.Monotonic;
     md << PreciseSeconds(m.Mean, sep);
     if (m.Deviation) md << " ± " << PreciseSeconds(*m.Deviation, sep);
+    // Only a correct solver's figure is compared.
+    const std::optional<double>& us = record::PerPuzzleFigure(s, summaries.Figure);
     md << " | " << PreciseSeconds(m.Minimum, sep) << " | " << PreciseSeconds(m.Maximum, sep)
-       << " | " << Relative(summary, i, sep) << " |\n";
+       << " | " << (us && s.Verdict == Verdict::Correct ? Figure(*us, sep) : "–") << " | "
+       << Relative(summary, i, sep) << " |\n";
   }
 }
 
@@ -92,7 +100,7 @@ std::string FormatMarkdown(const record::RunRecord& record, const record::Summar
   if (summaries.Sets.size() > 1) {
     MarkdownMatrix(md, MatrixOf(record, summaries, decimalSeparator));
   } else if (!summaries.Sets.empty()) {
-    MarkdownTable(md, record, summaries.Sets[0], decimalSeparator);
+    MarkdownTable(md, record, summaries, decimalSeparator);
   }
   MarkdownComparisons(md, record, summaries, decimalSeparator);
   return md.str();

@@ -8,7 +8,8 @@
 namespace report {
 
 // One set: one row per solver with name, mean ± σ, minimum, maximum of the monotonic time in
-// seconds, and the factor against the fastest. Several sets: one row per set, one column per
+// seconds, its microseconds per puzzle, and the factor against the fastest: the ratio of those
+// microseconds. Several sets: one row per set, one column per
 // solver, and the geometric means of the factors. With the user's decimal separator, as the text
 // report.
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,

@@ -7,24 +7,10 @@ namespace {
 
 using record::Verdict;
 
-// Net figures only when every solver that has a gross one has a net one too, above zero: on a
-// set of a few puzzles the start-up's spread can exceed what the puzzles cost.
-bool AllNet(const record::Summaries& summaries) {
-  bool any = false;
-  for (const record::SetSummary& set : summaries.Sets) {
-    for (const record::SolverSummary& s : set.Solvers) {
-      if (s.Verdict != Verdict::Correct || !s.MicrosecondsPerPuzzle) continue;
-      if (!s.MicrosecondsPerPuzzleNet || *s.MicrosecondsPerPuzzleNet <= 0) return false;
-      any = true;
-    }
-  }
-  return any;
-}
-
-Cell CellOf(const record::SolverSummary& s, bool net, const std::string& sep) {
+Cell CellOf(const record::SolverSummary& s, record::PerPuzzle figure, const std::string& sep) {
   if (s.Verdict == Verdict::Wrong) return {"falsch", Tone::Bad};
   if (s.Verdict == Verdict::Failed) return {"gescheitert", Tone::Bad};
-  const std::optional<double>& us = net ? s.MicrosecondsPerPuzzleNet : s.MicrosecondsPerPuzzle;
+  const std::optional<double>& us = record::PerPuzzleFigure(s, figure);
   if (!us) return "–";
   std::string cell = Figure(*us, sep) + " µs";
   if (s.RelativeToFastest) cell += " (" + Decimal(s.RelativeToFastest->Factor, 2, sep) + ")";
@@ -33,10 +19,13 @@ Cell CellOf(const record::SolverSummary& s, bool net, const std::string& sep) {
 
 }  // namespace
 
+const char* FigureWord(record::PerPuzzle figure) {
+  return figure == record::PerPuzzle::Net ? "netto" : "brutto";
+}
+
 SetMatrix MatrixOf(const record::RunRecord& record, const record::Summaries& summaries,
                    const std::string& decimalSeparator) {
   const std::string& sep = decimalSeparator;
-  const bool net = AllNet(summaries);
   SetMatrix matrix;
   matrix.Header.push_back("Sammlung");
   for (const record::Solver& solver : record.Solvers) matrix.Header.push_back(solver.Name);
@@ -44,13 +33,16 @@ SetMatrix MatrixOf(const record::RunRecord& record, const record::Summaries& sum
     const record::PuzzleSet& puzzles = record.Sets[set];
     std::vector<Cell> row{puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)"};
     for (const record::SolverSummary& s : summaries.Sets[set].Solvers) {
-      row.push_back(CellOf(s, net, sep));
+      row.push_back(CellOf(s, summaries.Figure, sep));
     }
     matrix.Rows.push_back(std::move(row));
   }
-  matrix.Notes.push_back(net ? "µs je Rätsel netto, ohne den Start: (Median − Start) ÷ (N − 1)."
+  matrix.Notes.push_back(summaries.Figure == record::PerPuzzle::Net
+                             ? "µs je Rätsel netto, ohne den Start: (Median − Start) ÷ (N − 1)."
                              : "µs je Rätsel brutto: Median ÷ N.");
-  matrix.Notes.push_back("In Klammern der Faktor zum Schnellsten der Sammlung (mittlere Zeit).");
+  matrix.Notes.push_back(
+      "In Klammern der Faktor zum Schnellsten der Sammlung: µs je Rätsel ÷ die kleinsten der "
+      "Zeile.");
   if (record.Solvers.size() < 2) return matrix;
   std::vector<Cell> means{"Geometrisches Mittel"};
   for (const std::optional<double>& mean : summaries.GeometricMeanFactors) {

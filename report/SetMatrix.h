@@ -18,8 +18,11 @@ struct SetMatrix {
 };
 
 // Each cell holds the solver's microseconds per puzzle and its factor to the fastest, or "falsch"
-// or "gescheitert", in a bad tone, where it left that set. Net of the start-up when every timed
-// cell has that figure, otherwise gross for all, so that a row compares like with like.
+// or "gescheitert", in a bad tone, where it left that set: the figure of Summaries::Figure, whose
+// ratio the factor is.
+// The figure per puzzle named as the reports name it beside the number: "netto" or "brutto".
+const char* FigureWord(record::PerPuzzle figure);
+
 SetMatrix MatrixOf(const record::RunRecord& record, const record::Summaries& summaries,
                    const std::string& decimalSeparator);
 

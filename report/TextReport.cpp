@@ -177,13 +177,14 @@ void Suite(std::ostringstream& text, const record::RunRecord& record,
 
 // One set: where its puzzles came from, every solver on it, and how they compare.
 void Set(std::ostringstream& text, const record::RunRecord& record,
-         const record::SetSummary& summary, const std::string& sep) {
+         const record::Summaries& summaries, const std::string& sep) {
+  const record::SetSummary& summary = summaries.Sets[0];
   Lines(text, SetItems(record, 0));
   for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
     if (record.Solvers.size() > 1) text << "\n";
     Lines(text, SolverItems(record, i, summary.Solvers[i], sep));
   }
-  const std::vector<std::string> fastest = FastestLines(record, summary, sep);
+  const std::vector<std::string> fastest = FastestLines(record, summaries, 0, sep);
   for (std::size_t i = 0; i < fastest.size(); ++i) {
     text << (i == 0 ? "\n" : "  ") << fastest[i] << "\n";
   }
@@ -309,17 +310,23 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
 }
 
 std::vector<std::string> FastestLines(const record::RunRecord& record,
-                                      const record::SetSummary& summary, const std::string& sep) {
+                                      const record::Summaries& summaries, std::size_t set,
+                                      const std::string& sep) {
+  const record::SetSummary& summary = summaries.Sets[set];
   if (!summary.Fastest) return {};
   const std::size_t fastest = *summary.Fastest;
-  std::vector<std::string> lines{"Am schnellsten: " + record.Solvers[fastest].Name +
-                                 " (mittlere monotone Zeit)"};
+  const record::PerPuzzle figure = summaries.Figure;
+  const auto shown = [&](std::size_t solver) {
+    return Figure(*record::PerPuzzleFigure(summary.Solvers[solver], figure), sep) + " µs je Rätsel";
+  };
+  std::vector<std::string> lines{"Am schnellsten: " + record.Solvers[fastest].Name + " mit " +
+                                 shown(fastest) + " " + FigureWord(figure)};
   for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
     const std::optional<stats::Ratio>& r = summary.Solvers[i].RelativeToFastest;
     if (i == fastest || !r) continue;
     std::string line = record.Solvers[i].Name + " braucht " + Decimal(r->Factor, 2, sep);
     if (r->Deviation) line += " ± " + Decimal(*r->Deviation, 2, sep);
-    lines.push_back(line + " mal so lange");
+    lines.push_back(line + " mal so lange: " + shown(i));
   }
   return lines;
 }
@@ -382,7 +389,7 @@ std::string FormatReport(const record::RunRecord& record, const record::Summarie
   if (record.Sets.size() > 1) {
     Suite(text, record, summaries, decimalSeparator);
   } else if (!record.Sets.empty()) {
-    Set(text, record, summaries.Sets[0], decimalSeparator);
+    Set(text, record, summaries, decimalSeparator);
   }
   Comparisons(text, record, summaries, decimalSeparator);
   return text.str();

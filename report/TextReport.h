@@ -34,9 +34,10 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
                                     const record::SolverSummary& summary,
                                     const std::string& decimalSeparator);
 
-// The fastest correct solver of a set, then how many times slower each other correct one is.
+// The fastest correct solver of a set, then how many times slower each other correct one is, each
+// with the figure per puzzle whose ratio the factor is (Summaries::Figure).
 std::vector<std::string> FastestLines(const record::RunRecord& record,
-                                      const record::SetSummary& summary,
+                                      const record::Summaries& summaries, std::size_t set,
                                       const std::string& decimalSeparator);
 
 // Where a solver left a set: the wrong puzzle with its run and reason, or the failure.

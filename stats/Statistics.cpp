@@ -25,11 +25,13 @@ Summary Summarize(const std::vector<double>& values) {
   return s;
 }
 
-Ratio Slower(const Summary& a, const Summary& b) {
+Ratio Slower(double a, const Summary& runsA, double b, const Summary& runsB) {
   Ratio r;
-  r.Factor = b.Mean / a.Mean;
-  if (a.Deviation && b.Deviation) {
-    r.Deviation = r.Factor * std::hypot(*a.Deviation / a.Mean, *b.Deviation / b.Mean);
+  r.Factor = b / a;
+  const auto spreads = [](const Summary& runs) { return runs.Deviation && runs.Minimum > 0; };
+  if (spreads(runsA) && spreads(runsB)) {
+    r.Deviation =
+        r.Factor * std::hypot(*runsA.Deviation / runsA.Mean, *runsB.Deviation / runsB.Mean);
   }
   return r;
 }

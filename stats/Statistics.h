@@ -17,13 +17,15 @@ struct Summary {
 // All zero for no values.
 Summary Summarize(const std::vector<double>& values);
 
-// How many times slower B is than A: r = m_B / m_A, with
-// σ_r = r · √((σ_A / m_A)² + (σ_B / m_B)²) when both have a deviation.
+// How many times B's figure is A's: r = f_B / f_A, with the spread the figures of their single
+// runs give, σ_r = r · √((σ_A / m_A)² + (σ_B / m_B)²), σ and m the deviation and mean of a side's
+// runs' figures. No spread when a side has a single run, or a run whose figure is not above 0:
+// a spread relative to such a figure means nothing.
 struct Ratio {
   double Factor = 0;
   std::optional<double> Deviation;
 };
-Ratio Slower(const Summary& a, const Summary& b);
+Ratio Slower(double a, const Summary& runsA, double b, const Summary& runsB);
 
 // The geometric mean of positive values: exp of the mean of their logarithms; 0 for none.
 double GeometricMean(const std::vector<double>& values);

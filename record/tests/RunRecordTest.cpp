@@ -27,14 +27,18 @@ TEST(Statistics, MeanDeviationMedianAndTheRatio) {
   EXPECT_FALSE(Summarize({2}).Deviation);
   EXPECT_FALSE(Scattered(Summarize({1, 1.2, 1.1})));
 
+  // The factor is the ratio of the figures given; the runs give only the relative spread.
   Summary a, b;
-  a.Mean = 1, a.Deviation = 0.1;
-  b.Mean = 2, b.Deviation = 0.2;
-  const Ratio r = Slower(a, b);
-  EXPECT_DOUBLE_EQ(r.Factor, 2);
-  EXPECT_NEAR(*r.Deviation, 2 * std::sqrt(0.02), 1e-12);
+  a.Mean = 1, a.Deviation = 0.1, a.Minimum = 0.9;
+  b.Mean = 2, b.Deviation = 0.2, b.Minimum = 1.8;
+  const Ratio r = Slower(0.8, a, 2.4, b);
+  EXPECT_DOUBLE_EQ(r.Factor, 3);
+  EXPECT_NEAR(*r.Deviation, 3 * std::sqrt(0.02), 1e-12);
+  b.Minimum = -0.1;  // a net figure of a run below its start-up's
+  EXPECT_FALSE(Slower(0.8, a, 2.4, b).Deviation);
+  b.Minimum = 1.8;
   b.Deviation.reset();
-  EXPECT_FALSE(Slower(a, b).Deviation);
+  EXPECT_FALSE(Slower(0.8, a, 2.4, b).Deviation);
 }
 
 Measurement Timed(std::size_t solver, int round, double seconds, Verdict verdict = Verdict::Correct) {
@@ -118,10 +122,66 @@ TEST(Summaries, StartUpApartPerPuzzleFiguresAndTheGeometricMeanOverCompleteSets)
   EXPECT_DOUBLE_EQ(*x.MicrosecondsPerPuzzleNet, 10000);  // (1.011 − 0.011) ÷ 100
   EXPECT_DOUBLE_EQ(*x.PuzzlesPerSecond, 101 / 1.011);
   EXPECT_FALSE(s.Sets[1].Solvers[0].MicrosecondsPerPuzzleNet);  // one puzzle, no start-up
-  // Factors: set a 1 and 2, set b 1 and 4, so the means are 1 and √8.
+  // Set b's one puzzle has no net figure, so all factors are gross: set a 1 and 2, set b 1 and
+  // 4, so the means are 1 and √8.
+  EXPECT_EQ(s.Figure, PerPuzzle::Gross);
   ASSERT_EQ(s.GeometricMeanFactors.size(), 2u);
   EXPECT_DOUBLE_EQ(*s.GeometricMeanFactors[0], 1);
   EXPECT_NEAR(*s.GeometricMeanFactors[1], std::sqrt(2.0 * 4.0), 1e-12);
+}
+
+// The fastest by the net figure is not the fastest by mean; each run's net figure takes the
+// start-up run of its own round.
+TEST(Summaries, FactorsAreRatiosOfTheFigurePerPuzzleWithTheSpreadOfTheRunsFigures) {
+  RunRecord run;
+  run.Settings.Repeat = 3;
+  run.Sets = {{"a", {}, 1, 11, 0}};
+  run.Solvers = {{"a", "/a"}, {"b", "/b"}};
+  const auto add = [&run](std::size_t solver, int round, double startup, double whole) {
+    Measurement r = Timed(solver, round, startup);
+    r.Warmup = false;
+    r.Startup = true;
+    run.Measurements.push_back(r);
+    r.Startup = false;
+    r.MonotonicSeconds = whole;
+    run.Measurements.push_back(r);
+  };
+  const std::vector<double> startups{0.1, 0.2, 0.3}, wholes{1.0, 1.0, 4.0};  // a: mean 2, median 1
+  for (int round = 1; round <= 3; ++round) {
+    const auto at = static_cast<std::size_t>(round - 1);
+    add(0, round, startups[at], wholes[at]);
+    add(1, round, 0.1, 1.5);  // b: mean 1.5, median 1.5
+  }
+  Summaries s = record::Summarize(run);
+  EXPECT_EQ(s.Figure, PerPuzzle::Net);
+  const SolverSummary &a = s.Sets[0].Solvers[0], &b = s.Sets[0].Solvers[1];
+  ASSERT_EQ(a.RunsPerPuzzleNet.size(), 3u);
+  EXPECT_NEAR(a.RunsPerPuzzleNet[0], 90000, 1e-6);  // (1.0 − 0.1) ÷ 10
+  EXPECT_NEAR(a.RunsPerPuzzleNet[1], 80000, 1e-6);
+  EXPECT_NEAR(a.RunsPerPuzzleNet[2], 370000, 1e-6);
+  EXPECT_NEAR(*a.MicrosecondsPerPuzzleNet, 80000, 1e-6);  // (1.0 − 0.2) ÷ 10
+  ASSERT_EQ(s.Sets[0].Fastest, 0u);
+  ASSERT_TRUE(b.RelativeToFastest);
+  EXPECT_NEAR(b.RelativeToFastest->Factor, 140000.0 / 80000, 1e-12);
+  const stats::Summary aRuns = Summarize(a.RunsPerPuzzleNet);
+  EXPECT_NEAR(*b.RelativeToFastest->Deviation, 1.75 * *aRuns.Deviation / aRuns.Mean, 1e-12);
+  EXPECT_TRUE(b.AgainstFastest);  // against a, now the fastest
+  EXPECT_FALSE(a.AgainstFastest);
+
+  // A start-up above its round's whole run: that run's net figure means no spread.
+  run.Measurements[8].MonotonicSeconds = 4.5;
+  s = record::Summarize(run);
+  ASSERT_EQ(s.Figure, PerPuzzle::Net);
+  ASSERT_TRUE(s.Sets[0].Solvers[1].RelativeToFastest);
+  EXPECT_FALSE(s.Sets[0].Solvers[1].RelativeToFastest->Deviation);
+
+  // Without start-up runs the figure is gross: medians 1 and 1.5 over 11 puzzles.
+  std::erase_if(run.Measurements, [](const Measurement& m) { return m.Startup; });
+  s = record::Summarize(run);
+  EXPECT_EQ(s.Figure, PerPuzzle::Gross);
+  const stats::Ratio& gross = *s.Sets[0].Solvers[1].RelativeToFastest;
+  EXPECT_NEAR(gross.Factor, 1.5, 1e-12);
+  EXPECT_NEAR(*gross.Deviation, 1.5 * std::sqrt(3.0) / 2, 1e-12);  // σ/m of 1, 1, 4; b has none
 }
 
 TEST(RunName, WarmUpRoundsAreNamedApart) {

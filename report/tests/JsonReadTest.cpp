@@ -2,7 +2,9 @@
 // not such a report is refused with a message naming the file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <tuple>
@@ -41,12 +43,14 @@ std::vector<std::tuple<std::size_t, std::size_t, int, bool, record::Verdict>> Or
 }
 
 // The record with its times as the report keeps them: to the microsecond, Ende's to the
-// millisecond, the load to the hundredth. The per-puzzle figures the report derives from the
-// times carry more digits than that, so only such a record can come back unchanged.
+// millisecond, the load to the hundredth, no judging time for a failed run. The per-puzzle figures
+// the report derives from the times carry more digits than that, so only such a record can come
+// back unchanged.
 record::RunRecord AtReportResolution(record::RunRecord r) {
   const auto to = [](double& value, double unit) { value = std::round(value * unit) / unit; };
   for (double& load : r.Context.LoadAverage) to(load, 100);
   for (record::Measurement& run : r.Measurements) {
+    if (run.Verdict == record::Verdict::Failed) run.CheckSeconds.reset();
     to(run.EndeSeconds, 1e3);
     for (double* seconds :
          {&run.MonotonicSeconds, &run.GuardSeconds, &run.UserSeconds, &run.SystemSeconds}) {
@@ -69,6 +73,7 @@ TEST_P(ReadBack, TheReportGivesBackItsRecord) {
   const record::Summaries summaries = record::Summarize(back);
   EXPECT_EQ(FormatJson(back, summaries, c.Exit), json);
   EXPECT_EQ(Order(back), Order(original));
+  EXPECT_EQ(back.Measurements, original.Measurements);  // each run with its own Check and OUT.TXT
   EXPECT_EQ(FormatReport(back, summaries, ","), FormatReport(original, originals, ","));
   EXPECT_EQ(FormatCsv(back, summaries), FormatCsv(original, originals));
 
@@ -96,12 +101,93 @@ Json SuiteJson() {
 
 TEST(ReadJsonReport, ALaterVersionIsReadForTheKeysItShares) {
   Json json = SuiteJson();
-  const std::string version2 = json.dump(2) + "\n";
-  json["version"] = 3;
+  const std::string version3 = json.dump(2) + "\n";
+  json["version"] = 4;
   json["sets"][1]["solvers"][0]["runs"][0]["energy_joules"] = 1.5;
   json["new_section"] = {{"a", 1}};
   const record::RunRecord back = ReadJsonReport(json.dump(), "neu.json");
-  EXPECT_EQ(FormatJson(back, record::Summarize(back), 2), version2);
+  EXPECT_EQ(FormatJson(back, record::Summarize(back), 2), version3);
+}
+
+// Runs of one solver on one set that Check saw differently: other outcomes, another size of
+// OUT.TXT, a wrong answer, and a failed run that left an OUT.TXT behind.
+record::RunRecord RunsThatDiffer() {
+  record::RunRecord r;
+  r.Settings.Folder = "lauf";
+  r.Settings.Repeat = 3;
+  r.Sets = {{"Build", "", 7, 9, 1555}};
+  r.Solvers = {{"A", "a"}, {"B", "b"}};
+  record::Measurement failed = samples::Ran(1, 1, 0, 0.5, 0.5, {});
+  failed.Verdict = record::Verdict::Failed;
+  failed.CheckSeconds.reset();
+  failed.OutBytes = 17;
+  failed.Failure = "Der Löser B endete in Runde 1 mit dem Status 3.";
+  r.Measurements = {samples::Ran(0, 1, 0, 1.5, 1.25, samples::AllCorrect(1, 8, 0)), failed,
+                    samples::Ran(0, 2, 0, 1.5, 1.25, samples::AllCorrect(0, 8, 1)),
+                    samples::Ran(0, 3, 0, 1.5, 1.25, samples::WrongAnswer(4, "doppelt"))};
+  r.Measurements[2].OutBytes = 1561;
+  r.Measurements[3].OutBytes = 1400;
+  return r;
+}
+
+TEST(ReadJsonReport, EveryRunKeepsItsOwnCheckAndOutTxt) {
+  const record::RunRecord original = AtReportResolution(RunsThatDiffer());
+  const std::string text = FormatJson(original, record::Summarize(original), 1);
+  const Json json = Json::parse(text);
+  EXPECT_EQ(json["version"], 3);
+  const Json& runs = json["sets"][0]["solvers"][0]["runs"];
+  EXPECT_EQ(runs[1]["outcomes"], Json({{"no_solution", 0}, {"one", 8}, {"several", 1}}));
+  EXPECT_EQ(runs[1]["out_bytes"], 1561);
+  EXPECT_EQ(runs[2]["message"], "Lösung für SUDOKU-Nr. 4 ist nicht korrekt.");
+  const Json& failed = json["sets"][0]["solvers"][1]["runs"][0];
+  EXPECT_EQ(failed["out_bytes"], 17);
+  EXPECT_TRUE(failed["message"].is_null());
+  EXPECT_TRUE(failed["outcomes"].is_null());
+  const record::RunRecord back = ReadJsonReport(text, "r.json");
+  EXPECT_EQ(back.Measurements, original.Measurements);
+
+  // Marked as version 2, the same file is read as that version was: the solver's last judged run
+  // stands for all of its judged runs, whatever the runs say.
+  Json older = json;
+  older["version"] = 2;
+  const record::RunRecord two = ReadJsonReport(older.dump(), "r.json");
+  for (const record::Measurement& run : two.Measurements) {
+    if (run.Solver == 1) {
+      EXPECT_EQ(run.OutBytes, 0u);  // version 2 kept nothing of a failed run's OUT.TXT
+      continue;
+    }
+    EXPECT_EQ(run.Check.Message, "Lösung für SUDOKU-Nr. 4 ist nicht korrekt.");
+    EXPECT_EQ(run.Check.Outcomes, (std::array<std::int64_t, 3>{0, 3, 0}));
+    EXPECT_EQ(run.OutBytes, 1400u);
+  }
+}
+
+// The suite's report as version 2 wrote it, before the runs kept their own Check: it reads, says
+// in every report what it said then, and gives each judged run its solver's outcomes, the
+// start-up runs' single puzzle too.
+TEST(ReadJsonReport, AVersion2ReportStillReads) {
+  const std::string text =
+      kit::testing::GetFile(std::filesystem::path(KIT_TEST_DATA_DIR) / "suite-version2.json");
+  ASSERT_EQ(Json::parse(text)["version"], 2);
+  const record::RunRecord back = ReadJsonReport(text, "alt.json");
+  const record::RunRecord suite = AtReportResolution(samples::Suite());
+  EXPECT_EQ(Order(back), Order(suite));
+  const record::Summaries summaries = record::Summarize(back), originals = record::Summarize(suite);
+  EXPECT_EQ(FormatReport(back, summaries, ","), FormatReport(suite, originals, ","));
+  EXPECT_EQ(FormatCsv(back, summaries), FormatCsv(suite, originals));
+  const Json json = Json::parse(text);
+  for (const record::Measurement& run : back.Measurements) {
+    if (run.Verdict == record::Verdict::Failed) continue;
+    const Json& solver = json["sets"][run.Set]["solvers"][run.Solver];
+    // Of a solver that failed later, version 2 kept no message at all.
+    const Json& verdict = solver["verdict"];
+    EXPECT_EQ(run.Check.Message, verdict.is_null() ? "" : verdict.get<std::string>());
+    EXPECT_EQ(run.Check.Outcomes[1], solver["outcomes"]["one"]);
+    EXPECT_EQ(run.OutBytes, solver["out_bytes"]);
+  }
+  ASSERT_TRUE(back.Measurements[0].Startup);
+  EXPECT_EQ(suite.Measurements[0].Check.Outcomes[1], 1);  // what version 2 could not keep
+  EXPECT_EQ(back.Measurements[0].Check.Outcomes[1], 95);
 }
 
 // A report of an earlier kit may lack the judging threads and times, or say null: they are read
@@ -197,6 +283,10 @@ TEST(ReadJsonReport, RefusesWhatIsNoCompleteReport) {
       // A number no double holds: the parser's own limit, found by the fuzzer.
       {R"({"format": "sudoku-messkit-run", "version": 2, "rounds": 7e4729})",
        "kein gültiges JSON (eine Zahl außerhalb des Bereichs)"},
+      {changed([](Json& j) { j["sets"][1]["solvers"][0]["runs"][3].erase("outcomes"); }),
+       "der Schlüssel „sets[1].solvers[0].runs[3].outcomes“ fehlt"},
+      {changed([](Json& j) { j["sets"][1]["solvers"][0]["runs"][3]["out_bytes"] = nullptr; }),
+       "„sets[1].solvers[0].runs[3].out_bytes“ ist keine ganze Zahl von 0 bis"},
   };
   for (const Refusal& r : refusals) {
     try {

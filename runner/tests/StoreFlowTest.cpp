@@ -148,9 +148,9 @@ TEST(StoreFlow, TwoRunsStoringAtOnceAreBothKept) {
   EXPECT_EQ(Sql(folder / "s.sqlite", "PRAGMA integrity_check; SELECT count(*) FROM runs"), "ok|2|");
 }
 
-// A stand-in that waits a fixed time and then gives Quadrin's answers, taken once per IN.TXT in
-// a warm-up round and copied afterwards: its times differ from another's by the wait alone, not
-// by how fast Quadrin (under a sanitizer, on a busy machine) happens to be.
+// A stand-in that waits (`wait` seconds, a word of the shell) and then gives Quadrin's answers,
+// taken once per IN.TXT in a warm-up round and copied afterwards: its times differ from another's
+// by the wait alone, not by how fast Quadrin (under a sanitizer, on a busy machine) happens to be.
 std::string Waiting(const TempFolder& folder, const std::string& name, const std::string& wait) {
   const std::string cache = (folder / "antworten").string();
   std::filesystem::create_directories(cache);
@@ -261,13 +261,19 @@ TEST(Baselines, AGateWithoutASeedTakesTheBaselinesPuzzles) {
   EXPECT_FALSE(std::filesystem::exists(folder / "neu"));
 }
 
+// A wait of `seconds` for each puzzle of IN.TXT (173 N − 2 bytes), for Waiting: the fastest of a
+// set is the fastest per puzzle, which a wait at the start alone would not make it.
+std::string PerPuzzle(const std::string& seconds) {
+  return "$(awk -v b=$(wc -c < IN.TXT) 'BEGIN { print (b + 2) / 173 * " + seconds + " }')";
+}
+
 TEST(Baselines, OfTwoSolversInTheSameRoundsTheSlowerIsCalledSlower) {
   TempFolder folder;
   const Result r = Messlauf(folder,
                             "--count 20 --seed 3 --warmup 1 --repeat 10 --dir w "
                             "--no-store --solver " +
-                                Waiting(folder, "schnell", "0.1") + " --solver " +
-                                Waiting(folder, "langsam", "0.2"));
+                                Waiting(folder, "schnell", PerPuzzle("0.005")) + " --solver " +
+                                Waiting(folder, "langsam", PerPuzzle("0.01")));
   ASSERT_EQ(r.status, 0) << r.err;
   const std::size_t line = r.out.find("\nlangsam ");
   ASSERT_NE(line, std::string::npos) << r.out;
