@@ -34,6 +34,17 @@ std::optional<Verdict> VerdictOf(std::string_view name) {
   return std::nullopt;
 }
 
+const char* SolverKindName(SolverKind kind) {
+  return kind == SolverKind::Lines ? "lines" : "program";
+}
+
+std::optional<SolverKind> SolverKindOf(std::string_view name) {
+  for (SolverKind kind : {SolverKind::Program, SolverKind::Lines}) {
+    if (name == SolverKindName(kind)) return kind;
+  }
+  return std::nullopt;
+}
+
 const char* ChangeWord(Change change) {
   switch (change) {
     case Change::Slower:

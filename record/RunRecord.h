@@ -74,11 +74,37 @@ struct PuzzleSet {
   bool operator==(const PuzzleSet&) const = default;
 };
 
+// How a solver takes the puzzles: a program that reads IN.TXT and writes OUT.TXT in its folder,
+// or one that reads a puzzle a line on standard input and prints an answer a line.
+enum class SolverKind { Program, Lines };
+
+// As exported files name it: "program" or "lines".
+const char* SolverKindName(SolverKind kind);
+// The kind a name read back stands for; none for a name this kit does not know.
+std::optional<SolverKind> SolverKindOf(std::string_view name);
+
+// A file named on a solver's command line (a script, a table it loads): a new version of it is a
+// new version of the solver.
+struct SolverInput {
+  std::filesystem::path Path;  // absolute
+  std::string Sha256;          // of its bytes, in hex
+
+  bool operator==(const SolverInput&) const = default;
+};
+
 // A program that was timed.
 struct Solver {
   std::string Name;  // as reports show it, unique within the run
   std::filesystem::path Program;
   std::string ProgramSha256 = {};  // SHA-256 of the program file in hex
+  SolverKind Kind = SolverKind::Program;
+  // The words it was run with, the first the program's absolute path; none read back from a
+  // store or report that predates them, where the program alone was run.
+  std::vector<std::string> Command = {};
+  std::vector<SolverInput> Inputs = {};
+  // What tells its versions apart: the program's digest when no file is among its words,
+  // otherwise the digest of the program's and every input's path and digest.
+  std::string VersionSha256 = {};
 
   bool operator==(const Solver&) const = default;
 };

@@ -1,0 +1,40 @@
+// Where a comparison run takes the answers it judges: OUT.TXT's blocks, or a line solver's answer
+// lines. Either way each answer is a claim for the puzzle of the same number (no solution, this
+// solution, several) and is judged by the same rules.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Board.h"
+#include "Rekursiv.h"
+
+namespace checker {
+
+class AnswerSource {
+ public:
+  virtual ~AnswerSource() = default;
+
+  // The answer to the next puzzle, whose givens are `givens`, into `answer`: Status the claim's
+  // kind (0 none, 1 one, 2 several), Cells its digits (for several, a grid that keeps the givens).
+  // False when it cannot be read: `reason` says why, that answer is wrong, and nothing after it
+  // is asked for. Throws kit::FileError when the answers cannot be read at all (no verdict).
+  virtual bool Next(const kit::Board& givens, kit::PuzzleRecord& answer, std::string& reason) = 0;
+
+  // Asked once, after every puzzle's answer was judged right: why the answers go on beyond the
+  // last puzzle (which makes that answer wrong), or nothing.
+  virtual std::optional<std::string> AfterLast() { return std::nullopt; }
+
+  // What goes before the judge's own reason for a wrong answer to puzzle `number`: where that
+  // answer stands, such as "Zeile 17 der Ausgabe: "; empty for OUT.TXT.
+  virtual std::string Where(std::int32_t number) const {
+    (void)number;
+    return {};
+  }
+
+  // How messages name the answers (for too little memory).
+  virtual std::string Name() const = 0;
+};
+
+}  // namespace checker
