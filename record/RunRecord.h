@@ -103,7 +103,7 @@ struct Solver {
   std::vector<std::string> Command = {};
   std::vector<SolverInput> Inputs = {};
   // What tells its versions apart: the program's digest when no file is among its words,
-  // otherwise the digest of the program's and every input's path and digest.
+  // otherwise the digest of the program's and every input's digest, in order.
   std::string VersionSha256 = {};
 
   bool operator==(const Solver&) const = default;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,10 +14,12 @@
 #include "FileNames.h"
 #include "Hashes.h"
 #include "Interruption.h"
+#include "LineSolver.h"
 #include "ParallelJudge.h"
 #include "Process.h"
 #include "ProgressDisplay.h"
 #include "SolutionFile.h"
+#include "SolverCommand.h"
 #include "StartFile.h"
 #include "TextFiles.h"
 #include "WorkFiles.h"
@@ -104,24 +107,39 @@ struct Workplace {
   const PreparedPuzzles& Puzzles;
   checker::ParallelJudge& Checker;  // the judge's threads, idle while a solver runs
   const Workplace* Other = nullptr;
+  // What a line solver is sent, made when the first one runs here.
+  mutable std::optional<std::string> Lines = {};
+
+  const std::string& LinesSent() const {
+    if (!Lines) Lines = LineInput(*Puzzles.Text);
+    return *Lines;
+  }
 };
 
 // Starts the solver right after Start's stamp and waits for it, with the progress of its
-// answers; puts the work folder right afterwards, however the run ended.
+// answers: the blocks of its OUT.TXT, or for a line solver (`exchange`) its answer lines. Puts
+// the work folder right afterwards, however the run ended.
 ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver& solver,
                      const record::Measurement& run, const Stamp& stamp,
-                     std::vector<std::string>& changes) {
+                     std::vector<std::string>& changes, LineExchange* exchange) {
   const int rounds = plan.Settings.Warmup + plan.Settings.Repeat;
   const std::int64_t count = at.Puzzles.Set.Count;
   ProgressDisplay progress(solver.Name + (run.Startup ? ", Anlauf" : "") +
                                (run.Warmup ? ", Aufwärmen " : ", Runde ") +
                                std::to_string(run.Round) + "/" + std::to_string(rounds),
                            count);
-  AnswerCounter answers(at.Folder, count);
-  const ProcessSetup setup{at.Folder, solver.Program, SolverLogName, plan.Settings.TimeoutSeconds,
-                           plan.Settings.PinnedCpu};
-  ProcessEnd end = RunProcess(setup, [&] { progress.Update(answers.Count()); });
-  progress.Finish(answers.Count());
+  ProcessSetup setup{at.Folder,     solver.Program,           SolverLogName,
+                     plan.Settings.TimeoutSeconds, plan.Settings.PinnedCpu, solver.Command};
+  std::optional<AnswerCounter> blocks;
+  if (exchange) {
+    exchange->Hand(setup);
+  } else {
+    blocks.emplace(at.Folder, count);
+  }
+  auto answered = [&] { return exchange ? exchange->Lines() : blocks->Count(); };
+  ProcessEnd end = RunProcess(setup, [&] { progress.Update(answered()); });
+  if (exchange) exchange->Finish(end);
+  progress.Finish(answered());
   const auto checked = Clock::now();
   changes = RestoreWorkFiles(at.Folder, *at.Puzzles.Text, &stamp.Bytes);
   if (at.Other) {
@@ -135,25 +153,37 @@ ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver
   return end;
 }
 
-// Check's verdict on the solver's OUT.TXT, against the puzzles Messlauf wrote.
+// Check's verdict on the solver's answers, against the puzzles Messlauf wrote: its OUT.TXT, or
+// the answer lines a line solver gave (`exchange`).
 void Judge(const Workplace& at, const std::string& who, const std::string& runName,
-           record::Measurement& run) {
+           const LineExchange* exchange, record::Measurement& run) {
   const PreparedPuzzles& puzzles = at.Puzzles;
-  // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
-  const auto answers = kit::FindEntryIgnoringCase(at.Folder, kit::SolutionFileName);
-  if (!answers) {
-    throw RunFailed("Der Löser " + who + " hat in " + runName + " keine OUT.TXT in " +
-                    at.Folder.string() + " geschrieben.");
+  if (exchange) {
+    if (!exchange->ReadError().empty()) throw RunFailed(exchange->ReadError());
+    run.OutBytes = exchange->OutputBytes();
+  } else {
+    // Anything of that name is judged: a FIFO or a device is a wrong answer, not a missing one.
+    const auto answers = kit::FindEntryIgnoringCase(at.Folder, kit::SolutionFileName);
+    if (!answers) {
+      throw RunFailed("Der Löser " + who + " hat in " + runName + " keine OUT.TXT in " +
+                      at.Folder.string() + " geschrieben.");
+    }
+    std::error_code error;
+    run.OutBytes = std::filesystem::file_size(*answers, error);
   }
-  std::error_code error;
-  run.OutBytes = std::filesystem::file_size(*answers, error);
   ProgressDisplay progress("Prüfen  ", puzzles.Set.Count);
   const auto started = Clock::now();
-  const checker::CheckResult check =
-      at.Checker.CheckAnswers(*puzzles.Text, at.Folder, [&](std::int32_t n) {
-        progress.Update(n);
-        return InterruptedBy() == 0;
-      });
+  const checker::Progress going = [&](std::int32_t n) {
+    progress.Update(n);
+    return InterruptedBy() == 0;
+  };
+  checker::CheckResult check;
+  if (exchange) {
+    checker::ClaimList::Answers answers(exchange->Claims());
+    check = at.Checker.CheckAnswers(*puzzles.Text, answers, going);
+  } else {
+    check = at.Checker.CheckAnswers(*puzzles.Text, at.Folder, going);
+  }
   run.CheckSeconds = std::chrono::duration<double>(Clock::now() - started).count();
   progress.Finish(check.Number);
   if (check.Kind == checker::Verdict::Stopped) throw Interrupted(InterruptedBy());
@@ -179,7 +209,12 @@ void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver
   const Stamp stamp = StampStart(at.Folder);
   const std::string runName = RunName(plan, at.Puzzles, run);
   std::vector<std::string> changes;
-  const ProcessEnd end = RunSolver(plan, at, solver, run, stamp, changes);
+  std::optional<LineExchange> exchange;
+  if (solver.Kind == record::SolverKind::Lines) {
+    exchange.emplace(at.LinesSent(), at.Puzzles.Set.Count);
+  }
+  const ProcessEnd end =
+      RunSolver(plan, at, solver, run, stamp, changes, exchange ? &*exchange : nullptr);
   run.Timed = end.How != Ending::NotStarted;
   run.MonotonicSeconds = end.MonotonicSeconds;
   run.GuardSeconds = end.GuardSeconds;
@@ -192,7 +227,7 @@ void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver
                                            timing::SecondsOfDay(end.Clock));
   JudgeEnding(end, plan, at.Folder, solver, runName);
   if (!changes.empty()) throw RunFailed(TamperingText(solver.Name, runName, changes));
-  Judge(at, solver.Name, runName, run);
+  Judge(at, solver.Name, runName, exchange ? &*exchange : nullptr, run);
 }
 
 // Every round of one set: each solver that has not left it runs on the whole set, then on the
@@ -261,7 +296,11 @@ record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>&
   result.Context = context;
   result.Settings = plan.Settings;
   result.Solvers = plan.Solvers;
-  for (record::Solver& solver : result.Solvers) solver.ProgramSha256 = FileSha256(solver.Program);
+  for (record::Solver& solver : result.Solvers) {
+    solver.ProgramSha256 = FileSha256(solver.Program);
+    for (record::SolverInput& input : solver.Inputs) input.Sha256 = FileSha256(input.Path);
+    solver.VersionSha256 = VersionDigest(solver);
+  }
   const std::filesystem::path startupFolder = plan.Settings.Folder / StartupFolderName;
   checker::ParallelJudge judge(plan.Settings.CheckThreads.value());  // Options always sets it
   for (std::size_t set = 0; set < sources.size(); ++set) {

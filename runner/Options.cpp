@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "BuildSudokus.h"
@@ -15,6 +16,7 @@
 #include "ParallelJudge.h"
 #include "Process.h"
 #include "ResultsStore.h"
+#include "SolverCommand.h"
 
 namespace runner {
 namespace {
@@ -24,7 +26,9 @@ struct Given {
   std::string Folder = "run", Json, Markdown, Csv, Plot, Html, Store, SaveBaseline, Baseline;
   std::optional<double> Noise;
   std::optional<int> CheckThreads;
-  std::vector<std::string> Solvers, Puzzles;
+  std::vector<std::string> Solvers, LineSolvers, Puzzles;
+  // Which solver option each solver came from, in the order of the command line.
+  std::vector<record::SolverKind> SolverOrder;
   std::optional<std::int32_t> Seed, Count;
   std::optional<double> Timeout;
   std::optional<int> Pin;
@@ -60,10 +64,17 @@ void DeclareWhat(CLI::App& app, Given& g) {
                  "Arbeitsordner für IN.TXT, Start.txt und OUT.TXT (Vorgabe: run)")
       ->type_name("ORDNER");
   app.add_option("--solver", g.Solvers,
-                 "Ein gemessenes Programm, als PFAD oder NAME=PFAD; es liest IN.TXT und schreibt "
-                 "OUT.TXT in seinem Ordner. Mehrfach angegeben: alle im Vergleich, reihum "
-                 "(Vorgabe: Quadrin neben Messlauf)")
-      ->type_name("PFAD")
+                 "Ein gemessenes Programm, als BEFEHL oder NAME=BEFEHL (Wörter wie in der Shell, "
+                 "ohne Shell ausgeführt); es liest IN.TXT und schreibt OUT.TXT in seinem Ordner. "
+                 "Mehrfach angegeben: alle im Vergleich, reihum (Vorgabe: Quadrin neben Messlauf)")
+      ->type_name("BEFEHL")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--line-solver", g.LineSolvers,
+                 "Ein gemessener Löser, der ein Rätsel je Zeile von der Standardeingabe liest (81 "
+                 "Zeichen, . für leere Felder) und je Rätsel eine Zeile ANZAHL:LÖSUNG oder "
+                 "RÄTSEL:ANZAHL:LÖSUNG ausgibt; als BEFEHL oder NAME=BEFEHL, mehrfach möglich")
+      ->type_name("BEFEHL")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
@@ -184,7 +195,7 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   }
   if (app.count("--prepare")) {
     for (const char* option :
-         {"--solver", "--repeat", "--warmup", "--timeout", "--pin", "--json", "--markdown", "--csv",
+         {"--solver", "--line-solver", "--repeat", "--warmup", "--timeout", "--pin", "--json", "--markdown", "--csv",
           "--plot", "--html", "--store", "--save-baseline", "--baseline", "--noise",
           "--fail-on-regression", "--check-threads"}) {
       if (app.count(option)) {
@@ -216,17 +227,33 @@ std::optional<std::string> CannotStart(const record::Solver& solver) {
   return std::nullopt;
 }
 
-// The solvers with their names and absolute paths, or why one is refused.
+// The solvers in the order of the command line, with their names, programs and file words made
+// absolute; or why one is refused.
 std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::path& defaultSolver,
                                        Plan& plan) {
-  std::vector<std::pair<std::string, std::string>> named;
-  for (const std::string& argument : g.Solvers) {
-    auto [name, path] = NamedArgument(argument);
-    if (path.empty()) return "Zu --solver " + argument + " fehlt der Pfad des Programms.";
-    named.emplace_back(name, std::filesystem::absolute(path).string());
+  const char* home = std::getenv("PATH");
+  const Surroundings around{std::filesystem::current_path(), home ? home : ""};
+  std::size_t programs = 0, lines = 0;
+  std::vector<record::Solver> solvers;
+  for (const record::SolverKind kind : g.SolverOrder) {
+    const bool isLines = kind == record::SolverKind::Lines;
+    const std::string& argument = isLines ? g.LineSolvers[lines++] : g.Solvers[programs++];
+    auto taken = TakeSolver(argument, kind, around, isLines ? "--line-solver" : "--solver");
+    if (auto* why = std::get_if<std::string>(&taken)) return *why;
+    solvers.push_back(std::get<record::Solver>(std::move(taken)));
   }
-  if (named.empty()) named.emplace_back("", defaultSolver.string());
-  plan.Solvers = NameSolvers(named);
+  if (solvers.empty()) {
+    record::Solver quadrin;
+    quadrin.Name = defaultSolver.filename().string();
+    quadrin.Program = std::filesystem::absolute(defaultSolver);
+    quadrin.Command = {quadrin.Program.string()};
+    solvers.push_back(std::move(quadrin));
+  }
+  std::vector<std::pair<std::string, std::string>> named;
+  for (const record::Solver& solver : solvers) named.emplace_back(solver.Name, "");
+  const auto unique = UniqueNames(named);
+  for (std::size_t i = 0; i < solvers.size(); ++i) solvers[i].Name = unique[i].first;
+  plan.Solvers = std::move(solvers);
   if (plan.PrepareOnly) return std::nullopt;
   for (const record::Solver& solver : plan.Solvers) {
     if (auto why = CannotStart(solver)) return why;
@@ -347,17 +374,6 @@ std::vector<std::pair<std::string, std::string>> UniqueNames(
   return unique;
 }
 
-std::vector<record::Solver> NameSolvers(
-    const std::vector<std::pair<std::string, std::string>>& given) {
-  std::vector<std::pair<std::string, std::string>> named;
-  for (const auto& [name, path] : given) {
-    named.emplace_back(name.empty() ? std::filesystem::path(path).filename().string() : name, path);
-  }
-  std::vector<record::Solver> solvers;
-  for (const auto& [name, path] : UniqueNames(named)) solvers.push_back({name, path, {}});
-  return solvers;
-}
-
 ParsedOptions ParseOptions(int argc, const char* const argv[],
                            const std::filesystem::path& defaultSolver) {
   Given given;
@@ -380,6 +396,12 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
     return version;
   } catch (const CLI::ParseError& e) {
     return Refused(German(e), true);
+  }
+  for (const CLI::Option* option : app.parse_order()) {
+    if (option->get_name() == "--solver") given.SolverOrder.push_back(record::SolverKind::Program);
+    if (option->get_name() == "--line-solver") {
+      given.SolverOrder.push_back(record::SolverKind::Lines);
+    }
   }
   if (const auto conflict = Conflict(app, given)) return Refused(*conflict, true);
   Plan plan = MakePlan(given);

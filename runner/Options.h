@@ -53,9 +53,4 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
 std::vector<std::pair<std::string, std::string>> UniqueNames(
     const std::vector<std::pair<std::string, std::string>>& named);
 
-// The names solvers get from their paths: the file name, unless `given` names it; names that
-// would be the same for two solvers get " (2)", " (3)", ... in order.
-std::vector<record::Solver> NameSolvers(
-    const std::vector<std::pair<std::string, std::string>>& given);
-
 }  // namespace runner

@@ -115,9 +115,14 @@ void Receive(Head& head) {
 std::string StartRequest(const ProcessSetup& setup) {
   launch::StartHead head;
   head.PinnedCpu = setup.PinnedCpu.value_or(-1);
-  head.Words = 4;
+  head.Streams = (setup.Input >= 0 ? launch::GivesInput : 0u) |
+                 (setup.Output >= 0 ? launch::GivesOutput : 0u);
   std::string words = setup.Folder.string() + '\0' + setup.Program.string() + '\0' +
-                      setup.Log.string() + '\0' + setup.Program.string() + '\0';
+                      setup.Log.string() + '\0';
+  const std::vector<std::string> program{setup.Program.string()};
+  const auto& arguments = setup.Arguments.empty() ? program : setup.Arguments;
+  for (const std::string& word : arguments) words += word + '\0';
+  head.Words = static_cast<std::uint32_t>(3 + arguments.size());
   std::string request(reinterpret_cast<const char*>(&head), sizeof head);
   request += words;
   if (request.size() > launch::MaxMessage) {
@@ -189,6 +194,27 @@ class HeldSignals {
   sigset_t previous_{};
 };
 
+// The standard streams a setup gives the solver, in the order the launcher takes them.
+class GivenStreams {
+ public:
+  explicit GivenStreams(const ProcessSetup& setup) {
+    if (setup.Input >= 0) descriptors_.push_back(setup.Input);
+    if (setup.Output >= 0) descriptors_.push_back(setup.Output);
+  }
+  ~GivenStreams() { Close(); }
+  GivenStreams(const GivenStreams&) = delete;
+  GivenStreams& operator=(const GivenStreams&) = delete;
+
+  const std::vector<int>& Descriptors() const { return descriptors_; }
+  void Close() {
+    for (const int d : descriptors_) ::close(d);
+    descriptors_.clear();
+  }
+
+ private:
+  std::vector<int> descriptors_;
+};
+
 }  // namespace
 
 void StartLauncher(const std::filesystem::path& program) {
@@ -196,11 +222,15 @@ void StartLauncher(const std::filesystem::path& program) {
 }
 
 ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick) {
+  // Closed however this ends: a copy left here would keep the solver's input open, or the end
+  // of its output from ever coming.
+  GivenStreams streams(setup);
   if (!TheLauncher.Running()) Lost();
   const HeldSignals held;
   const auto started = Clock::now();
   const std::string request = StartRequest(setup);
-  Send(request.data(), request.size());
+  Send(request.data(), request.size(), streams.Descriptors());
+  streams.Close();
   launch::StartedHead answer;
   Receive(answer);
   if (answer.What != launch::Kind::Started) Lost();
@@ -213,6 +243,8 @@ ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& ti
     end.Code = ended.Code;
   }
   end.MonotonicSeconds = static_cast<double>(ended.EndNs - ended.StartNs) / 1e9;
+  end.StartNs = ended.StartNs;
+  end.EndNs = ended.EndNs;
   end.UserSeconds = static_cast<double>(ended.UserUs) / 1e6;
   end.SystemSeconds = static_cast<double>(ended.SystemUs) / 1e6;
   end.MaxRssBytes = ended.MaxRssKib * 1024;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Module1.h"
 
@@ -20,10 +21,15 @@ namespace runner {
 
 struct ProcessSetup {
   std::filesystem::path Folder;          // its working folder
-  std::filesystem::path Program;         // run without arguments
+  std::filesystem::path Program;         // the file that is run
   std::filesystem::path Log;             // standard output and error, relative to Folder
   std::optional<double> TimeoutSeconds;  // a run past it is stopped
   std::optional<int> PinnedCpu;          // the logical CPU it runs on
+  std::vector<std::string> Arguments = {};  // its argv; none: the program alone
+  // Its standard input and output, where they are given (the ends of pipes): RunProcess hands
+  // them to the launcher and closes them, however it ends. Otherwise input is /dev/null and
+  // output goes to the log; standard error goes to the log either way.
+  int Input = -1, Output = -1;
 };
 
 enum class Ending {
@@ -38,6 +44,8 @@ struct ProcessEnd {
   Ending How = Ending::NotStarted;
   int Code = 0;
   double MonotonicSeconds = 0;  // from just before the start to just after wait4
+  // Those two moments on CLOCK_MONOTONIC, which std::chrono::steady_clock reads here as well.
+  std::int64_t StartNs = 0, EndNs = 0;
   timing::SYSTEMTIME Clock{};   // the clock as Ende, started right after, would read it
   double GuardSeconds = 0;      // ending and reaping whatever it left running
   double UserSeconds = 0;       // its CPU time, from wait4: its own and its waited-for children's

@@ -238,19 +238,6 @@ TEST(Messlauf, TwoSolversOfTheSameFileNameAreToldApart) {
   EXPECT_EQ(Json(folder / "j.json")["sets"][0]["solvers"][1]["name"], "Quadrin (2)");
 }
 
-TEST(NameSolvers, FileNamesUnlessNamedAndUniqueInOrder) {
-  const std::vector<record::Solver> named = NameSolvers({{"", "/a/Quadrin"},
-                                                         {"", "/b/Quadrin"},
-                                                         {"schnell", "/c/x"},
-                                                         {"", "/d/Quadrin"},
-                                                         {"schnell", "/e/y"}});
-  std::vector<std::string> names;
-  for (const record::Solver& s : named) names.push_back(s.Name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Quadrin", "Quadrin (2)", "schnell", "Quadrin (3)",
-                                             "schnell (2)"}));
-  EXPECT_EQ(named[1].Program, "/b/Quadrin");
-}
-
 TEST(Messlauf, TakesThePuzzlesFromACollection) {
   TempFolder folder;
   const std::string top = std::string(KIT_DATA_DIR) + "/top1465.txt";
