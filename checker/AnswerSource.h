@@ -12,6 +12,20 @@
 
 namespace checker {
 
+// How the judge's reasons name what an answer declares, in the words of the answers' own form,
+// by kind: 0 none, 1 one, 2 several. KindFirst: the declared kind is judged before the digits of
+// an answer for a puzzle without solution (where the form cannot give digits with "none").
+struct Declarations {
+  const char* Kinds[3];
+  bool KindFirst = false;
+};
+
+// OUT.TXT's: the signs and zeros of a block.
+inline constexpr Declarations BlockDeclarations = {
+    {"keine Lösung (eine Zeile beginnt mit 0)", "genau eine Lösung (positive Zahlen)",
+     "mehrere Lösungen (negative Zahlen)"},
+    false};
+
 class AnswerSource {
  public:
   virtual ~AnswerSource() = default;
@@ -35,6 +49,9 @@ class AnswerSource {
 
   // How messages name the answers (for too little memory).
   virtual std::string Name() const = 0;
+
+  // How the judge's reasons name a declared kind; OUT.TXT's by default.
+  virtual const Declarations& Declared() const { return BlockDeclarations; }
 };
 
 }  // namespace checker

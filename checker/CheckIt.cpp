@@ -17,18 +17,6 @@ Judgement Wrong(std::string reason) {
   return {false, std::move(reason)};
 }
 
-// What the block declares, as a reason states it.
-std::string Declared(std::int16_t kind) {
-  switch (kind) {
-    case 0:
-      return "keine Lösung (eine Zeile beginnt mit 0)";
-    case 1:
-      return "genau eine Lösung (positive Zahlen)";
-    default:
-      return "mehrere Lösungen (negative Zahlen)";
-  }
-}
-
 }  // namespace
 
 Judgement Judge::AnswerIsCorrect(const kit::PuzzleRecord& puzzle,
@@ -46,7 +34,16 @@ Judgement Judge::AnswerIsCorrect(const kit::PuzzleRecord& puzzle,
   }
 }
 
+// What the answer declares, as a reason states it.
+std::string Judge::Declared(std::int16_t kind) const {
+  return declared_->Kinds[kind == 0 ? 0 : kind == 1 ? 1 : 2];
+}
+
 Judgement Judge::IsEmptyAnswer(const kit::PuzzleRecord& answer) const {
+  if (declared_->KindFirst && answer.Status != 0) {
+    return Wrong("Das Rätsel hat keine Lösung, die Antwort gibt aber " + Declared(answer.Status) +
+                 " an.");
+  }
   for (std::size_t i = 0; i < answer.Cells.size(); ++i) {
     if (answer.Cells[i] != 0) {
       return Wrong("Das Rätsel hat keine Lösung, die Antwort enthält aber Ziffern, zuerst " +
@@ -238,15 +235,38 @@ std::string OutOfMemoryText(const std::string& answersName) {
   return "Zu wenig Arbeitsspeicher, um " + answersName + " zu prüfen.";
 }
 
-CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
+OutTxtAnswers::OutTxtAnswers(const std::filesystem::path& folder) {
+  OpenAnswerFile(folder, answers_);
+}
+
+bool OutTxtAnswers::Next(const kit::Board& givens, kit::PuzzleRecord& answer,
+                         std::string& reason) {
+  (void)givens;
+  if (!answers_.Reader) {
+    reason = answers_.Unreadable;
+    return false;
+  }
+  const kit::SolutionBlock block = kit::ReadSolutionBlock(*answers_.Reader);
+  // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer; a
+  // damaged block shifts every line after it, so nothing more is asked for.
+  if (block.Status != kit::BlockStatus::Read) {
+    reason = UnreadableReason(block, answers_.Name);
+    return false;
+  }
+  answer.Status = block.Kind;
+  answer.Cells = block.Cells;
+  return true;
+}
+
+CheckResult CheckAnswers(const kit::PuzzleText& puzzles, AnswerSource& answers,
                          const Progress& progress) {
   CheckResult result;
-  AnswerFile answers;
   try {
     const auto search = std::make_unique<OwnSearch>();
-    OpenAnswerFile(folder, answers);
     Judge judge(search->BoxStart());
+    judge.Declare(answers.Declared());
     kit::PuzzleRecord puzzle, ownResult, answer;
+    std::string unreadable;
     kit::ReadPos pos = 1;
     std::int32_t n = 0;
     do {
@@ -259,48 +279,67 @@ CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::
       puzzle.Cells = kit::ReadNextPuzzle(puzzles, pos);
       search->Solve(puzzle.Cells, ownResult);
       ++result.Outcomes[static_cast<std::size_t>(ownResult.Status)];
-
-      Judgement judgement;
-      if (!answers.Reader) {
-        judgement = Wrong(answers.Unreadable);
-      } else {
-        const kit::SolutionBlock block = kit::ReadSolutionBlock(*answers.Reader);
-        answer.Status = block.Kind;
-        answer.Cells = block.Cells;
-        // A block that cannot be read, or that holds a value no cell can hold, is a wrong answer.
-        judgement = block.Status != kit::BlockStatus::Read
-                        ? Wrong(UnreadableReason(block, answers.Name))
-                        : judge.AnswerIsCorrect(puzzle, ownResult, answer);
+      if (!answers.Next(puzzle.Cells, answer, unreadable)) {
+        SetWrong(result, std::move(unreadable));
+        return result;
       }
+      Judgement judgement = judge.AnswerIsCorrect(puzzle, ownResult, answer);
       if (!judgement.Correct) {
-        SetWrong(result, std::move(judgement.Reason));
+        SetWrong(result, answers.Where(n) + judgement.Reason);
         return result;
       }
     } while (pos >= 3);
+    if (auto beyond = answers.AfterLast()) {
+      SetWrong(result, std::move(*beyond));
+      return result;
+    }
     result.Kind = Verdict::AllCorrect;
     result.Message = AllCorrectText;
   } catch (const kit::FileError& e) {
     SetCannotJudge(result, e.what());
   } catch (const std::bad_alloc&) {
-    SetCannotJudge(result, OutOfMemoryText(answers.Name));
+    SetCannotJudge(result, OutOfMemoryText(answers.Name()));
   }
   return result;
 }
 
-CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
-  CheckResult result;
-  kit::PuzzleText puzzles;
+CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
+                         const Progress& progress) {
+  std::optional<OutTxtAnswers> answers;
   try {
-    puzzles = kit::LoadPuzzleText(folder);
+    answers.emplace(folder);
+  } catch (const kit::FileError& e) {
+    CheckResult result;
+    SetCannotJudge(result, e.what());
+    return result;
+  } catch (const std::bad_alloc&) {
+    CheckResult result;
+    SetCannotJudge(result, OutOfMemoryText(kit::SolutionFileName));
+    return result;
+  }
+  return CheckAnswers(puzzles, *answers, progress);
+}
+
+std::optional<kit::PuzzleText> LoadCheckedPuzzles(const std::filesystem::path& folder,
+                                                  CheckResult& result) {
+  try {
+    return kit::LoadPuzzleText(folder);
   } catch (const kit::FileError& e) {
     result.Message = e.what();
-    return result;
   } catch (const std::bad_alloc&) {
     result.Message =
         "Zu wenig Arbeitsspeicher, um " + std::string(kit::PuzzleFileName) + " zu lesen.";
-    return result;
   }
-  return CheckAnswers(puzzles, folder, progress);
+  result.Kind = Verdict::CannotJudge;
+  result.Number = 0;
+  return std::nullopt;
+}
+
+CheckResult CheckIt(const std::filesystem::path& folder, const Progress& progress) {
+  CheckResult result;
+  const std::optional<kit::PuzzleText> puzzles = LoadCheckedPuzzles(folder, result);
+  if (!puzzles) return result;
+  return CheckAnswers(*puzzles, folder, progress);
 }
 
 }  // namespace checker

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "AnswerSource.h"
 #include "PuzzleFile.h"
 #include "Rekursiv.h"
 #include "SolutionCounter.h"
@@ -90,6 +91,10 @@ class Judge {
   Judgement AnswerIsCorrect(const kit::PuzzleRecord& puzzle, const kit::PuzzleRecord& ownResult,
                             const kit::PuzzleRecord& answer);
 
+  // The words in which reasons name a declared kind (OUT.TXT's until told otherwise); `words`
+  // must outlive the judge's use of them.
+  void Declare(const Declarations& words) { declared_ = &words; }
+
   Judgement IsEmptyAnswer(const kit::PuzzleRecord& answer) const;
   Judgement MatchesUniqueSolution(const kit::PuzzleRecord& puzzle,
                                   const kit::PuzzleRecord& ownResult,
@@ -101,7 +106,9 @@ class Judge {
 
  private:
   using Seen = std::array<std::int16_t, 10>;  // by digit: 0, or all bits set once seen
+  std::string Declared(std::int16_t kind) const;
   const std::array<std::int32_t, 9>& BoxStart;
+  const Declarations* declared_ = &BlockDeclarations;
   Seen RowSeen{}, ColumnSeen{}, BoxSeen{};
   const Seen NoneSeen{};
 };
@@ -121,6 +128,21 @@ struct AnswerFile {
 // noted in Unreadable; nothing of that name throws kit::FileError.
 void OpenAnswerFile(const std::filesystem::path& folder, AnswerFile& answers);
 
+// OUT.TXT as an answer source: a block per puzzle, read as the judge asks for it. A block that
+// cannot be read is that answer's reason as UnreadableReason gives it; an OUT.TXT that is no
+// regular file makes the first answer wrong. Nothing follows the last block that matters.
+class OutTxtAnswers final : public AnswerSource {
+ public:
+  // Finds and opens OUT.TXT in `folder` as OpenAnswerFile does; throws kit::FileError when
+  // nothing of that name is there.
+  explicit OutTxtAnswers(const std::filesystem::path& folder);
+  bool Next(const kit::Board& givens, kit::PuzzleRecord& answer, std::string& reason) override;
+  std::string Name() const override { return answers_.Name; }
+
+ private:
+  AnswerFile answers_;
+};
+
 // The verdicts of a comparison run on `result`, whose Number is the puzzle judged last.
 void SetWrong(CheckResult& result, std::string reason);
 void SetStopped(CheckResult& result);
@@ -137,6 +159,20 @@ std::string OutOfMemoryText(const std::string& answersName);
 // A missing OUT.TXT, a damaged puzzle text or too little memory give Verdict::CannotJudge.
 CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
                          const Progress& progress);
+
+// The comparison run on puzzles held in memory against any source of answers, asked for them in
+// order: the puzzle is solved and counted, then its answer taken and judged. A wrong answer's
+// reason is the source's (when it could not give the answer) or the judge's with the source's
+// Where(number) before it. After every answer was right, the source's AfterLast may still make
+// the last one wrong. kit::FileError from the source, a damaged puzzle text or too little memory
+// (named by the source's Name) give Verdict::CannotJudge.
+CheckResult CheckAnswers(const kit::PuzzleText& puzzles, AnswerSource& answers,
+                         const Progress& progress);
+
+// IN.TXT of `folder`, found whatever the case of its name, as CheckIt reads it; nothing, with
+// `result` the verdict CheckIt gives (Verdict::CannotJudge, Number 0), when it cannot be read.
+std::optional<kit::PuzzleText> LoadCheckedPuzzles(const std::filesystem::path& folder,
+                                                  CheckResult& result);
 
 // The whole run in `folder`: IN.TXT, found whatever the case of its name, read in one piece by
 // kit::LoadPuzzleText, then CheckAnswers on it. An IN.TXT that is missing, unreadable or too large

@@ -80,8 +80,8 @@ struct ParallelJudge::Worker {
 // reduces the oldest one once it is done. Its end leaves no chunk in any worker's hands.
 class ParallelJudge::Pass {
  public:
-  Pass(ParallelJudge& owner, const kit::PuzzleText& puzzles, AnswerFile& answers,
-      const Progress& progress, CheckResult& result)
+  Pass(ParallelJudge& owner, const kit::PuzzleText& puzzles, AnswerSource& answers,
+       const Progress& progress, CheckResult& result)
       : owner_(owner), puzzles_(puzzles), answers_(answers), progress_(progress), result_(result) {
     for (const auto& chunk : owner_.chunks_) free_.push_back(chunk.get());
   }
@@ -132,21 +132,18 @@ class ParallelJudge::Pass {
         puzzleRead = true;
         ++chunk.Count;
         ++next_;
-        if (!answers_.Reader) return Stop(chunk, Ending::WrongAnswer, answers_.Unreadable);
-        const kit::SolutionBlock block = kit::ReadSolutionBlock(*answers_.Reader);
-        // That puzzle is wrong for sure, and a damaged block shifts every line after it.
-        if (block.Status != kit::BlockStatus::Read) {
-          return Stop(chunk, Ending::WrongAnswer, UnreadableReason(block, answers_.Name));
+        // An answer the source cannot give makes that puzzle wrong for sure, and nothing after
+        // it is asked for.
+        if (!answers_.Next(item.Puzzle.Cells, item.Answer, unreadable_)) {
+          return Stop(chunk, Ending::WrongAnswer, std::move(unreadable_));
         }
-        item.Answer.Status = block.Kind;
-        item.Answer.Cells = block.Cells;
         if (pos_ < 3) return Stop(chunk, Ending::LastPuzzle, {});
       }
     } catch (const kit::FileError& e) {
       Stop(chunk, puzzleRead ? Ending::CannotJudgeLast : Ending::CannotJudgeNext, e.what());
     } catch (const std::bad_alloc&) {
       Stop(chunk, puzzleRead ? Ending::CannotJudgeLast : Ending::CannotJudgeNext,
-           OutOfMemoryText(answers_.Name));
+           OutOfMemoryText(answers_.Name()));
     }
   }
 
@@ -164,7 +161,7 @@ class ParallelJudge::Pass {
       if (i == chunk.Failed && chunk.Solved <= i) return OutOfMemory();
       ++result_.Outcomes[static_cast<std::size_t>(chunk.Items[i].Outcome)];
       if (i == chunk.Wrong) {
-        SetWrong(result_, std::move(chunk.Reason));
+        SetWrong(result_, answers_.Where(result_.Number) + chunk.Reason);
         return true;
       }
       if (i == chunk.Failed) return OutOfMemory();
@@ -173,6 +170,11 @@ class ParallelJudge::Pass {
       case Ending::More:
         return false;
       case Ending::LastPuzzle:
+        // Asked here, in file order, once every answer before was found right.
+        if (auto beyond = answers_.AfterLast()) {
+          SetWrong(result_, std::move(*beyond));
+          return true;
+        }
         result_.Kind = Verdict::AllCorrect;
         result_.Message = AllCorrectText;
         return true;
@@ -200,18 +202,19 @@ class ParallelJudge::Pass {
   }
 
   bool OutOfMemory() {
-    SetCannotJudge(result_, OutOfMemoryText(answers_.Name));
+    SetCannotJudge(result_, OutOfMemoryText(answers_.Name()));
     return true;
   }
 
   ParallelJudge& owner_;
   const kit::PuzzleText& puzzles_;
-  AnswerFile& answers_;
+  AnswerSource& answers_;
   const Progress& progress_;
   CheckResult& result_;
   kit::ReadPos pos_ = 1;
   std::int32_t next_ = 1;  // the number of the next puzzle to read
   bool readAll_ = false;
+  std::string unreadable_;  // why the source could not give an answer
   std::vector<Chunk*> free_;
   std::deque<Chunk*> inFlight_;  // oldest first
 };
@@ -253,15 +256,33 @@ CheckResult ParallelJudge::CheckAnswers(const kit::PuzzleText& puzzles,
                                         const std::filesystem::path& folder,
                                         const Progress& progress) {
   if (threads_ == 1) return checker::CheckAnswers(puzzles, folder, progress);
-  CheckResult result;
-  AnswerFile answers;
+  std::optional<OutTxtAnswers> answers;
   try {
-    OpenAnswerFile(folder, answers);
+    answers.emplace(folder);
+  } catch (const kit::FileError& e) {
+    CheckResult result;
+    SetCannotJudge(result, e.what());
+    return result;
+  } catch (const std::bad_alloc&) {
+    CheckResult result;
+    SetCannotJudge(result, OutOfMemoryText(kit::SolutionFileName));
+    return result;
+  }
+  return CheckAnswers(puzzles, *answers, progress);
+}
+
+CheckResult ParallelJudge::CheckAnswers(const kit::PuzzleText& puzzles, AnswerSource& answers,
+                                        const Progress& progress) {
+  if (threads_ == 1) return checker::CheckAnswers(puzzles, answers, progress);
+  // The workers are idle between runs; the hand-over of the first chunk publishes the words.
+  for (const auto& worker : workers_) worker->Verdicts.Declare(answers.Declared());
+  CheckResult result;
+  try {
     Pass(*this, puzzles, answers, progress, result).Go();
   } catch (const kit::FileError& e) {
     SetCannotJudge(result, e.what());
   } catch (const std::bad_alloc&) {
-    SetCannotJudge(result, OutOfMemoryText(answers.Name));
+    SetCannotJudge(result, OutOfMemoryText(answers.Name()));
   }
   return result;
 }

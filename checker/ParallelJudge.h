@@ -38,6 +38,11 @@ class ParallelJudge {
   CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
                            const Progress& progress);
 
+  // The result of checker::CheckAnswers over the same source: the calling thread asks the source
+  // for every answer (and for Where and AfterLast) in file order, the workers only judge.
+  CheckResult CheckAnswers(const kit::PuzzleText& puzzles, AnswerSource& answers,
+                           const Progress& progress);
+
  private:
   struct Chunk;
   struct Worker;

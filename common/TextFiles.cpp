@@ -1,6 +1,7 @@
 #include "TextFiles.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -201,6 +202,30 @@ LineReader::LineReader(const std::filesystem::path& path, std::string shownName,
     ::close(descriptor_);
     RefuseNotRegular(shownName_, info.st_mode);
   }
+  TakeBuffer();
+}
+
+LineReader::LineReader(int descriptor, std::string shownName, std::size_t maxLine)
+    : shownName_(std::move(shownName)), maxLine_(maxLine), descriptor_(descriptor) {
+  const int flags = descriptor_ >= 0 ? ::fcntl(descriptor_, F_GETFL) : -1;
+  if (flags < 0 || ((flags & O_NONBLOCK) != 0 &&
+                    ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+    const int error = descriptor_ >= 0 ? errno : EBADF;
+    if (descriptor_ >= 0) ::close(descriptor_);
+    descriptor_ = -1;
+    throw FileError("Die Datei " + shownName_ +
+                    " kann nicht gelesen werden: " + SystemErrorText(error) + ".");
+  }
+  try {
+    TakeBuffer();
+  } catch (...) {
+    ::close(descriptor_);
+    descriptor_ = -1;
+    throw;
+  }
+}
+
+void LineReader::TakeBuffer() {
   // Room for the longest line with CR LF, so that the buffer never has to grow.
   capacity_ = std::max(ReadBufferSize, maxLine_ + 2);
   buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
@@ -221,6 +246,11 @@ bool LineReader::Refill() {
   for (;;) {
     const ssize_t got = ::read(descriptor_, buffer_.get() + end_, capacity_ - end_);
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // Another holder of the pipe set O_NONBLOCK again: wait for bytes as a blocking read does.
+      pollfd ready{descriptor_, POLLIN, 0};
+      if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
+    }
     if (got < 0) {
       throw FileError("Die Datei " + shownName_ +
                       " kann nicht gelesen werden: " + SystemErrorText(errno) + ".");

@@ -61,11 +61,16 @@ class ReplacingFile final : public TextSink {
 // `maxLine` bytes long, without its line end: the buffer never grows, so a file that never ends
 // a line cannot make the reader hold more than that, nor read more than one buffer beyond it.
 //
-// Only a regular file (or a link to one) is read. The file is opened without waiting, so that a
-// FIFO cannot hold the open up, and anything else throws NotRegularFileError.
+// Opened by path, only a regular file (or a link to one) is read. The file is opened without
+// waiting, so that a FIFO cannot hold the open up, and anything else throws NotRegularFileError.
 class LineReader {
  public:
   LineReader(const std::filesystem::path& path, std::string shownName, std::size_t maxLine);
+  // Reads an open descriptor, such as the read end of a solver's standard output, which the
+  // reader owns from here on and closes. Reads block until bytes come or every writer has
+  // closed, whatever the descriptor's O_NONBLOCK flag; interrupted reads are resumed. Throws
+  // FileError naming `shownName` (and closes the descriptor) when it is not open.
+  LineReader(int descriptor, std::string shownName, std::size_t maxLine);
   ~LineReader();
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
@@ -78,6 +83,7 @@ class LineReader {
   long long LinesRead() const { return linesRead_; }
 
  private:
+  void TakeBuffer();
   bool Refill();
   bool StopAtLongLine();
 

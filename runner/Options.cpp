@@ -383,7 +383,7 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
       "Messlauf"};
   Declare(app, given);
   app.set_version_flag("--version", VersionLine(), "Zeigt Version und Commit des Messkits und endet");
-  app.footer("Gespeicherte Läufe: Messlauf history --help");
+  app.footer("Gespeicherte Läufe: Messlauf history --help\nAntworten prüfen: Messlauf verify --help");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

@@ -26,6 +26,20 @@ PreparedPuzzles ReadBack(record::PuzzleSet set, const std::filesystem::path& fol
   return prepared;
 }
 
+// A collection's puzzles as IN.TXT holds them, into `out`; the collection is read a second time,
+// puzzle by puzzle, and must give what CheckSource found.
+void WriteCollection(const CheckedSource& checked, kit::TextSink& out) {
+  const PuzzleSource& source = checked.Source;
+  std::int64_t written = 0;
+  kit::ReadPuzzleLines(source.Collection, Wanted(source), [&](const kit::Board& puzzle) {
+    if (written < checked.Count) kit::WritePuzzleBlock(out, puzzle, ++written == checked.Count);
+  });
+  if (written != checked.Count) {
+    throw kit::FileError("Die Datei " + source.Collection.string() +
+                         " hat sich während des Laufs geändert.");
+  }
+}
+
 }  // namespace
 
 CheckedSource CheckSource(const PuzzleSource& source) {
@@ -60,16 +74,16 @@ PreparedPuzzles PreparePuzzles(const CheckedSource& checked, const std::filesyst
     return ReadBack(std::move(set), folder);
   }
   kit::ReplacingFile file(folder / kit::PuzzleFileName, kit::PuzzleFileName);
-  std::int64_t written = 0;
-  kit::ReadPuzzleLines(source.Collection, Wanted(source), [&](const kit::Board& puzzle) {
-    if (written < checked.Count) kit::WritePuzzleBlock(file, puzzle, ++written == checked.Count);
-  });
-  if (written != checked.Count) {
-    throw kit::FileError("Die Datei " + source.Collection.string() +
-                         " hat sich während des Laufs geändert.");
-  }
+  WriteCollection(checked, file);
   file.Commit();
   return ReadBack(std::move(set), folder);
+}
+
+kit::PuzzleText CollectionText(const CheckedSource& checked) {
+  kit::StringSink text;
+  text.Text.reserve(static_cast<std::size_t>(checked.Count) * kit::PuzzleStride);
+  WriteCollection(checked, text);
+  return kit::PuzzleText{std::move(text.Text), checked.Source.Collection.string()};
 }
 
 PreparedPuzzles PrepareFirstPuzzle(const PreparedPuzzles& set,

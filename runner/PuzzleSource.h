@@ -47,6 +47,11 @@ struct PreparedPuzzles {
 // as it was and throws Interrupted.
 PreparedPuzzles PreparePuzzles(const CheckedSource& checked, const std::filesystem::path& folder);
 
+// A checked collection's puzzles as the kit's puzzle text in memory, byte for byte the IN.TXT
+// PreparePuzzles writes for it, named by the collection's path (for messages about a damaged
+// text); nothing is written. Throws FileError as PreparePuzzles does.
+kit::PuzzleText CollectionText(const CheckedSource& checked);
+
 // The same set's first puzzle alone, as IN.TXT in `folder`: for the solvers' start-up runs.
 PreparedPuzzles PrepareFirstPuzzle(const PreparedPuzzles& set, const std::filesystem::path& folder);
 

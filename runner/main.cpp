@@ -25,6 +25,7 @@
 #include "PuzzleSource.h"
 #include "ResultsStore.h"
 #include "TextReport.h"
+#include "VerifyCommand.h"
 #include "WorkFolderLock.h"
 
 namespace {
@@ -161,6 +162,10 @@ int main(int argc, char* argv[]) {
         [&](const std::vector<record::HistoryLine>& lines, const std::filesystem::path& path) {
           WritePicture(path, argv[0], [&] { return report::DrawHistory(lines, separator); });
         });
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "verify") {
+    const std::string separator = QLocale::system().decimalPoint().toStdString();
+    return runner::Verify(argc - 1, argv + 1, std::cout, std::cerr, separator);
   }
   // First of all, so that the load average is the machine's own and not the run's.
   const record::MachineContext context = runner::ReadMachineContext();

@@ -25,7 +25,7 @@ for file in bin/sudoku-messkit share/man/man1/sudoku-messkit.1.gz \
 done
 [[ $("$front" --version) =~ ^sudoku-messkit\ [0-9]+\.[0-9]+ ]] || fail "--version: $("$front" --version)"
 help=$("$front" --help)
-for command in build start quadrin ende check timed-run run history --version --help; do
+for command in build start quadrin ende check timed-run run history verify --version --help; do
   grep -q -- "^  $command " <<<"$help" || fail "--help does not name $command"
 done
 
@@ -49,6 +49,8 @@ cd lauf
 mv OUT.TXT OUT.run
 "$front" quadrin || fail "quadrin ended with $?"
 cmp -s OUT.TXT OUT.run || fail "quadrin wrote other answers than in the run"
+verified=$("$front" verify --check-threads 2) || fail "verify ended with $?"
+[[ $verified == "Alle Lösungen korrekt"$'\n'"Ergebnisse: "* ]] || fail "verify: $verified"
 
 status=0
 "$front" quadrin now 2>"$work/err" || status=$?
