@@ -260,6 +260,7 @@ bool LineReader::Refill() {
       return false;
     }
     end_ += static_cast<std::size_t>(got);
+    bytesRead_ += static_cast<std::uintmax_t>(got);
     return true;
   }
 }

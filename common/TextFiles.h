@@ -2,6 +2,7 @@
 // "\r\n"; nothing translates them.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -81,6 +82,8 @@ class LineReader {
   bool ReadLine(std::string_view& line);
   bool LineTooLong() const { return tooLong_; }
   long long LinesRead() const { return linesRead_; }
+  // The bytes taken from the file or descriptor so far, read ahead of the lines included.
+  std::uintmax_t BytesRead() const { return bytesRead_; }
 
  private:
   void TakeBuffer();
@@ -97,6 +100,7 @@ class LineReader {
   bool atEnd_ = false;
   bool tooLong_ = false;
   long long linesRead_ = 0;
+  std::uintmax_t bytesRead_ = 0;
 };
 
 }  // namespace kit

@@ -33,8 +33,8 @@ TEST(LineSolver, ScriptAndCompiledOnesBesideQuadrinOverTheSamples) {
   for (const auto& set : json["sets"]) {
     ASSERT_EQ(set["solvers"].size(), 3u);
     for (const auto& solver : set["solvers"]) {
-      EXPECT_EQ(solver["verdict"], "correct") << set["name"] << solver["name"];
-      EXPECT_EQ(solver["message"], "Alle Lösungen korrekt");
+      EXPECT_EQ(solver["state"], "correct") << set["name"] << solver["name"];
+      EXPECT_EQ(solver["verdict"], "Alle Lösungen korrekt");
     }
   }
   const auto& solvers = json["solvers"];
@@ -62,12 +62,12 @@ TEST(LineSolver, AWrongLineIsNamedWithSetPuzzleAndReason) {
   EXPECT_EQ(r.status, 1) << r.err << r.out;
   const auto json = Json(folder / "j.json");
   const auto& serg = json["sets"][0]["solvers"];
-  EXPECT_EQ(serg[0]["message"], "Lösung für SUDOKU-Nr. 3 ist nicht korrekt.");
-  EXPECT_TRUE(Has(serg[0]["reason"], "Zeile 3 der Ausgabe: Zeile 1, Spalte 1: erwartet "))
+  EXPECT_EQ(serg[0]["verdict"], "Lösung für SUDOKU-Nr. 3 ist nicht korrekt.");
+  EXPECT_TRUE(Has(serg[0]["reason"], "Zeile 3 der Ausgabe: Zeile 1, Spalte 1"))
       << serg[0]["reason"];
-  EXPECT_EQ(serg[1]["message"], "Lösung für SUDOKU-Nr. 5 ist nicht korrekt.");
+  EXPECT_EQ(serg[1]["verdict"], "Lösung für SUDOKU-Nr. 5 ist nicht korrekt.");
   EXPECT_TRUE(Has(serg[1]["reason"], "Zeile 5 der Ausgabe: ")) << serg[1]["reason"];
-  EXPECT_EQ(serg[2]["message"], "Lösung für SUDOKU-Nr. 2 ist nicht korrekt.");
+  EXPECT_EQ(serg[2]["verdict"], "Lösung für SUDOKU-Nr. 2 ist nicht korrekt.");
   EXPECT_TRUE(Has(serg[2]["reason"], "Zeile 2 der Ausgabe: ")) << serg[2]["reason"];
   // The report names the set as well.
   EXPECT_TRUE(Has(r.out, "serg")) << r.out;
@@ -82,7 +82,7 @@ TEST(LineSolver, OneThatStopsReadingOrPrintsFirstIsJudgedOnWhatItGave) {
   const std::string lines = (folder / "lines.txt").string();
   const std::string answers = (folder / "answers.txt").string();
   testing::PutFile(folder / "lines.py",
-                   "import sys\nrows = [l for l in open(sys.argv[1]).read().split('\\r\\n') if l]\n"
+                   "import sys\nrows = [l for l in open(sys.argv[1]).read().splitlines() if l]\n"
                    "for i in range(0, len(rows), 9):\n"
                    "    print(''.join(''.join(rows[i + k].split(',')) for k in range(9))"
                    ".replace('0', '.'))\n");
@@ -104,7 +104,7 @@ TEST(LineSolver, OneThatStopsReadingOrPrintsFirstIsJudgedOnWhatItGave) {
   EXPECT_EQ(runs[0]["out_bytes"], testing::GetFile(answers).size());
   EXPECT_TRUE(Has(runs[1]["reason"], "Zeile 2 der Ausgabe: ")) << runs[1];
   // One that reads nothing and answers nothing.
-  EXPECT_EQ(json["sets"][0]["solvers"][1]["message"], "Lösung für SUDOKU-Nr. 1 ist nicht korrekt.");
+  EXPECT_EQ(json["sets"][0]["solvers"][1]["verdict"], "Lösung für SUDOKU-Nr. 1 ist nicht korrekt.");
   EXPECT_TRUE(Has(json["sets"][0]["solvers"][1]["reason"], "Zeile 1 der Ausgabe: "));
 }
 

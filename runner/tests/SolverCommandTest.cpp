@@ -23,8 +23,9 @@ TEST(SolverCommand, SplitsAsAShellDoesAndJoinsBackTheSame) {
   EXPECT_EQ(Split("  python3   x.py\t--mode=fast "), (Words{"python3", "x.py", "--mode=fast"}));
   EXPECT_EQ(Split("'/a b/c d' \"e f\" g\\ h"), (Words{"/a b/c d", "e f", "g h"}));
   EXPECT_EQ(Split("a'b'\"c\"d"), (Words{"abcd"}));
-  EXPECT_EQ(Split("'it\\'s"), (Words{"FEHLER: Im Befehl fehlt das schließende einfache "
-                                     "Anführungszeichen (')."}));
+  EXPECT_EQ(Split("'it\\'s"), (Words{"it\\s"}));  // no escape inside single quotes
+  EXPECT_EQ(Split("a 'offen"), (Words{"FEHLER: Im Befehl fehlt das schließende einfache "
+                                      "Anführungszeichen (')."}));
   // Inside double quotes a backslash keeps only $ ` " \ and the line end.
   EXPECT_EQ(Split("\"a\\\"b\\n\\\\\""), (Words{"a\"b\\n\\"}));
   EXPECT_EQ(Split("'' \"\""), (Words{"", ""}));
