@@ -38,6 +38,9 @@ std::vector<HistoryLine> HistoryLinesOf(const StoredRun& run) {
       line.Commit = c.GitCommit.substr(0, 10) + (c.GitChanges ? "+" : "");
       line.Solver = r.Solvers[solver].Name;
       line.SolverSha256 = r.Solvers[solver].ProgramSha256;
+      line.VersionSha256 = r.Solvers[solver].VersionSha256.empty()
+                               ? r.Solvers[solver].ProgramSha256
+                               : r.Solvers[solver].VersionSha256;
       line.Set = r.Sets[set].Name;
       line.SetSha256 = r.Sets[set].InSha256;
       line.Count = r.Sets[set].Count;

@@ -42,6 +42,9 @@ struct HistoryLine {
   std::string Commit;        // the kit's commit, "+" when the checkout had changes
   std::string Solver;        // the solver's name in that run
   std::string SolverSha256;  // its program's digest, or empty
+  // What tells the solver's versions apart: its VersionSha256, or where that is empty (a record
+  // made before solvers had one) its program's digest; empty when neither is known.
+  std::string VersionSha256;
   std::string Set;           // the set's name in that run
   std::string SetSha256;     // its IN.TXT's digest, or empty
   std::int64_t Count = 0;    // puzzles in the set

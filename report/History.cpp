@@ -75,7 +75,8 @@ std::vector<std::vector<Cell>> HistoryRows(const std::vector<record::HistoryLine
                                        "Median", "µs/Rätsel netto", "Urteil", "Gegen die Basis"}};
   for (const record::HistoryLine& l : lines) {
     std::string solver = l.Solver;
-    if (!l.SolverSha256.empty()) solver += " (" + Short(l.SolverSha256) + ")";
+    // Its version: a script rebuilt behind the same command is a new one.
+    if (!l.VersionSha256.empty()) solver += " (" + Short(l.VersionSha256) + ")";
     rows.push_back(
         {std::to_string(l.Number), ShownMoment(l.StartedUtc), l.Machine,
          l.Commit.empty() ? "–" : l.Commit, solver, l.Set,
@@ -162,6 +163,7 @@ std::string FormatHistoryJson(const std::vector<record::HistoryLine>& lines) {
                     {"kit_commit", Text(l.Commit)},
                     {"solver", l.Solver},
                     {"program_sha256", Text(l.SolverSha256)},
+                    {"version_sha256", Text(l.VersionSha256)},
                     {"set", l.Set},
                     {"in_sha256", Text(l.SetSha256)},
                     {"count", l.Count},

@@ -1,6 +1,7 @@
 #include "ReadRecords.h"
 
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "Schema.h"
@@ -119,14 +120,66 @@ void ReadSets(Reading& reading) {
   }
 }
 
+// A column of JSON text the kit wrote; what it does not hold as written is refused.
+[[noreturn]] void NotAsWritten(const Table& table, const char* column) {
+  throw std::runtime_error("in der Tabelle " + std::string(table.Name) + " steht in der Spalte " +
+                           column + " nicht, was das Messkit dort schreibt");
+}
+
+nlohmann::json JsonArray(const Statement& row, const char* column) {
+  const std::string text = row.Text(column);
+  if (text.empty()) return nlohmann::json::array();  // a row stored before the column
+  nlohmann::json array = nlohmann::json::parse(text, nullptr, false);
+  if (!array.is_array()) NotAsWritten(Solvers, column);
+  return array;
+}
+
+std::vector<std::string> ReadCommand(const Statement& row) {
+  std::vector<std::string> words;
+  for (const nlohmann::json& word : JsonArray(row, "command")) {
+    if (!word.is_string()) NotAsWritten(Solvers, "command");
+    words.push_back(word.get<std::string>());
+  }
+  return words;
+}
+
+std::vector<record::SolverInput> ReadInputs(const Statement& row) {
+  std::vector<record::SolverInput> inputs;
+  for (const nlohmann::json& input : JsonArray(row, "inputs")) {
+    if (!input.is_object() || !input.contains("path") || !input["path"].is_string() ||
+        !input.contains("sha256") || !input["sha256"].is_string()) {
+      NotAsWritten(Solvers, "inputs");
+    }
+    inputs.push_back({input["path"].get<std::string>(), input["sha256"].get<std::string>()});
+  }
+  return inputs;
+}
+
+// A solver stored before schema 4 was a program run alone: no words, no inputs, and its
+// program's digest for its version.
+record::Solver ReadSolver(const Statement& row) {
+  record::Solver solver;
+  solver.Name = row.Text("name");
+  solver.Program = row.Text("program");
+  solver.ProgramSha256 = row.Text("program_sha256");
+  if (!row.Null("kind")) {
+    const std::string kind = row.Text("kind");
+    const std::optional<record::SolverKind> known = record::SolverKindOf(kind);
+    if (!known) Unknown(Solvers, "kind", kind);
+    solver.Kind = *known;
+  }
+  solver.Command = ReadCommand(row);
+  solver.Inputs = ReadInputs(row);
+  solver.VersionSha256 =
+      row.Null("version_sha256") ? solver.ProgramSha256 : row.Text("version_sha256");
+  return solver;
+}
+
 void ReadSolvers(Reading& reading) {
   Statement select(reading.Database, reading.Select(Solvers, "run, position"));
   reading.BindNumber(select);
   while (select.Step()) {
-    record::Solver solver;
-    solver.Name = select.Text("name");
-    solver.Program = select.Text("program");
-    solver.ProgramSha256 = select.Text("program_sha256");
+    record::Solver solver = ReadSolver(select);
     reading.Of(select, Solvers).Record.Solvers.push_back(std::move(solver));
   }
 }

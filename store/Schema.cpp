@@ -126,6 +126,17 @@ CREATE TABLE comparisons (
 ALTER TABLE runs ADD COLUMN check_threads INTEGER;
 ALTER TABLE measurements ADD COLUMN check_seconds REAL;
 ALTER TABLE sets ADD COLUMN requested_count INTEGER;
+)sql",
+    // Version 4: how a solver takes the puzzles, the words it ran with (a JSON array of strings),
+    // the files named among them (a JSON array of {"path", "sha256"}) and the digest that tells
+    // its versions apart. The rows stored before were programs run alone: kind 'program', NULL
+    // for the rest (read as no words, no inputs and the program's digest).
+    R"sql(
+ALTER TABLE solvers ADD COLUMN kind TEXT NOT NULL DEFAULT 'program'
+  CHECK (kind IN ('program', 'lines'));
+ALTER TABLE solvers ADD COLUMN command TEXT;
+ALTER TABLE solvers ADD COLUMN inputs TEXT;
+ALTER TABLE solvers ADD COLUMN version_sha256 TEXT;
 )sql"};
 static_assert(std::size(Upgrades) == SchemaVersion - 1);
 

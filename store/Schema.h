@@ -12,8 +12,9 @@
 namespace store {
 
 // The layout this kit writes; a store with a higher number comes from a newer kit. Version 2 added
-// baselines and the comparisons a run reported, version 3 the judging threads and times.
-inline constexpr int SchemaVersion = 3;
+// baselines and the comparisons a run reported, version 3 the judging threads and times, version 4
+// the solvers' kind, command words, input files and version digest.
+inline constexpr int SchemaVersion = 4;
 
 // "SMkt": tells the kit's stores from every other SQLite file.
 inline constexpr int ApplicationId = 0x534D6B74;
@@ -40,7 +41,8 @@ inline constexpr Column SetColumns[] = {
 inline constexpr Table Sets{"sets", 1, SetColumns};
 
 inline constexpr Column SolverColumns[] = {
-    {"run"}, {"position"}, {"name"}, {"program"}, {"program_sha256"}};
+    {"run"}, {"position"}, {"name"}, {"program"}, {"program_sha256"},
+    {"kind", 4}, {"command", 4}, {"inputs", 4}, {"version_sha256", 4}};
 inline constexpr Table Solvers{"solvers", 1, SolverColumns};
 
 inline constexpr Column MeasurementColumns[] = {

@@ -1,6 +1,7 @@
 #include "WriteRecord.h"
 
 #include <QCryptographicHash>
+#include <nlohmann/json.hpp>
 
 #include "Schema.h"
 
@@ -59,12 +60,28 @@ void WriteSets(sqlite3* database, std::int64_t number, const record::RunRecord& 
   }
 }
 
+// The words a solver ran with, as a JSON array of strings.
+std::string CommandJson(const record::Solver& s) {
+  return nlohmann::json(s.Command).dump();
+}
+
+// The files named among them, as a JSON array of {"path", "sha256"}.
+std::string InputsJson(const record::Solver& s) {
+  nlohmann::json inputs = nlohmann::json::array();
+  for (const record::SolverInput& input : s.Inputs) {
+    inputs.push_back({{"path", input.Path.string()}, {"sha256", input.Sha256}});
+  }
+  return inputs.dump();
+}
+
 void WriteSolvers(sqlite3* database, std::int64_t number, const record::RunRecord& run) {
   Statement insert(database, InsertSql(Solvers));
   for (std::size_t i = 0; i < run.Solvers.size(); ++i) {
     const record::Solver& s = run.Solvers[i];
     insert.Bind("run", number).Bind("position", i).Bind("name", s.Name);
     insert.Bind("program", s.Program.string()).Bind("program_sha256", s.ProgramSha256);
+    insert.Bind("kind", record::SolverKindName(s.Kind)).Bind("command", CommandJson(s));
+    insert.Bind("inputs", InputsJson(s)).Bind("version_sha256", s.VersionSha256);
     insert.Run();
   }
 }

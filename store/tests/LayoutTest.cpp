@@ -1,6 +1,6 @@
 // The store's layout on real files: the column lists are the schema's columns, a store the kit
-// wrote before schema 3 is read as it is and upgraded by the first run stored, and names the kit
-// does not know are refused with the store left as it was.
+// wrote before schema 3 or 4 is read as it is and upgraded by the first run stored, and names the
+// kit does not know are refused with the store left as it was.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,19 +34,48 @@ std::string ColumnsInList(const Table& table) {
   return names;
 }
 
-// The schema2.sqlite the kit wrote before this layout: three runs, the second of two solvers on
-// five collections, the third compared with the first.
-std::filesystem::path CopyOfSchema2(const TempFolder& temp) {
-  const auto path = temp / "schema2.sqlite";
-  std::filesystem::copy_file(std::filesystem::path(KIT_STORE_DATA_DIR) / "schema2.sqlite", path);
+// A store the kit wrote before this layout, copied to `temp`.
+std::filesystem::path CopyOf(const TempFolder& temp, const std::string& name) {
+  const auto path = temp / name;
+  std::filesystem::copy_file(std::filesystem::path(KIT_STORE_DATA_DIR) / name, path);
   return path;
 }
 
+// schema2.sqlite: three runs, the second of two solvers on five collections, the third compared
+// with the first.
+std::filesystem::path CopyOfSchema2(const TempFolder& temp) {
+  return CopyOf(temp, "schema2.sqlite");
+}
+
+// schema3.sqlite: two runs of 300 generated puzzles, five rounds and (the first) a warm-up round;
+// the first of two solvers Q and Q2 saved as "v3", the second of Q alone compared with it.
+std::filesystem::path CopyOfSchema3(const TempFolder& temp) {
+  return CopyOf(temp, "schema3.sqlite");
+}
+
+// A run of this kit, its last solver a line solver run with a script.
 record::RunRecord NewRun() {
   record::RunRecord run = report::samples::Suite();
   run.Context.StartedUtc = "2026-12-10T08:00:00Z";
   run.Settings.CheckThreads = 2;
+  record::Solver& lines = run.Solvers.back();
+  lines.Kind = record::SolverKind::Lines;
+  lines.Command = {"/usr/bin/python3", "/opt/zeilen.py", "--schnell"};
+  lines.Inputs = {{"/opt/zeilen.py", std::string(64, 'c')}};
+  lines.VersionSha256 = std::string(64, 'd');
   return run;
+}
+
+// What a solver stored before schema 4 reads as: a program run alone, its version the program's.
+void ExpectProgramRunAlone(const record::StoredRun& run) {
+  for (const record::Solver& solver : run.Record.Solvers) {
+    SCOPED_TRACE(solver.Name);
+    EXPECT_EQ(solver.Kind, record::SolverKind::Program);
+    EXPECT_TRUE(solver.Command.empty());
+    EXPECT_TRUE(solver.Inputs.empty());
+    EXPECT_EQ(solver.ProgramSha256.size(), 64u);
+    EXPECT_EQ(solver.VersionSha256, solver.ProgramSha256);
+  }
 }
 
 TEST(Layout, EachTablesColumnListIsItsColumnsInTheFileInOrder) {
@@ -55,16 +84,22 @@ TEST(Layout, EachTablesColumnListIsItsColumnsInTheFileInOrder) {
   ResultsStore(fresh, ResultsStore::Access::Write).Add(NewRun());
   const auto upgraded = CopyOfSchema2(temp);
   ResultsStore(upgraded, ResultsStore::Access::Write).Add(NewRun());
+  const auto upgraded3 = CopyOfSchema3(temp);
+  ResultsStore(upgraded3, ResultsStore::Access::Write).Add(NewRun());
   for (const Table* table : Tables) {
     SCOPED_TRACE(table->Name);
     EXPECT_EQ(ColumnsInFile(fresh, *table), ColumnsInList(*table));
     EXPECT_EQ(ColumnsInFile(upgraded, *table), ColumnsInList(*table));
+    EXPECT_EQ(ColumnsInFile(upgraded3, *table), ColumnsInList(*table));
   }
   // An upgraded store has the very schema a new one has, down to the text of each table.
   const std::string schema = "SELECT type, name, sql FROM sqlite_schema ORDER BY name";
   EXPECT_EQ(Sql(upgraded, schema), Sql(fresh, schema));
-  EXPECT_EQ(Sql(upgraded, "PRAGMA user_version; PRAGMA integrity_check"),
-            std::to_string(SchemaVersion) + "|ok|");
+  EXPECT_EQ(Sql(upgraded3, schema), Sql(fresh, schema));
+  for (const auto& path : {upgraded, upgraded3}) {
+    EXPECT_EQ(Sql(path, "PRAGMA user_version; PRAGMA integrity_check"),
+              std::to_string(SchemaVersion) + "|ok|");
+  }
 }
 
 TEST(Layout, AStoreOfSchema2IsReadAsItIsAndUpgradedByTheFirstRunStored) {
@@ -75,6 +110,7 @@ TEST(Layout, AStoreOfSchema2IsReadAsItIsAndUpgradedByTheFirstRunStored) {
   std::size_t measurements = 0;
   for (const record::StoredRun& run : old) {
     EXPECT_EQ(run.Record.Settings.CheckThreads, std::nullopt) << run.Number;
+    ExpectProgramRunAlone(run);
     for (const record::Measurement& m : run.Record.Measurements) {
       EXPECT_EQ(m.CheckSeconds, std::nullopt);
       ++measurements;
@@ -94,14 +130,67 @@ TEST(Layout, AStoreOfSchema2IsReadAsItIsAndUpgradedByTheFirstRunStored) {
   ResultsStore store(path, ResultsStore::Access::Write);
   EXPECT_EQ(Sql(path, "PRAGMA user_version"), "2|");  // opening to write changes nothing yet
   const Stored added = store.Add(NewRun());
-  EXPECT_EQ(Sql(path, "PRAGMA user_version"), "3|");
+  EXPECT_EQ(Sql(path, "PRAGMA user_version"), std::to_string(SchemaVersion) + "|");
   const std::vector<record::StoredRun> now = store.Load();
   ASSERT_EQ(now.size(), 4u);
   for (std::size_t i = 0; i < old.size(); ++i) EXPECT_TRUE(now[i] == old[i]) << now[i].Number;
   EXPECT_EQ(now[3].Number, added.Number);
   EXPECT_EQ(now[3].Record.Settings.CheckThreads, 2);
   EXPECT_EQ(now[3].Record.Measurements, NewRun().Measurements);
+  EXPECT_EQ(now[3].Record.Solvers, NewRun().Solvers);
   EXPECT_EQ(record::HistoryLinesOf(now).size(), 12u + 6);
+}
+
+TEST(Layout, AStoreOfSchema3IsReadAsItIsAndUpgradedByTheFirstRunStored) {
+  TempFolder temp;
+  const auto path = CopyOfSchema3(temp);
+  const std::string before = GetFile(path);
+  const std::vector<record::StoredRun> old = ResultsStore(path, ResultsStore::Access::Read).Load();
+  ASSERT_EQ(old.size(), 2u);
+  for (const record::StoredRun& run : old) {
+    SCOPED_TRACE(run.Number);
+    EXPECT_EQ(run.Record.Settings.CheckThreads, 2);
+    ExpectProgramRunAlone(run);
+    for (const record::Measurement& m : run.Record.Measurements) {
+      EXPECT_TRUE(m.CheckSeconds.has_value());
+    }
+  }
+  EXPECT_EQ(old[0].Record.Settings.SaveBaseline, "v3");
+  ASSERT_EQ(old[0].Record.Solvers.size(), 2u);
+  EXPECT_EQ(old[0].Record.Solvers[1].Name, "Q2");
+  EXPECT_EQ(old[0].Record.Solvers[1].Program, "/home/messung/kit/build/release/bin/Quadrin");
+  EXPECT_EQ(old[0].Record.Measurements.size(), 24u);
+  EXPECT_EQ(old[1].Record.Measurements.size(), 10u);
+  ASSERT_EQ(old[1].Comparisons.size(), 1u);
+  EXPECT_TRUE(old[1].Comparisons[0].AgainstBaseline);
+  // The history's version of an old solver is its program's digest.
+  const std::vector<record::HistoryLine> lines = record::HistoryLinesOf(old);
+  ASSERT_EQ(lines.size(), 3u);
+  const nlohmann::json history = nlohmann::json::parse(report::FormatHistoryJson(lines));
+  for (const nlohmann::json& line : history) {
+    EXPECT_EQ(line["version_sha256"], line["program_sha256"]) << line;
+    EXPECT_EQ(line["check_threads"], 2) << line;
+  }
+  EXPECT_EQ(GetFile(path), before);  // reading changed nothing
+
+  ResultsStore store(path, ResultsStore::Access::Write);
+  EXPECT_EQ(Sql(path, "PRAGMA user_version"), "3|");  // opening to write changes nothing yet
+  const Stored added = store.Add(NewRun());
+  EXPECT_TRUE(added.Added);
+  EXPECT_EQ(Sql(path, "PRAGMA user_version"), std::to_string(SchemaVersion) + "|");
+  // The rows of before have the default kind and no words, inputs or version of their own.
+  EXPECT_EQ(Sql(path, "SELECT kind, command IS NULL, inputs IS NULL, version_sha256 IS NULL FROM "
+                      "solvers WHERE run < 3 ORDER BY run, position"),
+            "program|1|1|1|program|1|1|1|program|1|1|1|");
+  const std::vector<record::StoredRun> now = store.Load();
+  ASSERT_EQ(now.size(), 3u);
+  for (std::size_t i = 0; i < old.size(); ++i) EXPECT_TRUE(now[i] == old[i]) << now[i].Number;
+  EXPECT_EQ(now[2].Number, added.Number);
+  EXPECT_EQ(now[2].Record.Solvers, NewRun().Solvers);
+  EXPECT_EQ(now[2].Record.Solvers.back().Kind, record::SolverKind::Lines);
+  // A baseline saved before the upgrade is still found, and compared with.
+  EXPECT_EQ(store.FindRun("v3"), 1);
+  EXPECT_EQ(store.FindBaseline("v3", old[1].Record).Cells.size(), 1u);
 }
 
 // A store an earlier kit wrote is refused by none of its readers: a baseline found in it too.
@@ -128,7 +217,8 @@ TEST(Layout, ANameTheKitDoesNotKnowIsRefusedAndTheStoreStaysAsItWas) {
       {"measurements", "vielleicht",
        "UPDATE measurements SET verdict = 'vielleicht' WHERE position = 5"},
       {"comparisons", "etwas_langsamer", "UPDATE comparisons SET verdict = 'etwas_langsamer'"},
-      {"comparisons", "gestern", "UPDATE comparisons SET against = 'gestern'"}};
+      {"comparisons", "gestern", "UPDATE comparisons SET against = 'gestern'"},
+      {"solvers", "stapel", "UPDATE solvers SET kind = 'stapel' WHERE position = 1"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Value);
     TempFolder temp;
@@ -157,6 +247,27 @@ TEST(Layout, ANameTheKitDoesNotKnowIsRefusedAndTheStoreStaysAsItWas) {
       }
     }
     EXPECT_EQ(GetFile(path), before);
+  }
+}
+
+// A solver's words or inputs that are not the JSON the kit writes there are refused, not guessed.
+TEST(Layout, ACommandOrInputsNotAsTheKitWritesThemAreRefused) {
+  for (const std::string change :
+       {"UPDATE solvers SET command = '{\"a\": 1}'", "UPDATE solvers SET command = '[1, 2]'",
+        "UPDATE solvers SET command = 'kein JSON'", "UPDATE solvers SET inputs = '[{\"path\": 3}]'"}) {
+    SCOPED_TRACE(change);
+    TempFolder temp;
+    const auto path = temp / "s.sqlite";
+    ResultsStore(path, ResultsStore::Access::Write).Add(report::samples::OneRun());
+    Sql(path, change);
+    try {
+      ResultsStore(path, ResultsStore::Access::Read).Load();
+      ADD_FAILURE() << "read";
+    } catch (const kit::FileError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(path.string()), std::string::npos) << message;
+      EXPECT_NE(message.find("Tabelle solvers"), std::string::npos) << message;
+    }
   }
 }
 

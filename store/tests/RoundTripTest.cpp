@@ -77,10 +77,19 @@ void VaryEveryDefault(record::PuzzleSet& s) {
 
 void VaryEveryDefault(record::Solver& s) {
   const record::Solver d;
-  auto& [name, program, programSha256] = s;
+  auto& [name, program, programSha256, kind, command, inputs, versionSha256] = s;
   Vary(name, d.Name, "Löser");
   Vary(program, d.Program, "/opt/loeser");
   Vary(programSha256, d.ProgramSha256, std::string(64, 'f'));
+  Vary(kind, d.Kind, record::SolverKind::Lines);
+  // Words with blanks, quotes and a character beyond ASCII come back as they were.
+  Vary(command, d.Command,
+       std::vector<std::string>{"/usr/bin/python3", "/opt/löser.py", "--art", "zwei Wörter",
+                                "it's \"so\""});
+  Vary(inputs, d.Inputs,
+       std::vector<record::SolverInput>{{"/opt/löser.py", std::string(64, 'a')},
+                                        {"/opt/tabelle.bin", std::string(64, 'b')}});
+  Vary(versionSha256, d.VersionSha256, std::string(64, 'e'));
 }
 
 void VaryEveryDefault(record::Judgement& j) {
