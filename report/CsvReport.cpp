@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "Numbers.h"
+#include "SolverWords.h"
 
 namespace report {
 namespace {
@@ -20,12 +21,15 @@ std::string Field(const std::string& text) {
 std::string FormatCsv(const record::RunRecord& record, const record::Summaries& summaries) {
   std::ostringstream csv;
   csv << "set,solver,program,round,warmup,startup,monotonic_seconds,ende_seconds,user_seconds,"
-         "system_seconds,max_rss_bytes,verdict\r\n";
+         "system_seconds,max_rss_bytes,verdict,kind,command\r\n";
   for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
     const std::string where = Field(record.Sets[set].Name) + ",";
     for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
       const record::Solver& solver = record.Solvers[i];
       const std::string who = Field(solver.Name) + "," + Field(ReportPath(solver.Program)) + ",";
+      // What it ran as a shell reads it back; empty when only the program is known.
+      const std::string how = std::string(",") + record::SolverKindName(solver.Kind) + "," +
+                              (solver.Command.empty() ? "" : Field(SolverCommand(solver)));
       for (const record::Measurement& run : record.Measurements) {
         if (run.Set != set || run.Solver != i) continue;
         csv << where << who << run.Round << "," << (run.Warmup ? "true" : "false") << ","
@@ -37,7 +41,7 @@ std::string FormatCsv(const record::RunRecord& record, const record::Summaries& 
         } else {
           csv << ",,,,";
         }
-        csv << "," << record::VerdictName(run.Verdict) << "\r\n";
+        csv << "," << record::VerdictName(run.Verdict) << how << "\r\n";
       }
     }
   }

@@ -247,13 +247,35 @@ void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, std::int
   }
 }
 
+record::SolverKind ReadKind(const Node& n) {
+  const std::string name = n.Text();
+  if (const std::optional<record::SolverKind> kind = record::SolverKindOf(name)) return *kind;
+  n.Refuse("ist „" + name + "“ statt „program“ oder „lines“");
+}
+
+// What version 4 adds to a solver: its kind, its words, its input files and its version's
+// digest. A solver of an earlier report was a program run alone, its version its program's.
+void ReadSolverRun(const Node& n, std::int64_t version, record::Solver& solver) {
+  if (version < 4) {
+    solver.VersionSha256 = solver.ProgramSha256;
+    return;
+  }
+  solver.Kind = ReadKind(n.At("kind"));
+  for (const Node& word : n.At("command").Entries(true)) solver.Command.push_back(word.Text());
+  for (const Node& input : n.At("inputs").Entries(true)) {
+    solver.Inputs.push_back({input.At("path").Text(), input.At("sha256").TextOrEmpty()});
+  }
+  solver.VersionSha256 = n.At("version_sha256").TextOrEmpty();
+}
+
 // The solvers as the first set lists them; every other set must list the same.
-void ReadSolvers(const std::vector<Node>& sets, record::RunRecord& record) {
+void ReadSolvers(const std::vector<Node>& sets, std::int64_t version, record::RunRecord& record) {
   for (const Node& n : sets.front().At("solvers").Entries(false)) {
     record::Solver solver;
     solver.Name = n.At("name").Text();
     solver.Program = n.At("program").Text();
     solver.ProgramSha256 = n.At("program_sha256").TextOrEmpty();
+    ReadSolverRun(n, version, solver);
     for (const record::Solver& before : record.Solvers) {
       if (before.Name == solver.Name) n.At("name").Refuse("steht zweimal in der Liste");
     }
@@ -283,7 +305,7 @@ record::RunRecord ReadRecord(const Json& document, const std::string& file) {
   if (document.at("format") != "sudoku-messkit-run") {
     format.Refuse("ist nicht „sudoku-messkit-run“");
   }
-  // A later version keeps the keys of version 3 and may add others, which are not read.
+  // A later version keeps the keys of version 4 and may add others, which are not read.
   const std::int64_t version = root.At("version").Integer(0, IntLimit);
   if (version < 2) {
     throw kit::FileError(file + " ist ein Bericht von Messlauf in Version " +
@@ -298,7 +320,7 @@ record::RunRecord ReadRecord(const Json& document, const std::string& file) {
   record.Settings = ReadSettings(root);
   record.Context = ReadContext(root.At("context"));
   const std::vector<Node> sets = root.At("sets").Entries(false);
-  ReadSolvers(sets, record);
+  ReadSolvers(sets, version, record);
   for (std::size_t set = 0; set < sets.size(); ++set) {
     record.Sets.push_back(ReadSet(sets[set]));
     const std::vector<Node> solvers = sets[set].At("solvers").Entries(false);

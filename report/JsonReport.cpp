@@ -180,6 +180,18 @@ Json PuzzlesFromJson(const std::optional<record::PuzzlesFrom>& from) {
   return {{"run", from->Run}, {"seed", from->Seed}, {"count", Optional(from->Count)}};
 }
 
+// How the solver takes the puzzles, the words it ran with as they were (the program's absolute
+// path first), the files among them and the digest that tells its versions apart.
+void SolverRunJson(Json& json, const record::Solver& solver) {
+  json["kind"] = record::SolverKindName(solver.Kind);
+  json["command"] = solver.Command;
+  json["inputs"] = Json::array();
+  for (const record::SolverInput& input : solver.Inputs) {
+    json["inputs"].push_back({{"path", input.Path.string()}, {"sha256", Text(input.Sha256)}});
+  }
+  json["version_sha256"] = Text(solver.VersionSha256);
+}
+
 Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t solver,
                 const record::SetSummary& summary) {
   const record::SolverSummary& s = summary.Solvers[solver];
@@ -189,6 +201,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["name"] = record.Solvers[solver].Name;
   json["program"] = ReportPath(record.Solvers[solver].Program);
   json["program_sha256"] = Text(record.Solvers[solver].ProgramSha256);
+  SolverRunJson(json, record.Solvers[solver]);
   json["state"] = record::VerdictName(s.Verdict);
   json["runs"] = RunsJson(record, set, solver);
   json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, ToTheMicrosecond);
@@ -234,7 +247,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   const record::Settings& o = record.Settings;
   Json json;
   json["format"] = "sudoku-messkit-run";
-  json["version"] = 3;
+  json["version"] = 4;
   json["folder"] = ReportPath(o.Folder);
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;

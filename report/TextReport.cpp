@@ -10,6 +10,7 @@
 #include "LastRun.h"
 #include "Numbers.h"
 #include "SetMatrix.h"
+#include "SolverWords.h"
 
 namespace report {
 namespace {
@@ -267,19 +268,30 @@ std::vector<ReportItem> SetItems(const record::RunRecord& record, std::size_t se
   return items;
 }
 
+namespace {
+
+// The solver with what it ran and its kind, each of its input files under it.
+void SolverNameItems(std::vector<ReportItem>& items, const record::Solver& solver) {
+  items.push_back({"Löser", SolverShown(solver)});
+  for (std::string& input : SolverInputsShown(solver)) {
+    items.push_back({"Eingabe", std::move(input), true});
+  }
+}
+
+}  // namespace
+
 std::vector<ReportItem> SuiteItems(const record::RunRecord& record) {
   const record::Settings& o = record.Settings;
   std::vector<ReportItem> items{{"Ordner", ReportPath(o.Folder)}, {"Runden", RoundsText(o)}};
-  for (const record::Solver& solver : record.Solvers) {
-    items.push_back({"Löser", solver.Name + " (" + ReportPath(solver.Program) + ")"});
-  }
+  for (const record::Solver& solver : record.Solvers) SolverNameItems(items, solver);
   return items;
 }
 
 std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t solver,
                                     const record::SolverSummary& s, const std::string& sep) {
   const record::Solver& who = record.Solvers[solver];
-  std::vector<ReportItem> items{{"Löser", who.Name + " (" + ReportPath(who.Program) + ")"}};
+  std::vector<ReportItem> items;
+  SolverNameItems(items, who);
   if (s.Verdict == Verdict::Failed) {
     items.push_back({"Fehler", s.Last->Failure, false, Tone::Bad});
     return items;

@@ -60,6 +60,18 @@ record::RunRecord AtReportResolution(record::RunRecord r) {
   return r;
 }
 
+// The record as a report before version 4 kept its solvers: programs run alone, with no words or
+// inputs, each of the version its program's digest gives.
+record::RunRecord ProgramsRunAlone(record::RunRecord r) {
+  for (record::Solver& solver : r.Solvers) {
+    solver.Kind = record::SolverKind::Program;
+    solver.Command.clear();
+    solver.Inputs.clear();
+    solver.VersionSha256 = solver.ProgramSha256;
+  }
+  return r;
+}
+
 class ReadBack : public ::testing::TestWithParam<Case> {};
 
 // Every report made from the record read back says what the original's says, and the runs are
@@ -102,11 +114,65 @@ Json SuiteJson() {
 TEST(ReadJsonReport, ALaterVersionIsReadForTheKeysItShares) {
   Json json = SuiteJson();
   const std::string version3 = json.dump(2) + "\n";
-  json["version"] = 4;
+  json["version"] = 5;
   json["sets"][1]["solvers"][0]["runs"][0]["energy_joules"] = 1.5;
   json["new_section"] = {{"a", 1}};
   const record::RunRecord back = ReadJsonReport(json.dump(), "neu.json");
   EXPECT_EQ(FormatJson(back, record::Summarize(back), 2), version3);
+}
+
+// A solver's kind, words, inputs and version come back as they were written.
+TEST(ReadJsonReport, ASolversKindCommandAndInputsComeBack) {
+  const record::RunRecord suite = AtReportResolution(samples::Suite());
+  const record::RunRecord back =
+      ReadJsonReport(FormatJson(suite, record::Summarize(suite), 2), "r.json");
+  EXPECT_EQ(back.Solvers, suite.Solvers);
+  ASSERT_EQ(back.Solvers.at(1).Kind, record::SolverKind::Lines);
+  EXPECT_EQ(back.Solvers[1].Command.back(), "zwei Wörter");
+  EXPECT_EQ(back.Solvers[1].Inputs.size(), 1u);
+}
+
+// A report of version 3 had none of them: its solvers were programs run alone, whatever a file
+// marked as version 3 might hold beside.
+TEST(ReadJsonReport, AVersion3ReportsSolversAreProgramsRunAlone) {
+  Json json = SuiteJson();
+  json["version"] = 3;
+  for (Json& set : json["sets"]) {
+    for (Json& solver : set["solvers"]) {
+      for (const char* key : {"kind", "command", "inputs", "version_sha256"}) solver.erase(key);
+    }
+  }
+  json["sets"][0]["solvers"][2]["kind"] = "lines";  // not a key of version 3: not read
+  const record::RunRecord back = ReadJsonReport(json.dump(), "v3.json");
+  EXPECT_EQ(back.Solvers, ProgramsRunAlone(samples::Suite()).Solvers);
+  EXPECT_EQ(back.Solvers[0].VersionSha256, back.Solvers[0].ProgramSha256);
+  EXPECT_TRUE(back.Solvers[2].VersionSha256.empty());  // kaputt's program has no digest
+}
+
+// What version 4 says of a solver is held to what the kit writes.
+TEST(ReadJsonReport, ASolversKindOrWordsNotAsWrittenAreRefused) {
+  struct Refusal {
+    const char* Key;
+    Json Value;
+    const char* Says;
+  };
+  for (const Refusal& c : {Refusal{"kind", "stapel", "solvers[1].kind“ ist „stapel“ statt"},
+                        Refusal{"kind", nullptr, "„sets[0].solvers[1].kind“ ist kein Text"},
+                        Refusal{"command", "a b", "„sets[0].solvers[1].command“ ist keine Liste"},
+                        Refusal{"command", Json::array({"a", 1}), "command[1]“ ist kein Text"},
+                        Refusal{"inputs", Json::array({{{"path", "t.bin"}}}),
+                             "der Schlüssel „sets[0].solvers[1].inputs[0].sha256“ fehlt"}}) {
+    SCOPED_TRACE(c.Says);
+    Json json = SuiteJson();
+    json["sets"][0]["solvers"][1][c.Key] = c.Value;
+    try {
+      ReadJsonReport(json.dump(), "r.json");
+      ADD_FAILURE() << "read";
+    } catch (const kit::FileError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.Says), std::string::npos) << e.what();
+      EXPECT_TRUE(std::string(e.what()).starts_with("r.json ist kein Bericht")) << e.what();
+    }
+  }
 }
 
 // Runs of one solver on one set that Check saw differently: other outcomes, another size of
@@ -134,7 +200,7 @@ TEST(ReadJsonReport, EveryRunKeepsItsOwnCheckAndOutTxt) {
   const record::RunRecord original = AtReportResolution(RunsThatDiffer());
   const std::string text = FormatJson(original, record::Summarize(original), 1);
   const Json json = Json::parse(text);
-  EXPECT_EQ(json["version"], 3);
+  EXPECT_EQ(json["version"], 4);
   const Json& runs = json["sets"][0]["solvers"][0]["runs"];
   EXPECT_EQ(runs[1]["outcomes"], Json({{"no_solution", 0}, {"one", 8}, {"several", 1}}));
   EXPECT_EQ(runs[1]["out_bytes"], 1561);
@@ -170,7 +236,8 @@ TEST(ReadJsonReport, AVersion2ReportStillReads) {
       kit::testing::GetFile(std::filesystem::path(KIT_TEST_DATA_DIR) / "suite-version2.json");
   ASSERT_EQ(Json::parse(text)["version"], 2);
   const record::RunRecord back = ReadJsonReport(text, "alt.json");
-  const record::RunRecord suite = AtReportResolution(samples::Suite());
+  const record::RunRecord suite = ProgramsRunAlone(AtReportResolution(samples::Suite()));
+  EXPECT_EQ(back.Solvers, suite.Solvers);
   EXPECT_EQ(Order(back), Order(suite));
   const record::Summaries summaries = record::Summarize(back), originals = record::Summarize(suite);
   EXPECT_EQ(FormatReport(back, summaries, ","), FormatReport(suite, originals, ","));

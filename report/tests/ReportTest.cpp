@@ -12,6 +12,7 @@
 #include "MarkdownReport.h"
 #include "Numbers.h"
 #include "SampleRecords.h"
+#include "SolverWords.h"
 #include "TempFolder.h"
 #include "TextReport.h"
 
@@ -112,10 +113,11 @@ TEST(Exports, EveryRunHasItsOwnVerdict) {
   const record::Summaries summaries = record::Summarize(run);
   EXPECT_EQ(FormatCsv(run, summaries),
             "set,solver,program,round,warmup,startup,monotonic_seconds,ende_seconds,user_seconds,"
-            "system_seconds,max_rss_bytes,verdict\r\n"
-            "\"a,b\",A,a,1,false,false,1.250000,1.500,1.125000,0.062500,4325376,wrong\r\n"
-            "\"a,b\",A,a,2,false,false,1.250000,1.500,1.125000,0.062500,4325376,correct\r\n"
-            "\"a,b\",A,a,3,false,false,,,,,,failed\r\n");
+            "system_seconds,max_rss_bytes,verdict,kind,command\r\n"
+            "\"a,b\",A,a,1,false,false,1.250000,1.500,1.125000,0.062500,4325376,wrong,program,\r\n"
+            "\"a,b\",A,a,2,false,false,1.250000,1.500,1.125000,0.062500,4325376,correct,"
+            "program,\r\n"
+            "\"a,b\",A,a,3,false,false,,,,,,failed,program,\r\n");
   const nlohmann::json runs =
       nlohmann::json::parse(FormatJson(run, summaries, 0))["sets"][0]["solvers"][0]["runs"];
   ASSERT_EQ(runs.size(), 3u);
@@ -131,6 +133,47 @@ TEST(Exports, EveryRunHasItsOwnVerdict) {
 }
 
 // A set of a suite alone keeps the layout of one set, with its per-puzzle figures and start-up.
+// Words as a shell reads them back: plain ones as they are, the others in single quotes.
+TEST(SolverWords, AWordWithBlanksOrQuotesIsQuotedAsAShellReadsItBack) {
+  EXPECT_EQ(ShellWord("--tiefe=3"), "--tiefe=3");
+  EXPECT_EQ(ShellWord("/opt/löser/tabelle.bin"), "/opt/löser/tabelle.bin");
+  EXPECT_EQ(ShellWord("zwei Wörter"), "'zwei Wörter'");
+  EXPECT_EQ(ShellWord("it's"), "'it'\\''s'");
+  EXPECT_EQ(ShellWord("\"x\""), "'\"x\"'");
+  EXPECT_EQ(ShellWord("a\tb"), "'a\tb'");
+  EXPECT_EQ(ShellWord("$HOME"), "'$HOME'");
+  EXPECT_EQ(ShellWord(""), "''");
+  EXPECT_EQ(ShellWords({"python3", "s.py", "a b", ""}), "python3 s.py 'a b' ''");
+}
+
+// A program alone shows as it always did; more words, the kind and the inputs only where they
+// are.
+TEST(SolverWords, ASolverShowsItsCommandKindAndInputsWhereItHasThem) {
+  record::Solver solver{"A", "loeser/a"};
+  EXPECT_EQ(SolverShown(solver), "A (loeser/a)");
+  solver.Command = {"loeser/a"};
+  EXPECT_EQ(SolverShown(solver), "A (loeser/a)");
+  EXPECT_TRUE(SolverInputsShown(solver).empty());
+  solver.Command = {"loeser/a", "--modus", "schnell und gut", "loeser/t.bin"};
+  solver.Inputs = {{"loeser/t.bin", std::string(64, 'c')}, {"loeser/ohne", ""}};
+  EXPECT_EQ(SolverShown(solver), "A (loeser/a --modus 'schnell und gut' loeser/t.bin)");
+  solver.Kind = record::SolverKind::Lines;
+  EXPECT_EQ(SolverShown(solver),
+            "A (loeser/a --modus 'schnell und gut' loeser/t.bin), Zeilen-Löser");
+  EXPECT_EQ(SolverInputsShown(solver),
+            (std::vector<std::string>{"loeser/t.bin (cccccccc)", "loeser/ohne, ohne Prüfsumme"}));
+  // In the report of one set: under the solver's name, each input indented.
+  record::RunRecord run = samples::OneRun();
+  run.Solvers[0] = solver;
+  run.Solvers[0].Name = "Quadrin";
+  const std::string text = FormatReport(run, record::Summarize(run), ",");
+  EXPECT_NE(text.find("\nLöser:       Quadrin (loeser/a --modus 'schnell und gut' loeser/t.bin), "
+                      "Zeilen-Löser\n   Eingabe: loeser/t.bin (cccccccc)\n   Eingabe: "
+                      "loeser/ohne, ohne Prüfsumme\nOUT.TXT:"),
+            std::string::npos)
+      << text;
+}
+
 TEST(TextReport, OneSetShowsStartupAndNetFigures) {
   record::RunRecord run = Suite();
   run.Sets.resize(1);

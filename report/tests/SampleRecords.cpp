@@ -76,6 +76,7 @@ record::RunRecord Comparison() {
                {"Quadrin, alt", "loeser/quadrin-alt"},
                {"falsch", "loeser/falsch"},
                {"kaputt", "loeser/kaputt"}};
+  r.Solvers[1].Command = {"loeser/quadrin-alt", "--stufe=2"};
   const record::Judgement right = AllCorrect(1, 93, 1);
   record::Measurement failed;
   failed.Solver = 3;
@@ -202,6 +203,12 @@ record::RunRecord Suite() {
       {"langsam", "loeser/langsam",
        "4b227777d4dd1fc61c6f884f48641d02b4d121d3fd328cb08b5531fcacdabf8a"},
       {"kaputt", "loeser/kaputt"}};
+  record::Solver& lines = r.Solvers[1];
+  lines.Kind = record::SolverKind::Lines;
+  lines.Command = {"loeser/langsam", "--tabelle", "loeser/tabelle.bin", "--name", "zwei Wörter"};
+  lines.Inputs = {
+      {"loeser/tabelle.bin", "ef2d127de37b942baad06145e54b0c619a1f22327b2ebbcfbec78f5564afe39d"}};
+  lines.VersionSha256 = "e7f6c011776e8db7cd330b54174fd76f7d0216b612387a5ffcfb81e6f0919683";
   // Set by set, as Messlauf runs them.
   for (int round = 1; round <= 3; ++round) {
     SuiteRound(r, 0, round, {{0.0061}, {0.0242, 3, true}, {0.0093, 2}});

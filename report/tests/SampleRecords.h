@@ -22,8 +22,9 @@ record::Measurement Ran(std::size_t solver, int round, int warmup, double ende, 
 // One solver, one run, every answer right.
 record::RunRecord OneRun();
 
-// Four solvers, a warm-up round and three timed ones: flink is the fastest, "Quadrin, alt" slower
-// and scattered, falsch answers wrongly in the first timed round, kaputt fails in the warm-up.
+// Four solvers, a warm-up round and three timed ones: flink is the fastest, "Quadrin, alt" (run
+// with an option) slower and scattered, falsch answers wrongly in the first timed round, kaputt
+// fails in the warm-up.
 record::RunRecord Comparison();
 
 // Two solvers over eight timed rounds, compared round by round and with run 12 („v1“), which ran
@@ -38,7 +39,8 @@ record::RunRecord WrongOnBusyMachine();
 // Two collections, three solvers, a warm-up round and two timed ones, each with its start-up run.
 // On top95 langsam answers wrongly in the second timed round and kaputt fails in the first (its
 // process ended, so it has times); on hardest-1106 all stay correct, so the geometric means rest
-// on it alone. kaputt's program has no hash.
+// on it alone. kaputt's program has no hash; langsam is a line solver run with options, one of
+// them a table it loads.
 record::RunRecord Suite();
 
 }  // namespace report::samples

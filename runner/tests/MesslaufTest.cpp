@@ -165,8 +165,8 @@ TEST(Messlauf, ComparesSolversSideBySide) {
   // Rounds alternate between the solvers: A B, A B.
   const std::string csv = GetFile(folder / "r.csv");
   EXPECT_TRUE(
-      csv.starts_with("set,solver,program,round,warmup,startup,monotonic_seconds,"
-                      "ende_seconds,user_seconds,system_seconds,max_rss_bytes,verdict\r\n"));
+      csv.starts_with("set,solver,program,round,warmup,startup,monotonic_seconds,ende_seconds,"
+                      "user_seconds,system_seconds,max_rss_bytes,verdict,kind,command\r\n"));
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);  // two rounds, two solvers, two runs
   EXPECT_TRUE(Has(csv, "\nBuild,langsam,")) << csv;
   EXPECT_EQ(GetFile(folder / "bild.png").substr(0, 8), "\x89PNG\r\n\x1a\n");

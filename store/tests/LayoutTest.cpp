@@ -188,6 +188,15 @@ TEST(Layout, AStoreOfSchema3IsReadAsItIsAndUpgradedByTheFirstRunStored) {
   EXPECT_EQ(now[2].Number, added.Number);
   EXPECT_EQ(now[2].Record.Solvers, NewRun().Solvers);
   EXPECT_EQ(now[2].Record.Solvers.back().Kind, record::SolverKind::Lines);
+  // The line solver's history shows and lists its own version beside its program's digest.
+  const std::vector<record::HistoryLine> newLines = record::HistoryLinesOf(now[2]);
+  const nlohmann::json newHistory = nlohmann::json::parse(report::FormatHistoryJson(newLines));
+  ASSERT_EQ(newHistory.size(), 6u);
+  EXPECT_EQ(newHistory[2]["solver"], "kaputt");
+  EXPECT_EQ(newHistory[2]["version_sha256"], std::string(64, 'd'));
+  EXPECT_TRUE(newHistory[2]["program_sha256"].is_null());
+  EXPECT_EQ(newHistory[0]["version_sha256"], newHistory[0]["program_sha256"]);
+  EXPECT_NE(report::FormatHistory(newLines, ",").find("kaputt (dddddddd)"), std::string::npos);
   // A baseline saved before the upgrade is still found, and compared with.
   EXPECT_EQ(store.FindRun("v3"), 1);
   EXPECT_EQ(store.FindBaseline("v3", old[1].Record).Cells.size(), 1u);
@@ -252,9 +261,10 @@ TEST(Layout, ANameTheKitDoesNotKnowIsRefusedAndTheStoreStaysAsItWas) {
 
 // A solver's words or inputs that are not the JSON the kit writes there are refused, not guessed.
 TEST(Layout, ACommandOrInputsNotAsTheKitWritesThemAreRefused) {
-  for (const std::string change :
-       {"UPDATE solvers SET command = '{\"a\": 1}'", "UPDATE solvers SET command = '[1, 2]'",
-        "UPDATE solvers SET command = 'kein JSON'", "UPDATE solvers SET inputs = '[{\"path\": 3}]'"}) {
+  for (const std::string change : {"UPDATE solvers SET command = '{\"a\": 1}'",
+                                   "UPDATE solvers SET command = '[1, 2]'",
+                                   "UPDATE solvers SET command = 'kein JSON'",
+                                   "UPDATE solvers SET inputs = '[{\"path\": 3}]'"}) {
     SCOPED_TRACE(change);
     TempFolder temp;
     const auto path = temp / "s.sqlite";
