@@ -37,7 +37,7 @@ TEST(LineSolver, ScriptAndCompiledOnesBesideQuadrinOverTheSamples) {
       EXPECT_EQ(solver["verdict"], "Alle Lösungen korrekt");
     }
   }
-  const auto& solvers = json["solvers"];
+  const auto& solvers = json["sets"][0]["solvers"];
   EXPECT_EQ(solvers[0]["kind"], "lines");
   EXPECT_EQ(solvers[0]["command"][1], std::string(KIT_EXAMPLES_DIR) + "/zeilenloeser.py");
   EXPECT_EQ(solvers[0]["inputs"][0]["path"], std::string(KIT_EXAMPLES_DIR) + "/zeilenloeser.py");
@@ -116,14 +116,14 @@ TEST(LineSolver, ACommandWithArgumentsAndAScriptThatChangesIsANewVersion) {
                           "\"Q=python3 solver.py --fast " + Bin() + "/Quadrin\"";
   Result r = Messlauf(folder, run);
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto first = Json(folder / "j.json")["solvers"][0];
+  const auto first = Json(folder / "j.json")["sets"][0]["solvers"][0];
   EXPECT_EQ(first["name"], "Q");
   EXPECT_EQ(first["command"][2], "--fast");
   testing::PutFile(folder / "solver.py",
                    "import os, sys  # rebuilt\nos.execv(sys.argv[2], sys.argv[2:])\n");
   r = Messlauf(folder, run);
   ASSERT_EQ(r.status, 0) << r.err;
-  const auto second = Json(folder / "j.json")["solvers"][0];
+  const auto second = Json(folder / "j.json")["sets"][0]["solvers"][0];
   EXPECT_EQ(second["program_sha256"], first["program_sha256"]);  // the same python3
   EXPECT_NE(second["version_sha256"], first["version_sha256"]);
   r = Messlauf(folder, "history --store " + store);
