@@ -1,5 +1,7 @@
 #include "CheckIt.h"
 
+#include <memory>
+
 #include "FileError.h"
 #include "FileNames.h"
 
@@ -303,21 +305,23 @@ CheckResult CheckAnswers(const kit::PuzzleText& puzzles, AnswerSource& answers,
   return result;
 }
 
+std::unique_ptr<OutTxtAnswers> OpenOutTxt(const std::filesystem::path& folder,
+                                          CheckResult& result) {
+  try {
+    return std::make_unique<OutTxtAnswers>(folder);
+  } catch (const kit::FileError& e) {
+    SetCannotJudge(result, e.what());
+  } catch (const std::bad_alloc&) {
+    SetCannotJudge(result, OutOfMemoryText(kit::SolutionFileName));
+  }
+  return nullptr;
+}
+
 CheckResult CheckAnswers(const kit::PuzzleText& puzzles, const std::filesystem::path& folder,
                          const Progress& progress) {
-  std::optional<OutTxtAnswers> answers;
-  try {
-    answers.emplace(folder);
-  } catch (const kit::FileError& e) {
-    CheckResult result;
-    SetCannotJudge(result, e.what());
-    return result;
-  } catch (const std::bad_alloc&) {
-    CheckResult result;
-    SetCannotJudge(result, OutOfMemoryText(kit::SolutionFileName));
-    return result;
-  }
-  return CheckAnswers(puzzles, *answers, progress);
+  CheckResult result;
+  const std::unique_ptr<OutTxtAnswers> answers = OpenOutTxt(folder, result);
+  return answers ? CheckAnswers(puzzles, *answers, progress) : result;
 }
 
 std::optional<kit::PuzzleText> LoadCheckedPuzzles(const std::filesystem::path& folder,

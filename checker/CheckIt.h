@@ -150,6 +150,10 @@ void SetCannotJudge(CheckResult& result, std::string message);
 // The message for a run that ran out of memory while reading `answersName`.
 std::string OutOfMemoryText(const std::string& answersName);
 
+// OUT.TXT of `folder` opened for judging; nothing when it cannot be, with `result` set to say why.
+std::unique_ptr<OutTxtAnswers> OpenOutTxt(const std::filesystem::path& folder,
+                                          CheckResult& result);
+
 // The comparison run on puzzles held in memory: judges OUT.TXT in `folder`, found whatever the
 // case of its name, block by block against `puzzles` (whose FileName messages about the puzzles
 // name). A caller that wrote IN.TXT itself passes the bytes it wrote, so that a solver that

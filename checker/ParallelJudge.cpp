@@ -256,19 +256,9 @@ CheckResult ParallelJudge::CheckAnswers(const kit::PuzzleText& puzzles,
                                         const std::filesystem::path& folder,
                                         const Progress& progress) {
   if (threads_ == 1) return checker::CheckAnswers(puzzles, folder, progress);
-  std::optional<OutTxtAnswers> answers;
-  try {
-    answers.emplace(folder);
-  } catch (const kit::FileError& e) {
-    CheckResult result;
-    SetCannotJudge(result, e.what());
-    return result;
-  } catch (const std::bad_alloc&) {
-    CheckResult result;
-    SetCannotJudge(result, OutOfMemoryText(kit::SolutionFileName));
-    return result;
-  }
-  return CheckAnswers(puzzles, *answers, progress);
+  CheckResult result;
+  const std::unique_ptr<OutTxtAnswers> answers = OpenOutTxt(folder, result);
+  return answers ? CheckAnswers(puzzles, *answers, progress) : result;
 }
 
 CheckResult ParallelJudge::CheckAnswers(const kit::PuzzleText& puzzles, AnswerSource& answers,

@@ -118,17 +118,8 @@ std::string FormatJson(const VerifyGiven& g, const Verified& v, int threads, int
   return json.dump(2) + "\n";
 }
 
-}  // namespace
-
-int Verify(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
-           const std::string& separator) {
-  VerifyGiven g;
-  CLI::App app{
-      "Messlauf verify: prüft Antworten wie Check, auf mehreren Threads: IN.TXT und OUT.TXT eines "
-      "Ordners, oder mit --puzzles und --answers die Antwortzeilen eines Zeilenlösers "
-      "(ANZAHL:LÖSUNG oder RÄTSEL:ANZAHL:LÖSUNG je Rätsel) zu einer Sammlung. Status 0: alle "
-      "Lösungen korrekt, 1: eine Antwort falsch, 2: eine Datei nicht lesbar.",
-      "Messlauf verify"};
+// The options in German, bound to what was given.
+void DescribeOptions(CLI::App& app, VerifyGiven& g) {
   Germanize(app);
   app.add_option("--dir", g.Dir, "Der Ordner mit IN.TXT und OUT.TXT (Vorgabe: der aktuelle)")
       ->type_name("ORDNER");
@@ -144,6 +135,38 @@ int Verify(int argc, const char* const argv[], std::ostream& out, std::ostream& 
       ->type_name("N");
   app.add_option("--json", g.Json, "Schreibt das Ergebnis zusätzlich als JSON in diese Datei")
       ->type_name("DATEI");
+}
+
+// Check's lines with the counts and the judging time; a verdict that could not be reached goes to
+// standard error as Check's would. Returns the exit status.
+int PrintVerdict(const Verified& v, int threads, const std::string& separator, std::ostream& out,
+                 std::ostream& err) {
+  const int status = checker::ExitStatus(v.Result.Kind);
+  const checker::CheckResult& r = v.Result;
+  if (status < 2) {
+    out << checker::Announcement(r) << "Ergebnisse: " << r.Outcomes[0] << " ohne Lösung, "
+        << r.Outcomes[1] << " eindeutig, " << r.Outcomes[2] << " mehrdeutig\n"
+        << "Prüfzeit: " << report::PreciseSeconds(v.Seconds, separator) << " s, " << threads
+        << (threads == 1 ? " Thread\n" : " Threads\n")
+        << std::flush;
+  } else {
+    err << checker::Announcement(r) << std::flush;
+  }
+  return status;
+}
+
+}  // namespace
+
+int Verify(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
+           const std::string& separator) {
+  VerifyGiven g;
+  CLI::App app{
+      "Messlauf verify: prüft Antworten wie Check, auf mehreren Threads: IN.TXT und OUT.TXT eines "
+      "Ordners, oder mit --puzzles und --answers die Antwortzeilen eines Zeilenlösers "
+      "(ANZAHL:LÖSUNG oder RÄTSEL:ANZAHL:LÖSUNG je Rätsel) zu einer Sammlung. Status 0: alle "
+      "Lösungen korrekt, 1: eine Antwort falsch, 2: eine Datei nicht lesbar.",
+      "Messlauf verify"};
+  DescribeOptions(app, g);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -169,17 +192,7 @@ int Verify(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     checker::ParallelJudge judge(threads);
     v = g.Puzzles.empty() ? VerifyFolder(g, judge) : VerifyLines(g, judge);
   }
-  int status = checker::ExitStatus(v.Result.Kind);
-  const checker::CheckResult& r = v.Result;
-  if (status < 2) {
-    out << checker::Announcement(r) << "Ergebnisse: " << r.Outcomes[0] << " ohne Lösung, "
-        << r.Outcomes[1] << " eindeutig, " << r.Outcomes[2] << " mehrdeutig\n"
-        << "Prüfzeit: " << report::PreciseSeconds(v.Seconds, separator) << " s, " << threads
-        << (threads == 1 ? " Thread\n" : " Threads\n")
-        << std::flush;
-  } else {
-    err << checker::Announcement(r) << std::flush;
-  }
+  int status = PrintVerdict(v, threads, separator, out, err);
   if (!g.Json.empty()) {
     try {
       report::WriteTextFile(g.Json, FormatJson(g, v, threads, status), g.Json);
