@@ -298,7 +298,9 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   }
   const record::Judgement& check = LastCheck(s);
   const auto& outcomes = check.Outcomes;
-  items.push_back({"OUT.TXT", std::to_string(LastOutBytes(s)) + " Bytes"});
+  // A line solver writes no OUT.TXT; its size is that of what it printed.
+  items.push_back({who.Kind == record::SolverKind::Lines ? "Ausgabe" : "OUT.TXT",
+                   std::to_string(LastOutBytes(s)) + " Bytes"});
   items.push_back({"Ergebnisse", std::to_string(outcomes[0]) + " ohne Lösung, " +
                                      std::to_string(outcomes[1]) + " eindeutig, " +
                                      std::to_string(outcomes[2]) + " mehrdeutig"});

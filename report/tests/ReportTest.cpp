@@ -169,7 +169,7 @@ TEST(SolverWords, ASolverShowsItsCommandKindAndInputsWhereItHasThem) {
   const std::string text = FormatReport(run, record::Summarize(run), ",");
   EXPECT_NE(text.find("\nLöser:       Quadrin (loeser/a --modus 'schnell und gut' loeser/t.bin), "
                       "Zeilen-Löser\n   Eingabe: loeser/t.bin (cccccccc)\n   Eingabe: "
-                      "loeser/ohne, ohne Prüfsumme\nOUT.TXT:"),
+                      "loeser/ohne, ohne Prüfsumme\nAusgabe:     "),
             std::string::npos)
       << text;
 }
