@@ -206,13 +206,14 @@ std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles, const reco
 void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver,
              record::Measurement& run) {
   RemoveAnswers(at.Folder);  // an old answer file must not be judged for a new run
-  const Stamp stamp = StampStart(at.Folder);
   const std::string runName = RunName(plan, at.Puzzles, run);
   std::vector<std::string> changes;
+  // Made before Start's stamp: what the kit prepares for a line solver is not the solver's time.
   std::optional<LineExchange> exchange;
   if (solver.Kind == record::SolverKind::Lines) {
     exchange.emplace(at.LinesSent(), at.Puzzles.Set.Count);
   }
+  const Stamp stamp = StampStart(at.Folder);
   const ProcessEnd end =
       RunSolver(plan, at, solver, run, stamp, changes, exchange ? &*exchange : nullptr);
   run.Timed = end.How != Ending::NotStarted;
