@@ -1,0 +1,234 @@
+// Gastgeber with the kit's own libraries: the passes, the answers it gives back and their times,
+// and every fault pinned to its puzzle, on the sealed puzzles Messlauf makes.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "AnswerSlots.h"
+#include "LibrarySolver.h"
+#include "MesslaufHelpers.h"
+#include "PuzzleSlots.h"
+#include "Rekursiv.h"
+
+namespace runner {
+namespace {
+
+const std::string Library = std::string(KIT_LIB_DIR) + "/libkitloeser.so";
+
+std::string Gastgeber() {
+  return testing::Bin() + "/Gastgeber";
+}
+
+// The first `count` puzzles of a sample collection, one line each, '.' for an empty cell.
+std::string SampleLines(const std::string& name, int count) {
+  std::ifstream in(std::string(KIT_DATA_DIR) + "/" + name);
+  std::string line, lines;
+  for (int i = 0; i < count && std::getline(in, line); ++i) {
+    lines += line.substr(0, host::PuzzleChars) + "\n";
+  }
+  return lines;
+}
+
+// The header as it was when the host ended (the shared one holds atomics, which do not copy).
+struct HeaderSeen {
+  std::int64_t Current = 0, Stage = 0, WarmupPasses = 0, Count = 0;
+  double PassSeconds = 0, TicksPerSecond = 0;
+};
+
+struct HostEnd {
+  int Status = 0;     // as waitpid gives it
+  std::string Marks;  // what the host wrote on its mark stream
+  std::string Log;    // its standard error
+  HeaderSeen Header;
+  std::vector<host::AnswerSlot> Slots;
+  bool TimedOut = false;
+};
+
+// Runs Gastgeber on the puzzles as Messlauf will: the descriptors in their places, the go sent
+// when it is ready, killed after `seconds`.
+HostEnd RunHost(const std::string& function, std::uint32_t configuration, const std::string& lines,
+                double seconds = 30) {
+  const auto count = static_cast<std::int64_t>(lines.size() / (host::PuzzleChars + 1));
+  SealedPuzzles puzzles(lines, count);
+  const int answers = ::memfd_create("antworten", MFD_CLOEXEC);
+  const std::size_t bytes = host::AnswerRegionBytes(count);
+  EXPECT_EQ(::ftruncate(answers, static_cast<off_t>(bytes)), 0);
+  int ack[2], marks[2];
+  EXPECT_EQ(::pipe2(ack, O_CLOEXEC), 0);
+  EXPECT_EQ(::pipe2(marks, O_CLOEXEC), 0);
+  testing::TempFolder folder;
+  const std::string log = (folder / "log").string();
+  const std::string config = std::to_string(configuration), number = std::to_string(count);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int err = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    // dup2 clears close-on-exec on the copies; order matters, as 3 and 4 may be taken.
+    const int puzzleFd = ::fcntl(puzzles.Descriptor(), F_DUPFD, 10);
+    const int answerFd = ::fcntl(answers, F_DUPFD, 10);
+    ::dup2(ack[0], host::AckIn);
+    ::dup2(marks[1], host::MarksOut);
+    ::dup2(err, 2);
+    ::dup2(puzzleFd, host::PuzzlesIn);
+    ::dup2(answerFd, host::AnswersOut);
+    ::execl(Gastgeber().c_str(), "Gastgeber", Library.c_str(), function.c_str(), config.c_str(),
+            number.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(ack[0]);
+  ::close(marks[1]);
+  HostEnd end;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    pollfd p{marks[0], POLLIN, 0};
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) == 0) {
+      end.TimedOut = true;
+      ::kill(child, SIGKILL);
+      break;
+    }
+    char mark = 0;
+    if (::read(marks[0], &mark, 1) != 1) break;
+    end.Marks += mark;
+    if (mark == host::ReadyMark) {
+      EXPECT_EQ(::write(ack[1], "g", 1), 1);
+    }
+  }
+  ::waitpid(child, &end.Status, 0);
+  ::close(ack[1]);
+  ::close(marks[0]);
+  void* map = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, answers, 0);
+  const auto* header = static_cast<const host::AnswerHeader*>(map);
+  end.Header.Current = header->Current.load();
+  end.Header.Stage = header->Stage.load();
+  end.Header.WarmupPasses = header->WarmupPasses;
+  end.Header.PassSeconds = header->PassSeconds;
+  end.Header.TicksPerSecond = header->TicksPerSecond;
+  end.Header.Count = header->Count;
+  const auto* slots = host::SlotsOf(map);
+  end.Slots.assign(slots, slots + count);
+  ::munmap(map, bytes);
+  ::close(answers);
+  end.Log = testing::GetFile(folder / "log");
+  return end;
+}
+
+bool Unwritten(const host::AnswerSlot& slot) {
+  return std::string_view(slot.Solution, sizeof slot.Solution) ==
+         std::string(sizeof slot.Solution, host::NoSolution);
+}
+
+// The kit's own count and solution of a puzzle line.
+kit::PuzzleRecord Expected(kit::Rekursiv& search, std::string_view line) {
+  kit::PuzzleRecord record;
+  for (std::size_t i = 0; i < kit::CellCount; ++i) {
+    record.Cells[i] =
+        line[i] >= '1' && line[i] <= '9' ? static_cast<std::uint8_t>(line[i] - '0') : 0;
+  }
+  search.SolveSudoku(record);
+  return record;
+}
+
+TEST(Gastgeber, TimesEveryCallAndGivesTheCountsAndSolutionsBack) {
+  const std::string lines = SampleLines("serg.txt", 60) + SampleLines("17-clue.txt", 40);
+  const HostEnd end = RunHost("kit_solve", 0, lines);
+  ASSERT_TRUE(WIFEXITED(end.Status) && WEXITSTATUS(end.Status) == 0) << end.Log;
+  EXPECT_EQ(end.Marks, "BED");
+  EXPECT_EQ(end.Header.Stage, host::Done);
+  EXPECT_EQ(end.Header.Current, 0);
+  EXPECT_EQ(end.Header.Count, 100);
+  EXPECT_GE(end.Header.WarmupPasses, 1);
+  EXPECT_GT(end.Header.TicksPerSecond, 0);
+  kit::Rekursiv search;
+  search.InitTables();
+  double sum = 0;
+  int several = 0;
+  for (std::size_t i = 0; i < end.Slots.size(); ++i) {
+    const host::AnswerSlot& slot = end.Slots[i];
+    const kit::PuzzleRecord want = Expected(search, std::string_view(lines).substr(i * 82, 81));
+    EXPECT_EQ(slot.Found, static_cast<std::size_t>(want.Status)) << i;
+    EXPECT_EQ(slot.Guesses, host::NoGuesses);  // the kit's search does not count them
+    if (want.Status == 1) {
+      for (std::size_t c = 0; c < kit::CellCount; ++c) {
+        ASSERT_EQ(slot.Solution[c], '0' + want.Cells[c]) << i;
+      }
+    } else {
+      EXPECT_TRUE(Unwritten(slot)) << i;  // a limit-2 call's board is never kept
+      several += want.Status == 2;
+    }
+    EXPECT_GT(slot.Ticks, 0u);
+    sum += slot.Seconds;
+  }
+  EXPECT_GT(several, 0);  // the mix has puzzles with several solutions
+  EXPECT_GT(sum, 0);
+  EXPECT_LE(sum, end.Header.PassSeconds * 1.05);  // per-call times add up to about the pass
+}
+
+TEST(Gastgeber, TellsALibraryThatGivesNoSolutionsOrNothingAtAll) {
+  const std::string lines = SampleLines("top1465.txt", 30);
+  HostEnd end = RunHost("kit_counts", 0, lines);
+  ASSERT_EQ(end.Marks, "BED") << end.Log;
+  for (const host::AnswerSlot& slot : end.Slots) {
+    EXPECT_EQ(slot.Found, 1u);
+    EXPECT_TRUE(Unwritten(slot));
+  }
+  end = RunHost("kit_floor", 0, lines);
+  ASSERT_EQ(end.Marks, "BED") << end.Log;
+  for (const host::AnswerSlot& slot : end.Slots) EXPECT_EQ(slot.Found, 0u);
+  end = RunHost("kit_wrong_at", 4, lines);
+  ASSERT_EQ(end.Marks, "BED") << end.Log;
+  EXPECT_EQ(end.Slots[3].Found, 0u);
+  EXPECT_EQ(end.Slots[3].Guesses, 0u);
+  EXPECT_EQ(end.Slots[4].Found, 1u);
+}
+
+// A crash, a write into the sealed puzzles and a hang each leave the puzzle under way named.
+TEST(Gastgeber, AFaultLeavesItsPuzzleNamed) {
+  const std::string lines = SampleLines("hardest-1106.txt", 20);
+  HostEnd end = RunHost("kit_crash_at", 7, lines);
+  ASSERT_TRUE(WIFSIGNALED(end.Status)) << end.Log;
+  EXPECT_EQ(WTERMSIG(end.Status), SIGSEGV);
+  EXPECT_EQ(end.Header.Current, 7);
+  EXPECT_EQ(end.Marks, "");
+  end = RunHost("kit_write_at", 12, lines);
+  ASSERT_TRUE(WIFSIGNALED(end.Status)) << end.Log;
+  EXPECT_EQ(WTERMSIG(end.Status), SIGSEGV);
+  EXPECT_EQ(end.Header.Current, 12);
+  end = RunHost("kit_hang_at", 3, lines, 2);
+  EXPECT_TRUE(end.TimedOut);
+  EXPECT_EQ(end.Header.Current, 3);
+}
+
+TEST(Gastgeber, ProbesALibraryAndItsFunction) {
+  testing::TempFolder folder;
+  auto probe = [&](const std::string& library, const std::string& function) {
+    const std::string log = (folder / "probe.log").string();
+    const int status = std::system(
+        ("'" + Gastgeber() + "' --probe '" + library + "' " + function + " 2> '" + log + "'")
+            .c_str());
+    return std::pair{WEXITSTATUS(status), testing::GetFile(log)};
+  };
+  EXPECT_EQ(probe(Library, "kit_solve").first, 0);
+  auto [status, log] = probe(Library, "kit_missing");
+  EXPECT_EQ(status, 2);
+  EXPECT_TRUE(testing::Has(
+      log, "Gastgeber: Die Bibliothek " + Library + " hat keine Funktion kit_missing.\n"))
+      << log;
+  EXPECT_TRUE(testing::Has(log, "dlsym: ")) << log;  // the loader's own words, for the log
+  std::tie(status, log) = probe(KIT_DATA_DIR "/serg.txt", "kit_solve");
+  EXPECT_EQ(status, 2);
+  EXPECT_TRUE(testing::Has(log, "lässt sich nicht laden.")) << log;
+  EXPECT_TRUE(testing::Has(log, "dlopen: ")) << log;
+}
+
+}  // namespace
+}  // namespace runner
