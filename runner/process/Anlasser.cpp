@@ -23,6 +23,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,8 @@ namespace {
 
 // How long a stopped solver may take to end after its signal before its group gets SIGKILL.
 constexpr int GraceMs = 2000;
+// The lowest number a received descriptor keeps while the solver is set up.
+constexpr int FirstFreeDescriptor = 10;
 
 int Socket = -1;
 int Signals = -1;  // a signalfd for SIGCHLD, SIGTERM, SIGINT and SIGHUP
@@ -137,7 +140,7 @@ int WaitForEvent(int timeoutMs, pid_t group) {
 // 0 when Messlauf's end is closed.
 std::size_t Receive(char* buffer, std::vector<int>& descriptors) {
   iovec part{buffer, launch::MaxMessage};
-  alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))];
+  alignas(cmsghdr) char control[CMSG_SPACE(launch::MaxDescriptors * sizeof(int))];
   msghdr message{};
   message.msg_iov = &part;
   message.msg_iovlen = 1;
@@ -163,7 +166,8 @@ std::vector<char*> Words(char* text, std::size_t size, std::uint32_t count) {
   std::vector<char*> words;
   char* const end = text + size;
   while (words.size() < count && text < end) {
-    char* const stop = static_cast<char*>(std::memchr(text, '\0', static_cast<std::size_t>(end - text)));
+    char* const stop =
+        static_cast<char*>(std::memchr(text, '\0', static_cast<std::size_t>(end - text)));
     if (stop == nullptr) break;
     words.push_back(text);
     text = stop + 1;
@@ -184,11 +188,14 @@ pid_t Spawn(const launch::StartHead& head, const std::vector<char*>& words,
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   }
   if (head.Streams & launch::GivesOutput) {
-    posix_spawn_file_actions_adddup2(&actions, descriptors[next], 1);
+    posix_spawn_file_actions_adddup2(&actions, descriptors[next++], 1);
     posix_spawn_file_actions_addopen(&actions, 2, words[2], O_WRONLY | O_CREAT | O_TRUNC, 0644);
   } else {
     posix_spawn_file_actions_addopen(&actions, 1, words[2], O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  }
+  for (int target = 3; next < descriptors.size(); ++target) {
+    posix_spawn_file_actions_adddup2(&actions, descriptors[next++], target);
   }
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -261,13 +268,29 @@ int AwaitSolver(pid_t child, int& status, rusage& usage, char* buffer) {
 void Serve(char* buffer, std::size_t size, std::vector<int>& descriptors) {
   launch::StartHead head;
   std::memcpy(&head, buffer, sizeof head);
-  const std::vector<char*> words =
-      Words(buffer + sizeof head, size - sizeof head, head.Words);
+  const std::vector<char*> words = Words(buffer + sizeof head, size - sizeof head, head.Words);
   const std::size_t wanted = ((head.Streams & launch::GivesInput) ? 1u : 0u) +
-                             ((head.Streams & launch::GivesOutput) ? 1u : 0u);
+                             ((head.Streams & launch::GivesOutput) ? 1u : 0u) + head.Extras;
   launch::StartedHead started;
-  if (words.size() != head.Words || words.size() < 4 || descriptors.size() != wanted) {
+  if (words.size() != head.Words || words.size() < 4 || descriptors.size() != wanted ||
+      head.Extras > launch::MaxExtras) {
     started.Error = EINVAL;
+    Send(started);
+    return;
+  }
+  // Above every place they go to: a dup2 onto itself would keep close-on-exec, and one onto a
+  // descriptor still to be moved would lose it.
+  for (int& d : descriptors) {
+    if (d >= FirstFreeDescriptor) continue;
+    const int moved = ::fcntl(d, F_DUPFD_CLOEXEC, FirstFreeDescriptor);
+    ::close(d);
+    d = moved;
+  }
+  if (std::find(descriptors.begin(), descriptors.end(), -1) != descriptors.end()) {
+    for (const int d : descriptors) {
+      if (d >= 0) ::close(d);
+    }
+    started.Error = EMFILE;
     Send(started);
     return;
   }
@@ -290,7 +313,8 @@ void Serve(char* buffer, std::size_t size, std::vector<int>& descriptors) {
   ended.Signaled = WIFSIGNALED(status) ? 1 : 0;
   ended.Code = WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status);
   ended.Stopped = stopped != 0;
-  ended.UserUs = static_cast<std::int64_t>(usage.ru_utime.tv_sec) * 1000000 + usage.ru_utime.tv_usec;
+  ended.UserUs =
+      static_cast<std::int64_t>(usage.ru_utime.tv_sec) * 1000000 + usage.ru_utime.tv_usec;
   ended.SystemUs =
       static_cast<std::int64_t>(usage.ru_stime.tv_sec) * 1000000 + usage.ru_stime.tv_usec;
   ended.MaxRssKib = usage.ru_maxrss;

@@ -26,12 +26,16 @@ inline constexpr std::size_t MaxMessage = 64 * 1024;
 // Which of the solver's standard streams come with the request as descriptors (SCM_RIGHTS, in
 // this order); the others are /dev/null for input and the log for output.
 inline constexpr std::uint32_t GivesInput = 1, GivesOutput = 2;
+// After the streams, further descriptors that the solver finds as 3, 4, … in their order.
+inline constexpr std::uint32_t MaxExtras = 2;
+inline constexpr std::size_t MaxDescriptors = 2 + MaxExtras;
 
 struct StartHead {
   Kind What = Kind::Start;
   std::int32_t PinnedCpu = -1;  // the logical CPU it runs on, or -1
   std::uint32_t Streams = 0;    // GivesInput, GivesOutput
   std::uint32_t Words = 0;      // strings after the head: folder, program, log, then argv
+  std::uint32_t Extras = 0;     // descriptors after the streams, at most MaxExtras
 };
 
 struct StopHead {
@@ -47,14 +51,14 @@ struct StartedHead {
 
 struct EndedHead {
   Kind What = Kind::Ended;
-  std::int32_t Signaled = 0;     // 1: a signal ended it (Code), 0: it exited (Code)
-  std::int32_t Code = 0;         // exit status or signal
-  std::int32_t Stopped = 0;      // 1: it ended after a Stop
-  std::int64_t StartNs = 0;      // CLOCK_MONOTONIC right before it was started
-  std::int64_t EndNs = 0;        // and right after wait4 returned it
-  std::int64_t UserUs = 0;       // wait4's CPU times of it and its waited-for children
+  std::int32_t Signaled = 0;  // 1: a signal ended it (Code), 0: it exited (Code)
+  std::int32_t Code = 0;      // exit status or signal
+  std::int32_t Stopped = 0;   // 1: it ended after a Stop
+  std::int64_t StartNs = 0;   // CLOCK_MONOTONIC right before it was started
+  std::int64_t EndNs = 0;     // and right after wait4 returned it
+  std::int64_t UserUs = 0;    // wait4's CPU times of it and its waited-for children
   std::int64_t SystemUs = 0;
-  std::int64_t MaxRssKib = 0;    // wait4's peak memory of it or one of those children
+  std::int64_t MaxRssKib = 0;  // wait4's peak memory of it or one of those children
 };
 
 struct ClearedHead {

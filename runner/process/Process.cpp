@@ -1,10 +1,10 @@
 #include "Process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -47,8 +47,8 @@ void Launcher::Start(const std::filesystem::path& program) {
   }
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
-    throw kit::FileError("Der Anlasser lässt sich nicht verbinden: " +
-                         kit::SystemErrorText(errno) + ".");
+    throw kit::FileError("Der Anlasser lässt sich nicht verbinden: " + kit::SystemErrorText(errno) +
+                         ".");
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -70,8 +70,8 @@ void Launcher::Start(const std::filesystem::path& program) {
   if (error != 0) {
     ::close(ends[0]);
     pid_ = 0;
-    throw kit::FileError("Der Anlasser " + program.string() + " lässt sich nicht starten: " +
-                         kit::SystemErrorText(error) + ".");
+    throw kit::FileError("Der Anlasser " + program.string() +
+                         " lässt sich nicht starten: " + kit::SystemErrorText(error) + ".");
   }
   socket_ = ends[0];
 }
@@ -86,7 +86,7 @@ void Send(const void* bytes, std::size_t size, const std::vector<int>& descripto
   msghdr message{};
   message.msg_iov = &part;
   message.msg_iovlen = 1;
-  alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))]{};
+  alignas(cmsghdr) char control[CMSG_SPACE(launch::MaxDescriptors * sizeof(int))]{};
   if (!descriptors.empty()) {
     message.msg_control = control;
     message.msg_controllen = CMSG_SPACE(descriptors.size() * sizeof(int));
@@ -115,14 +115,19 @@ void Receive(Head& head) {
 std::string StartRequest(const ProcessSetup& setup) {
   launch::StartHead head;
   head.PinnedCpu = setup.PinnedCpu.value_or(-1);
-  head.Streams = (setup.Input >= 0 ? launch::GivesInput : 0u) |
-                 (setup.Output >= 0 ? launch::GivesOutput : 0u);
-  std::string words = setup.Folder.string() + '\0' + setup.Program.string() + '\0' +
-                      setup.Log.string() + '\0';
+  head.Streams =
+      (setup.Input >= 0 ? launch::GivesInput : 0u) | (setup.Output >= 0 ? launch::GivesOutput : 0u);
+  std::string words =
+      setup.Folder.string() + '\0' + setup.Program.string() + '\0' + setup.Log.string() + '\0';
   const std::vector<std::string> program{setup.Program.string()};
   const auto& arguments = setup.Arguments.empty() ? program : setup.Arguments;
   for (const std::string& word : arguments) words += word + '\0';
   head.Words = static_cast<std::uint32_t>(3 + arguments.size());
+  if (setup.Extras.size() > launch::MaxExtras) {
+    throw kit::FileError("Dem Löser " + setup.Program.string() +
+                         " sind zu viele Dateien mitgegeben.");
+  }
+  head.Extras = static_cast<std::uint32_t>(setup.Extras.size());
   std::string request(reinterpret_cast<const char*>(&head), sizeof head);
   request += words;
   if (request.size() > launch::MaxMessage) {
@@ -200,6 +205,7 @@ class GivenStreams {
   explicit GivenStreams(const ProcessSetup& setup) {
     if (setup.Input >= 0) descriptors_.push_back(setup.Input);
     if (setup.Output >= 0) descriptors_.push_back(setup.Output);
+    descriptors_.insert(descriptors_.end(), setup.Extras.begin(), setup.Extras.end());
   }
   ~GivenStreams() { Close(); }
   GivenStreams(const GivenStreams&) = delete;

@@ -20,16 +20,19 @@
 namespace runner {
 
 struct ProcessSetup {
-  std::filesystem::path Folder;          // its working folder
-  std::filesystem::path Program;         // the file that is run
-  std::filesystem::path Log;             // standard output and error, relative to Folder
-  std::optional<double> TimeoutSeconds;  // a run past it is stopped
-  std::optional<int> PinnedCpu;          // the logical CPU it runs on
+  std::filesystem::path Folder;             // its working folder
+  std::filesystem::path Program;            // the file that is run
+  std::filesystem::path Log;                // standard output and error, relative to Folder
+  std::optional<double> TimeoutSeconds;     // a run past it is stopped
+  std::optional<int> PinnedCpu;             // the logical CPU it runs on
   std::vector<std::string> Arguments = {};  // its argv; none: the program alone
   // Its standard input and output, where they are given (the ends of pipes): RunProcess hands
   // them to the launcher and closes them, however it ends. Otherwise input is /dev/null and
   // output goes to the log; standard error goes to the log either way.
   int Input = -1, Output = -1;
+  // Further descriptors, which it finds as 3, 4, … in this order; handed over and closed as
+  // Input and Output are.
+  std::vector<int> Extras = {};
 };
 
 enum class Ending {
@@ -46,9 +49,9 @@ struct ProcessEnd {
   double MonotonicSeconds = 0;  // from just before the start to just after wait4
   // Those two moments on CLOCK_MONOTONIC, which std::chrono::steady_clock reads here as well.
   std::int64_t StartNs = 0, EndNs = 0;
-  timing::SYSTEMTIME Clock{};   // the clock as Ende, started right after, would read it
-  double GuardSeconds = 0;      // ending and reaping whatever it left running
-  double UserSeconds = 0;       // its CPU time, from wait4: its own and its waited-for children's
+  timing::SYSTEMTIME Clock{};  // the clock as Ende, started right after, would read it
+  double GuardSeconds = 0;     // ending and reaping whatever it left running
+  double UserSeconds = 0;      // its CPU time, from wait4: its own and its waited-for children's
   double SystemSeconds = 0;
   std::int64_t MaxRssBytes = 0;  // the peak memory of it or one of its waited-for children
 };
@@ -57,7 +60,8 @@ struct ProcessEnd {
 // Throws kit::FileError when it is missing or cannot be started.
 void StartLauncher(const std::filesystem::path& program);
 
-// Runs the process to its end through the launcher; `tick` is called about four times a second while it runs.
+// Runs the process to its end through the launcher; `tick` is called about four times a second
+// while it runs.
 ProcessEnd RunProcess(const ProcessSetup& setup, const std::function<void()>& tick);
 
 // Why a process cannot be pinned to `cpu` here (it does not exist, or the system does not allow

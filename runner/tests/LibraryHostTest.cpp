@@ -2,20 +2,20 @@
 // and every fault pinned to its puzzle, on the sealed puzzles Messlauf makes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AnswerSlots.h"
 #include "LibrarySolver.h"
 #include "MesslaufHelpers.h"
+#include "Process.h"
 #include "PuzzleSlots.h"
 #include "Rekursiv.h"
 
@@ -45,18 +45,22 @@ struct HeaderSeen {
 };
 
 struct HostEnd {
-  int Status = 0;     // as waitpid gives it
+  ProcessEnd Process;
   std::string Marks;  // what the host wrote on its mark stream
   std::string Log;    // its standard error
   HeaderSeen Header;
   std::vector<host::AnswerSlot> Slots;
-  bool TimedOut = false;
 };
 
-// Runs Gastgeber on the puzzles as Messlauf will: the descriptors in their places, the go sent
-// when it is ready, killed after `seconds`.
+// Runs Gastgeber through the launcher as Messlauf will: the descriptors in their places, the go
+// sent when it is ready, stopped after `seconds`.
 HostEnd RunHost(const std::string& function, std::uint32_t configuration, const std::string& lines,
                 double seconds = 30) {
+  static const bool launcher = [] {
+    StartLauncher(testing::Bin() + "/Anlasser");
+    return true;
+  }();
+  (void)launcher;
   const auto count = static_cast<std::int64_t>(lines.size() / (host::PuzzleChars + 1));
   SealedPuzzles puzzles(lines, count);
   const int answers = ::memfd_create("antworten", MFD_CLOEXEC);
@@ -66,44 +70,29 @@ HostEnd RunHost(const std::string& function, std::uint32_t configuration, const 
   EXPECT_EQ(::pipe2(ack, O_CLOEXEC), 0);
   EXPECT_EQ(::pipe2(marks, O_CLOEXEC), 0);
   testing::TempFolder folder;
-  const std::string log = (folder / "log").string();
-  const std::string config = std::to_string(configuration), number = std::to_string(count);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int err = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    // dup2 clears close-on-exec on the copies; order matters, as 3 and 4 may be taken.
-    const int puzzleFd = ::fcntl(puzzles.Descriptor(), F_DUPFD, 10);
-    const int answerFd = ::fcntl(answers, F_DUPFD, 10);
-    ::dup2(ack[0], host::AckIn);
-    ::dup2(marks[1], host::MarksOut);
-    ::dup2(err, 2);
-    ::dup2(puzzleFd, host::PuzzlesIn);
-    ::dup2(answerFd, host::AnswersOut);
-    ::execl(Gastgeber().c_str(), "Gastgeber", Library.c_str(), function.c_str(), config.c_str(),
-            number.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(ack[0]);
-  ::close(marks[1]);
+  ProcessSetup setup;
+  setup.Folder = folder.Path();
+  setup.Program = Gastgeber();
+  setup.Log = "log";
+  setup.TimeoutSeconds = seconds;
+  setup.Arguments = {Gastgeber(), Library, function, std::to_string(configuration),
+                     std::to_string(count)};
+  setup.Input = ack[0];
+  setup.Output = marks[1];
+  setup.Extras = {::fcntl(puzzles.Descriptor(), F_DUPFD_CLOEXEC, 0),
+                  ::fcntl(answers, F_DUPFD_CLOEXEC, 0)};
   HostEnd end;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  for (;;) {
-    pollfd p{marks[0], POLLIN, 0};
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) == 0) {
-      end.TimedOut = true;
-      ::kill(child, SIGKILL);
-      break;
-    }
+  std::thread listener([&] {
     char mark = 0;
-    if (::read(marks[0], &mark, 1) != 1) break;
-    end.Marks += mark;
-    if (mark == host::ReadyMark) {
-      EXPECT_EQ(::write(ack[1], "g", 1), 1);
+    while (::read(marks[0], &mark, 1) == 1) {
+      end.Marks += mark;
+      if (mark == host::ReadyMark) {
+        EXPECT_EQ(::write(ack[1], "g", 1), 1);
+      }
     }
-  }
-  ::waitpid(child, &end.Status, 0);
+  });
+  end.Process = RunProcess(setup, [] {});
+  listener.join();
   ::close(ack[1]);
   ::close(marks[0]);
   void* map = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, answers, 0);
@@ -141,7 +130,8 @@ kit::PuzzleRecord Expected(kit::Rekursiv& search, std::string_view line) {
 TEST(Gastgeber, TimesEveryCallAndGivesTheCountsAndSolutionsBack) {
   const std::string lines = SampleLines("serg.txt", 60) + SampleLines("17-clue.txt", 40);
   const HostEnd end = RunHost("kit_solve", 0, lines);
-  ASSERT_TRUE(WIFEXITED(end.Status) && WEXITSTATUS(end.Status) == 0) << end.Log;
+  ASSERT_EQ(end.Process.How, Ending::Exited) << end.Log;
+  ASSERT_EQ(end.Process.Code, 0) << end.Log;
   EXPECT_EQ(end.Marks, "BED");
   EXPECT_EQ(end.Header.Stage, host::Done);
   EXPECT_EQ(end.Header.Current, 0);
@@ -195,16 +185,16 @@ TEST(Gastgeber, TellsALibraryThatGivesNoSolutionsOrNothingAtAll) {
 TEST(Gastgeber, AFaultLeavesItsPuzzleNamed) {
   const std::string lines = SampleLines("hardest-1106.txt", 20);
   HostEnd end = RunHost("kit_crash_at", 7, lines);
-  ASSERT_TRUE(WIFSIGNALED(end.Status)) << end.Log;
-  EXPECT_EQ(WTERMSIG(end.Status), SIGSEGV);
+  ASSERT_EQ(end.Process.How, Ending::Signaled) << end.Log;
+  EXPECT_EQ(end.Process.Code, SIGSEGV);
   EXPECT_EQ(end.Header.Current, 7);
   EXPECT_EQ(end.Marks, "");
   end = RunHost("kit_write_at", 12, lines);
-  ASSERT_TRUE(WIFSIGNALED(end.Status)) << end.Log;
-  EXPECT_EQ(WTERMSIG(end.Status), SIGSEGV);
+  ASSERT_EQ(end.Process.How, Ending::Signaled) << end.Log;
+  EXPECT_EQ(end.Process.Code, SIGSEGV);
   EXPECT_EQ(end.Header.Current, 12);
   end = RunHost("kit_hang_at", 3, lines, 2);
-  EXPECT_TRUE(end.TimedOut);
+  EXPECT_EQ(end.Process.How, Ending::TimedOut);
   EXPECT_EQ(end.Header.Current, 3);
 }
 
