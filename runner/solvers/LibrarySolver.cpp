@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <numeric>
 
+#include "ExchangeParts.h"
 #include "FileError.h"
 #include "PuzzleSlots.h"
 #include "SolverCommand.h"
@@ -26,6 +28,12 @@ bool IsIdentifier(std::string_view word) {
 
 bool IsDecimal(std::string_view word) {
   return !word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+std::string Decimal(double value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, written.ptr);
 }
 
 [[noreturn]] void Refused(const std::string& what, int error) {
@@ -98,6 +106,147 @@ SealedPuzzles::SealedPuzzles(std::string_view lines, std::int64_t count) : count
 
 SealedPuzzles::~SealedPuzzles() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+LibraryExchange::LibraryExchange(const SealedPuzzles& puzzles) : puzzles_(puzzles) {
+  answers_ = ::memfd_create("Messlauf-Antworten", MFD_CLOEXEC);
+  if (answers_ < 0) Refused("memfd_create", errno);
+  if (::ftruncate(answers_, static_cast<off_t>(host::AnswerRegionBytes(puzzles.Count()))) != 0) {
+    const int error = errno;
+    ::close(answers_);
+    Refused("ftruncate", error);
+  }
+  int ack[2], marks[2];
+  if (::pipe2(ack, O_CLOEXEC) != 0) {
+    const int error = errno;
+    ::close(answers_);
+    Refused("pipe2", error);
+  }
+  if (::pipe2(marks, O_CLOEXEC) != 0) {
+    const int error = errno;
+    for (const int fd : {answers_, ack[0], ack[1]}) ::close(fd);
+    Refused("pipe2", error);
+  }
+  ackRead_ = ack[0];
+  ackWrite_ = ack[1];
+  marksRead_ = marks[0];
+  marksWrite_ = marks[1];
+  listener_ = QuietThread([this] { Listen(); });
+}
+
+LibraryExchange::~LibraryExchange() {
+  CloseIfOpen(ackRead_);  // without a run the thread ends at once: nobody holds the other end
+  CloseIfOpen(marksWrite_);
+  if (listener_.joinable()) listener_.join();
+  CloseIfOpen(ackWrite_);
+  CloseIfOpen(answers_);
+}
+
+void LibraryExchange::Hand(ProcessSetup& setup, const std::filesystem::path& host,
+                           const LibraryNaming& library) {
+  setup.Program = host;
+  setup.Arguments = {host.string(), library.File, library.Function,
+                     std::to_string(library.Configuration), std::to_string(puzzles_.Count())};
+  setup.Input = ackRead_;
+  setup.Output = marksWrite_;
+  ackRead_ = marksWrite_ = -1;  // RunProcess closes them
+  const int puzzles = ::fcntl(puzzles_.Descriptor(), F_DUPFD_CLOEXEC, 0);
+  const int answers = ::fcntl(answers_, F_DUPFD_CLOEXEC, 0);
+  if (puzzles < 0 || answers < 0) {
+    const int error = errno;
+    for (const int fd : {puzzles, answers}) {
+      if (fd >= 0) ::close(fd);
+    }
+    Refused("F_DUPFD", error);
+  }
+  setup.Extras = {puzzles, answers};
+}
+
+void LibraryExchange::Listen() {
+  char mark = 0;
+  for (;;) {
+    const ssize_t got = ::read(marksRead_, &mark, 1);
+    if (got < 0 && errno == EINTR) continue;
+    if (got != 1) break;
+    marks_ += mark;
+    if (mark == host::ReadyMark) {
+      openedNs_ = MonotonicNs();  // before the go: the host's clock starts after it
+      while (::write(ackWrite_, "g", 1) < 0 && errno == EINTR) {
+      }
+    } else if (mark == host::PassEndMark) {
+      closedNs_ = MonotonicNs();
+    }
+  }
+  CloseIfOpen(marksRead_);
+}
+
+void LibraryExchange::Finish() {
+  CloseIfOpen(ackRead_);
+  CloseIfOpen(marksWrite_);
+  if (listener_.joinable()) listener_.join();
+  const std::int64_t count = puzzles_.Count();
+  const std::size_t bytes = host::AnswerRegionBytes(count);
+  void* map = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, answers_, 0);
+  if (map == MAP_FAILED) Refused("mmap", errno);
+  const host::AnswerHeader* header = host::HeaderOf(map);
+  stage_ = header->Stage.load();
+  current_ = header->Current.load();
+  warmupPasses_ = header->WarmupPasses;
+  passSeconds_ = header->PassSeconds;
+  const host::AnswerSlot* slots = host::SlotsOf(map);
+  slots_.assign(slots, slots + count);
+  ::munmap(map, bytes);
+  if (openedNs_ > 0 && closedNs_ >= openedNs_) {
+    bracketSeconds_ = static_cast<double>(closedNs_ - openedNs_) / 1e9;
+  }
+}
+
+std::optional<std::string> LibraryExchange::Tampered(const std::string& name,
+                                                     const std::string& runName) const {
+  const std::string who = "Die Bibliothek " + name + " hat in " + runName;
+  if (!(passSeconds_ > 0) || passSeconds_ > bracketSeconds_) {
+    return who + " eine Zeit von " + Decimal(passSeconds_) +
+           " s gemeldet, die über Messlaufs eigener Messung des Durchgangs liegt (" +
+           Decimal(bracketSeconds_) + " s); der Lauf zählt nicht.";
+  }
+  const double calls =
+      std::accumulate(slots_.begin(), slots_.end(), 0.0,
+                      [](double sum, const host::AnswerSlot& s) { return sum + s.Seconds; });
+  // The calls are timed on the cycle counter, scaled by the steady clock over the warm-up: a
+  // thousandth covers that scale, and a microsecond the two readings of the clock.
+  if (!(calls >= 0) || calls > passSeconds_ * 1.001 + 1e-6) {
+    return who + " Zeiten je Rätsel gemeldet, die zusammen " + Decimal(calls) +
+           " s ergeben, mehr als der ganze Durchgang (" + Decimal(passSeconds_) +
+           " s); der Lauf zählt nicht.";
+  }
+  return std::nullopt;
+}
+
+std::string LibraryFailure(const std::string& name, const std::string& runName,
+                           const ProcessEnd& end, std::int64_t puzzle, double timeoutSeconds) {
+  const std::string who = "Die Bibliothek " + name;
+  const std::string where =
+      puzzle > 0 ? " bei SUDOKU-Nr. " + std::to_string(puzzle) : " vor ihrem ersten Rätsel";
+  switch (end.How) {
+    case Ending::Signaled: {
+      const char* abbreviation = ::sigabbrev_np(end.Code);
+      const std::string signal =
+          abbreviation ? std::string("SIG") + abbreviation : std::to_string(end.Code);
+      return who + " ist in " + runName + where + " abgestürzt (Signal " + signal + ").";
+    }
+    case Ending::TimedOut:
+      return who + " hat in " + runName + where + " die Zeitgrenze von " +
+             Decimal(timeoutSeconds) + " s überschritten.";
+    case Ending::Exited:
+      return who + " endete in " + runName + where + " mit dem Status " + std::to_string(end.Code) +
+             ".";
+    case Ending::NotStarted:
+      return "Der Gastgeber für die Bibliothek " + name +
+             " lässt sich nicht starten: " + kit::SystemErrorText(end.Code) + ".";
+    case Ending::Interrupted:
+      break;
+  }
+  return who + " wurde in " + runName + where + " unterbrochen.";
 }
 
 }  // namespace runner

@@ -4,9 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <variant>
+#include <vector>
+
+#include "AnswerSlots.h"
+#include "Process.h"
 
 namespace runner {
 
@@ -42,5 +49,52 @@ class SealedPuzzles {
   int fd_ = -1;
   std::int64_t count_ = 0;
 };
+
+// One run of a library in Gastgeber: the answers region and the two pipes, and a thread that
+// brackets the timed pass on Messlauf's own clock (the go is sent only after the bracket has
+// opened, and it closes only after the host's pass has ended).
+class LibraryExchange {
+ public:
+  // Throws kit::FileError when the system refuses the region or the pipes.
+  explicit LibraryExchange(const SealedPuzzles& puzzles);
+  ~LibraryExchange();
+  LibraryExchange(const LibraryExchange&) = delete;
+  LibraryExchange& operator=(const LibraryExchange&) = delete;
+
+  // Makes `setup` start `host` on the library with the descriptors in their places; RunProcess
+  // closes the ends it is handed.
+  void Hand(ProcessSetup& setup, const std::filesystem::path& host, const LibraryNaming& library);
+  // After RunProcess: waits for the thread and takes what the host left in the region.
+  void Finish();
+
+  bool Completed() const { return stage_ == host::Done && marks_ == "BED"; }
+  std::int64_t Current() const { return current_; }  // the puzzle under way at the end, from 1
+  double PassSeconds() const { return passSeconds_; }
+  double BracketSeconds() const { return bracketSeconds_; }
+  const std::vector<host::AnswerSlot>& Slots() const { return slots_; }
+  std::int64_t WarmupPasses() const { return warmupPasses_; }
+
+  // Why the times of a completed run cannot stand, in German: a pass longer than Messlauf's
+  // bracket of it, or calls that add up to more than the pass. Nothing when they can.
+  std::optional<std::string> Tampered(const std::string& name, const std::string& runName) const;
+
+ private:
+  void Listen();
+
+  const SealedPuzzles& puzzles_;
+  int answers_ = -1;
+  int ackRead_ = -1, ackWrite_ = -1, marksRead_ = -1, marksWrite_ = -1;
+  std::thread listener_;
+  std::string marks_;
+  std::int64_t openedNs_ = 0, closedNs_ = 0;
+  double bracketSeconds_ = 0, passSeconds_ = 0;
+  std::int64_t stage_ = 0, current_ = 0, warmupPasses_ = 0;
+  std::vector<host::AnswerSlot> slots_;
+};
+
+// A library run that did not complete, in German, with the puzzle it was at: a crash, the time
+// limit, or an end of its own.
+std::string LibraryFailure(const std::string& name, const std::string& runName,
+                           const ProcessEnd& end, std::int64_t puzzle, double timeoutSeconds);
 
 }  // namespace runner

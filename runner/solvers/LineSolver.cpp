@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "ExchangeParts.h"
 #include "FileError.h"
 #include "SolutionFile.h"
 #include "TextFiles.h"
@@ -16,35 +17,6 @@ namespace runner {
 namespace {
 
 constexpr int PipeBytes = 1 << 20;  // the most an unprivileged process gets by default
-
-std::int64_t MonotonicNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-void CloseIfOpen(int& descriptor) {
-  if (descriptor >= 0) ::close(descriptor);
-  descriptor = -1;
-}
-
-// Starts `work` on a thread that takes no signal: SIGINT and SIGTERM reach the thread that waits
-// for the solver, and a write to a pipe nobody reads fails with EPIPE instead of ending Messlauf.
-template <typename Work>
-std::thread QuietThread(Work work) {
-  sigset_t all, callers;
-  sigfillset(&all);
-  pthread_sigmask(SIG_SETMASK, &all, &callers);
-  std::thread thread;
-  try {
-    thread = std::thread(work);
-  } catch (...) {
-    pthread_sigmask(SIG_SETMASK, &callers, nullptr);
-    throw;
-  }
-  pthread_sigmask(SIG_SETMASK, &callers, nullptr);
-  return thread;
-}
 
 }  // namespace
 
@@ -63,15 +35,15 @@ LineExchange::LineExchange(const std::string& input, std::int64_t count)
     : input_(input), count_(count), claims_(count) {
   int in[2], out[2];
   if (::pipe2(in, O_CLOEXEC) != 0) {
-    throw kit::FileError("Die Verbindung zum Löser lässt sich nicht anlegen: " +
-                         kit::SystemErrorText(errno) + ".");
+    throw kit::FileError(
+        "Die Verbindung zum Löser lässt sich nicht anlegen: " + kit::SystemErrorText(errno) + ".");
   }
   if (::pipe2(out, O_CLOEXEC) != 0) {
     const int error = errno;
     ::close(in[0]);
     ::close(in[1]);
-    throw kit::FileError("Die Verbindung zum Löser lässt sich nicht anlegen: " +
-                         kit::SystemErrorText(error) + ".");
+    throw kit::FileError(
+        "Die Verbindung zum Löser lässt sich nicht anlegen: " + kit::SystemErrorText(error) + ".");
   }
   inputRead_ = in[0];
   inputWrite_ = in[1];

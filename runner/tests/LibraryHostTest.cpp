@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include <optional>
+
 #include "AnswerSlots.h"
 #include "LibrarySolver.h"
 #include "MesslaufHelpers.h"
@@ -38,18 +40,14 @@ std::string SampleLines(const std::string& name, int count) {
   return lines;
 }
 
-// The header as it was when the host ended (the shared one holds atomics, which do not copy).
-struct HeaderSeen {
-  std::int64_t Current = 0, Stage = 0, WarmupPasses = 0, Count = 0;
-  double PassSeconds = 0, TicksPerSecond = 0;
-};
-
 struct HostEnd {
   ProcessEnd Process;
-  std::string Marks;  // what the host wrote on its mark stream
-  std::string Log;    // its standard error
-  HeaderSeen Header;
+  bool Completed = false;
+  std::int64_t Current = 0, WarmupPasses = 0;
+  double Pass = 0, Bracket = 0;
   std::vector<host::AnswerSlot> Slots;
+  std::optional<std::string> Tampered;
+  std::string Log;  // its standard error
 };
 
 // Runs Gastgeber through the launcher as Messlauf will: the descriptors in their places, the go
@@ -62,51 +60,24 @@ HostEnd RunHost(const std::string& function, std::uint32_t configuration, const 
   }();
   (void)launcher;
   const auto count = static_cast<std::int64_t>(lines.size() / (host::PuzzleChars + 1));
-  SealedPuzzles puzzles(lines, count);
-  const int answers = ::memfd_create("antworten", MFD_CLOEXEC);
-  const std::size_t bytes = host::AnswerRegionBytes(count);
-  EXPECT_EQ(::ftruncate(answers, static_cast<off_t>(bytes)), 0);
-  int ack[2], marks[2];
-  EXPECT_EQ(::pipe2(ack, O_CLOEXEC), 0);
-  EXPECT_EQ(::pipe2(marks, O_CLOEXEC), 0);
+  const SealedPuzzles puzzles(lines, count);
+  LibraryExchange exchange(puzzles);
   testing::TempFolder folder;
   ProcessSetup setup;
   setup.Folder = folder.Path();
-  setup.Program = Gastgeber();
   setup.Log = "log";
   setup.TimeoutSeconds = seconds;
-  setup.Arguments = {Gastgeber(), Library, function, std::to_string(configuration),
-                     std::to_string(count)};
-  setup.Input = ack[0];
-  setup.Output = marks[1];
-  setup.Extras = {::fcntl(puzzles.Descriptor(), F_DUPFD_CLOEXEC, 0),
-                  ::fcntl(answers, F_DUPFD_CLOEXEC, 0)};
+  exchange.Hand(setup, Gastgeber(), {"", Library, function, configuration});
   HostEnd end;
-  std::thread listener([&] {
-    char mark = 0;
-    while (::read(marks[0], &mark, 1) == 1) {
-      end.Marks += mark;
-      if (mark == host::ReadyMark) {
-        EXPECT_EQ(::write(ack[1], "g", 1), 1);
-      }
-    }
-  });
   end.Process = RunProcess(setup, [] {});
-  listener.join();
-  ::close(ack[1]);
-  ::close(marks[0]);
-  void* map = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, answers, 0);
-  const auto* header = static_cast<const host::AnswerHeader*>(map);
-  end.Header.Current = header->Current.load();
-  end.Header.Stage = header->Stage.load();
-  end.Header.WarmupPasses = header->WarmupPasses;
-  end.Header.PassSeconds = header->PassSeconds;
-  end.Header.TicksPerSecond = header->TicksPerSecond;
-  end.Header.Count = header->Count;
-  const auto* slots = host::SlotsOf(map);
-  end.Slots.assign(slots, slots + count);
-  ::munmap(map, bytes);
-  ::close(answers);
+  exchange.Finish();
+  end.Completed = exchange.Completed();
+  end.Current = exchange.Current();
+  end.Pass = exchange.PassSeconds();
+  end.Bracket = exchange.BracketSeconds();
+  end.WarmupPasses = exchange.WarmupPasses();
+  end.Slots = exchange.Slots();
+  end.Tampered = exchange.Tampered("kit", "Runde 1");
   end.Log = testing::GetFile(folder / "log");
   return end;
 }
@@ -132,12 +103,13 @@ TEST(Gastgeber, TimesEveryCallAndGivesTheCountsAndSolutionsBack) {
   const HostEnd end = RunHost("kit_solve", 0, lines);
   ASSERT_EQ(end.Process.How, Ending::Exited) << end.Log;
   ASSERT_EQ(end.Process.Code, 0) << end.Log;
-  EXPECT_EQ(end.Marks, "BED");
-  EXPECT_EQ(end.Header.Stage, host::Done);
-  EXPECT_EQ(end.Header.Current, 0);
-  EXPECT_EQ(end.Header.Count, 100);
-  EXPECT_GE(end.Header.WarmupPasses, 1);
-  EXPECT_GT(end.Header.TicksPerSecond, 0);
+  EXPECT_TRUE(end.Completed);
+  EXPECT_EQ(end.Current, 0);
+  EXPECT_GE(end.WarmupPasses, 1);
+  // The host's pass lies inside Messlauf's bracket of it, and the calls inside the pass.
+  EXPECT_GT(end.Pass, 0);
+  EXPECT_LT(end.Pass, end.Bracket);
+  EXPECT_FALSE(end.Tampered) << *end.Tampered;
   kit::Rekursiv search;
   search.InitTables();
   double sum = 0;
@@ -160,22 +132,22 @@ TEST(Gastgeber, TimesEveryCallAndGivesTheCountsAndSolutionsBack) {
   }
   EXPECT_GT(several, 0);  // the mix has puzzles with several solutions
   EXPECT_GT(sum, 0);
-  EXPECT_LE(sum, end.Header.PassSeconds * 1.05);  // per-call times add up to about the pass
+  EXPECT_LE(sum, end.Pass * 1.001);
 }
 
 TEST(Gastgeber, TellsALibraryThatGivesNoSolutionsOrNothingAtAll) {
   const std::string lines = SampleLines("top1465.txt", 30);
   HostEnd end = RunHost("kit_counts", 0, lines);
-  ASSERT_EQ(end.Marks, "BED") << end.Log;
+  ASSERT_TRUE(end.Completed) << end.Log;
   for (const host::AnswerSlot& slot : end.Slots) {
     EXPECT_EQ(slot.Found, 1u);
     EXPECT_TRUE(Unwritten(slot));
   }
   end = RunHost("kit_floor", 0, lines);
-  ASSERT_EQ(end.Marks, "BED") << end.Log;
+  ASSERT_TRUE(end.Completed) << end.Log;
   for (const host::AnswerSlot& slot : end.Slots) EXPECT_EQ(slot.Found, 0u);
   end = RunHost("kit_wrong_at", 4, lines);
-  ASSERT_EQ(end.Marks, "BED") << end.Log;
+  ASSERT_TRUE(end.Completed) << end.Log;
   EXPECT_EQ(end.Slots[3].Found, 0u);
   EXPECT_EQ(end.Slots[3].Guesses, 0u);
   EXPECT_EQ(end.Slots[4].Found, 1u);
@@ -187,15 +159,33 @@ TEST(Gastgeber, AFaultLeavesItsPuzzleNamed) {
   HostEnd end = RunHost("kit_crash_at", 7, lines);
   ASSERT_EQ(end.Process.How, Ending::Signaled) << end.Log;
   EXPECT_EQ(end.Process.Code, SIGSEGV);
-  EXPECT_EQ(end.Header.Current, 7);
-  EXPECT_EQ(end.Marks, "");
+  EXPECT_EQ(end.Current, 7);
+  EXPECT_FALSE(end.Completed);
   end = RunHost("kit_write_at", 12, lines);
   ASSERT_EQ(end.Process.How, Ending::Signaled) << end.Log;
   EXPECT_EQ(end.Process.Code, SIGSEGV);
-  EXPECT_EQ(end.Header.Current, 12);
+  EXPECT_EQ(end.Current, 12);
   end = RunHost("kit_hang_at", 3, lines, 2);
   EXPECT_EQ(end.Process.How, Ending::TimedOut);
-  EXPECT_EQ(end.Header.Current, 3);
+  EXPECT_EQ(end.Current, 3);
+}
+
+TEST(Gastgeber, AFailedRunIsToldWithItsRoundAndPuzzle) {
+  ProcessEnd end;
+  end.How = Ending::Signaled;
+  end.Code = SIGSEGV;
+  EXPECT_EQ(LibraryFailure("L", "Runde 2", end, 17, 0),
+            "Die Bibliothek L ist in Runde 2 bei SUDOKU-Nr. 17 abgestürzt (Signal SIGSEGV).");
+  end.Code = SIGBUS;
+  EXPECT_EQ(LibraryFailure("L", "Runde 1", end, 0, 0),
+            "Die Bibliothek L ist in Runde 1 vor ihrem ersten Rätsel abgestürzt (Signal SIGBUS).");
+  end.How = Ending::TimedOut;
+  EXPECT_EQ(LibraryFailure("L", "Runde 2", end, 1234, 10),
+            "Die Bibliothek L hat in Runde 2 bei SUDOKU-Nr. 1234 die Zeitgrenze von 10 s "
+            "überschritten.");
+  EXPECT_EQ(LibraryFailure("L", "Runde 3", end, 5, 2.5),
+            "Die Bibliothek L hat in Runde 3 bei SUDOKU-Nr. 5 die Zeitgrenze von 2.5 s "
+            "überschritten.");
 }
 
 TEST(Gastgeber, ProbesALibraryAndItsFunction) {
