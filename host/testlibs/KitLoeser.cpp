@@ -1,7 +1,7 @@
-// Solver libraries of the kit's own behind the field's common signature: the kit's search, a
+// Solver libraries of the kit's own behind the field's common signature: Quadrin's search, a
 // function that returns at once (the floor of what a call costs), and faults at puzzle k (k the
 // configuration): a wrong count, a crash, a hang, a write into the puzzle; and one that counts
-// but never gives a solution. The kit's search writes a solution only for a puzzle with exactly
+// but never gives a solution. Quadrin's search writes a solution only for a puzzle with exactly
 // one, and never writes guesses, since it does not count them.
 #include <signal.h>
 #include <unistd.h>
@@ -11,31 +11,27 @@
 #include <cstring>
 
 #include "PuzzleSlots.h"
-#include "Rekursiv.h"
+#include "SolverRekursiv.h"
 
 namespace {
 
-kit::Rekursiv& Search() {
-  static kit::Rekursiv search = [] {
-    kit::Rekursiv made;
-    made.InitTables();
-    return made;
-  }();
+quadrin::Rekursiv& Search() {
+  static quadrin::Rekursiv search;
   return search;
 }
 
 // The count up to `limit`, the solution where there is exactly one.
 std::size_t Solve(const char* puzzle, std::size_t limit, char* solution, bool giveSolution) {
-  kit::PuzzleRecord record;
+  quadrin::Rekursiv& search = Search();
   for (std::size_t i = 0; i < kit::CellCount; ++i) {
     const char c = puzzle[i];
-    record.Cells[i] = c >= '1' && c <= '9' ? static_cast<std::uint8_t>(c - '0') : 0;
+    search.SolverInput.Cells[i] = c >= '1' && c <= '9' ? c - '0' : 0;
   }
-  Search().SolveSudoku(record);
-  const auto found = static_cast<std::size_t>(record.Status);
+  search.SolvePuzzle();
+  const auto found = static_cast<std::size_t>(search.SolutionCount);
   if (found == 1 && giveSolution) {
     for (std::size_t i = 0; i < kit::CellCount; ++i) {
-      solution[i] = static_cast<char>('0' + record.Cells[i]);
+      solution[i] = static_cast<char>('0' + search.SolverResult.Cells[i]);
     }
   }
   return found < limit ? found : limit;
