@@ -23,7 +23,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -264,6 +263,27 @@ int AwaitSolver(pid_t child, int& status, rusage& usage, char* buffer) {
   }
 }
 
+// Moves the descriptors above every place they go to: a dup2 onto itself would keep
+// close-on-exec, and one onto a descriptor still to be moved would lose it. False, with all of
+// them closed, when the system has no number left.
+bool MoveAboveTargets(std::vector<int>& descriptors) {
+  bool moved = true;
+  for (int& d : descriptors) {
+    if (d >= FirstFreeDescriptor) continue;
+    const int above = ::fcntl(d, F_DUPFD_CLOEXEC, FirstFreeDescriptor);
+    ::close(d);
+    d = above;
+    moved = moved && above >= 0;
+  }
+  if (!moved) {
+    for (const int d : descriptors) {
+      if (d >= 0) ::close(d);
+    }
+    descriptors.clear();
+  }
+  return moved;
+}
+
 // One solver from start to end, as the request in `buffer` asks.
 void Serve(char* buffer, std::size_t size, std::vector<int>& descriptors) {
   launch::StartHead head;
@@ -278,18 +298,7 @@ void Serve(char* buffer, std::size_t size, std::vector<int>& descriptors) {
     Send(started);
     return;
   }
-  // Above every place they go to: a dup2 onto itself would keep close-on-exec, and one onto a
-  // descriptor still to be moved would lose it.
-  for (int& d : descriptors) {
-    if (d >= FirstFreeDescriptor) continue;
-    const int moved = ::fcntl(d, F_DUPFD_CLOEXEC, FirstFreeDescriptor);
-    ::close(d);
-    d = moved;
-  }
-  if (std::find(descriptors.begin(), descriptors.end(), -1) != descriptors.end()) {
-    for (const int d : descriptors) {
-      if (d >= 0) ::close(d);
-    }
+  if (!MoveAboveTargets(descriptors)) {
     started.Error = EMFILE;
     Send(started);
     return;
