@@ -14,6 +14,7 @@
 
 #include "FileError.h"
 #include "JsonReport.h"
+#include "Numbers.h"
 
 namespace report {
 namespace {
@@ -100,6 +101,14 @@ class Node {
       Refuse("ist keine Zahl ab 0");
     }
     return Value.get<double>();
+  }
+
+  // A time of a run: an amount of at most 10^9 seconds, some thirty years, so that it keeps its
+  // value in the microseconds the kit counts in.
+  double Seconds() const {
+    const double seconds = Amount();
+    if (seconds > 1e9) Refuse("ist keine Zeit von 0 bis 1000000000 s");
+    return seconds;
   }
 
  private:
@@ -206,15 +215,17 @@ record::Measurement ReadRun(const Node& n, const record::Settings& settings) {
   const Node monotonic = n.At("monotonic_seconds");
   run.Timed = !monotonic.IsNull();
   if (run.Timed) {
-    run.MonotonicSeconds = monotonic.Amount();
-    run.EndeSeconds = n.At("ende_seconds").Amount();
-    run.GuardSeconds = n.At("guard_seconds").Amount();
-    run.UserSeconds = n.At("user_seconds").Amount();
-    run.SystemSeconds = n.At("system_seconds").Amount();
+    // Taken at the resolution the report writes them, so that the figures made from what is read
+    // are the ones a report of it shows, however many digits the file gave.
+    run.MonotonicSeconds = ToTheMicrosecond(monotonic.Seconds());
+    run.EndeSeconds = ToTheMillisecond(n.At("ende_seconds").Seconds());
+    run.GuardSeconds = ToTheMicrosecond(n.At("guard_seconds").Seconds());
+    run.UserSeconds = ToTheMicrosecond(n.At("user_seconds").Seconds());
+    run.SystemSeconds = ToTheMicrosecond(n.At("system_seconds").Seconds());
     run.MaxRssBytes = n.At("max_rss_bytes").Integer(0, NoLimit);
   }
   if (n.Has("check_seconds") && !n.At("check_seconds").IsNull()) {
-    run.CheckSeconds = n.At("check_seconds").Amount();
+    run.CheckSeconds = ToTheMicrosecond(n.At("check_seconds").Seconds());
   }
   if (run.Verdict == Verdict::Wrong) {
     run.Check.Number = static_cast<std::int32_t>(n.At("wrong_puzzle").Integer(1, Int32Limit));

@@ -14,17 +14,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 using record::Verdict;
 
-// Seconds to the millisecond, the resolution of Start.txt and so of Ende's times.
-double Milliseconds(double seconds) {
-  return std::round(seconds * 1000) / 1000;
-}
-
-// Seconds to the microsecond (record::Microseconds, the resolution the store's run key compares
-// too): the monotonic clock's times, where a millisecond can be several per cent of a fast run.
-double ToTheMicrosecond(double seconds) {
-  return static_cast<double>(record::Microseconds(seconds)) / 1e6;
-}
-
 Json Optional(const auto& value) {
   return value ? Json(*value) : Json(nullptr);
 }
@@ -79,7 +68,7 @@ Json RunJson(const record::Measurement& run) {
           {"warmup", run.Warmup},
           {"startup", run.Startup},
           {"verdict", record::VerdictName(run.Verdict)},
-          {"ende_seconds", timed(Milliseconds(run.EndeSeconds))},
+          {"ende_seconds", timed(ToTheMillisecond(run.EndeSeconds))},
           {"monotonic_seconds", timed(ToTheMicrosecond(run.MonotonicSeconds))},
           {"guard_seconds", timed(ToTheMicrosecond(run.GuardSeconds))},
           {"check_seconds", check},
@@ -205,7 +194,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["state"] = record::VerdictName(s.Verdict);
   json["runs"] = RunsJson(record, set, solver);
   json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, ToTheMicrosecond);
-  json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, Milliseconds);
+  json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, ToTheMillisecond);
   PerPuzzleJson(json, s);
   json["out_bytes"] = LastOutBytes(s);
   json["outcomes"] = OutcomesJson(check);

@@ -4,7 +4,17 @@
 #include <charconv>
 #include <cmath>
 
+#include "RunRecord.h"
+
 namespace report {
+
+double ToTheMillisecond(double seconds) {
+  return std::round(seconds * 1000) / 1000;
+}
+
+double ToTheMicrosecond(double seconds) {
+  return static_cast<double>(record::Microseconds(seconds)) / 1e6;
+}
 
 std::string Decimal(double value, int decimals, const std::string& separator) {
   char text[64];  // to_chars, unlike printf, ignores the C locale, which Qt sets from the user's

@@ -12,6 +12,15 @@ namespace report {
 // A number with `decimals` decimals and the given decimal separator, without grouping.
 std::string Decimal(double value, int decimals, const std::string& separator);
 
+// Seconds to the millisecond, the resolution of Start.txt and so of Ende's times.
+double ToTheMillisecond(double seconds);
+
+// Seconds to the microsecond (record::Microseconds, the resolution the store's run key compares
+// too): the monotonic clock's times, where a millisecond can be several per cent of a fast run.
+// The JSON report writes its times so, and its reader takes them so, so that the figures made from
+// a report read back are the figures the report shows.
+double ToTheMicrosecond(double seconds);
+
 // A figure to about four significant digits, with at most three decimals: 12,34; 1,234; 81003.
 std::string Figure(double value, const std::string& separator);
 

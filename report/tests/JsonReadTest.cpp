@@ -132,6 +132,25 @@ TEST(ReadJsonReport, ASolversKindCommandAndInputsComeBack) {
   EXPECT_EQ(back.Solvers[1].Inputs.size(), 1u);
 }
 
+// A time given with more digits than a report writes is taken at the report's resolution, so the
+// figures made from it are those its report shows, and that report reads back as it is (the
+// per-puzzle time of a median of 0.1987657 s was 2092.271 µs, and 2092.274 µs read back).
+TEST(ReadJsonReport, TimesAreTakenAtTheResolutionTheReportWrites) {
+  Json json = SuiteJson();
+  Json& runs = json["sets"][0]["solvers"][0]["runs"];
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    runs[i]["monotonic_seconds"] = 0.1987657 + 1e-3 * static_cast<double>(i);
+    runs[i]["ende_seconds"] = 0.2004;
+  }
+  const record::RunRecord read = ReadJsonReport(json.dump(), "r.json");
+  const std::string written = FormatJson(read, record::Summarize(read), 2);
+  const record::RunRecord again = ReadJsonReport(written, "r.json");
+  EXPECT_EQ(FormatJson(again, record::Summarize(again), 2), written);
+  EXPECT_EQ(again.Measurements, read.Measurements);
+  EXPECT_DOUBLE_EQ(read.Measurements.at(0).MonotonicSeconds, 0.198766);
+  EXPECT_DOUBLE_EQ(read.Measurements.at(0).EndeSeconds, 0.2);
+}
+
 // A report of version 3 had none of them: its solvers were programs run alone, whatever a file
 // marked as version 3 might hold beside.
 TEST(ReadJsonReport, AVersion3ReportsSolversAreProgramsRunAlone) {
@@ -156,12 +175,13 @@ TEST(ReadJsonReport, ASolversKindOrWordsNotAsWrittenAreRefused) {
     Json Value;
     const char* Says;
   };
-  for (const Refusal& c : {Refusal{"kind", "stapel", "solvers[1].kind“ ist „stapel“ statt"},
-                        Refusal{"kind", nullptr, "„sets[0].solvers[1].kind“ ist kein Text"},
-                        Refusal{"command", "a b", "„sets[0].solvers[1].command“ ist keine Liste"},
-                        Refusal{"command", Json::array({"a", 1}), "command[1]“ ist kein Text"},
-                        Refusal{"inputs", Json::array({{{"path", "t.bin"}}}),
-                             "der Schlüssel „sets[0].solvers[1].inputs[0].sha256“ fehlt"}}) {
+  for (const Refusal& c :
+       {Refusal{"kind", "stapel", "solvers[1].kind“ ist „stapel“ statt"},
+        Refusal{"kind", nullptr, "„sets[0].solvers[1].kind“ ist kein Text"},
+        Refusal{"command", "a b", "„sets[0].solvers[1].command“ ist keine Liste"},
+        Refusal{"command", Json::array({"a", 1}), "command[1]“ ist kein Text"},
+        Refusal{"inputs", Json::array({{{"path", "t.bin"}}}),
+                "der Schlüssel „sets[0].solvers[1].inputs[0].sha256“ fehlt"}}) {
     SCOPED_TRACE(c.Says);
     Json json = SuiteJson();
     json["sets"][0]["solvers"][1][c.Key] = c.Value;
@@ -333,6 +353,9 @@ TEST(ReadJsonReport, RefusesWhatIsNoCompleteReport) {
        "„sets[0].solvers[0].runs[2].wrong_puzzle“ ist keine ganze Zahl von 1 bis"},
       {changed([](Json& j) { j["sets"][1]["solvers"][2]["runs"][3]["user_seconds"] = nullptr; }),
        "„sets[1].solvers[2].runs[3].user_seconds“ ist keine Zahl ab 0"},
+      // Beyond the microseconds a 64-bit count holds, written back it came out negative.
+      {changed([](Json& j) { j["sets"][0]["solvers"][0]["runs"][1]["monotonic_seconds"] = 1e300; }),
+       "„sets[0].solvers[0].runs[1].monotonic_seconds“ ist keine Zeit von 0 bis 1000000000 s"},
       {changed([](Json& j) {
          Json& runs = j["sets"][0]["solvers"][0]["runs"];
          runs.push_back(runs[2]);
