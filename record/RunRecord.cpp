@@ -35,11 +35,19 @@ std::optional<Verdict> VerdictOf(std::string_view name) {
 }
 
 const char* SolverKindName(SolverKind kind) {
-  return kind == SolverKind::Lines ? "lines" : "program";
+  switch (kind) {
+    case SolverKind::Lines:
+      return "lines";
+    case SolverKind::Library:
+      return "library";
+    case SolverKind::Program:
+      break;
+  }
+  return "program";
 }
 
 std::optional<SolverKind> SolverKindOf(std::string_view name) {
-  for (SolverKind kind : {SolverKind::Program, SolverKind::Lines}) {
+  for (SolverKind kind : {SolverKind::Program, SolverKind::Lines, SolverKind::Library}) {
     if (name == SolverKindName(kind)) return kind;
   }
   return std::nullopt;
@@ -81,6 +89,16 @@ std::optional<Change> ChangeOf(std::string_view name) {
   return std::nullopt;
 }
 
+double BinStartMicroseconds(int bin) {
+  return 0.1 * std::pow(10.0, bin / 10.0);
+}
+
+int PuzzleTimeBin(double microseconds) {
+  if (!(microseconds > 0.1)) return 0;  // NaN too
+  const int bin = static_cast<int>(std::floor(10 * std::log10(microseconds / 0.1) + 1e-9));
+  return std::clamp(bin, 0, PuzzleTimeBins - 1);
+}
+
 std::int64_t Microseconds(double seconds) {
   return std::llround(seconds * 1e6);
 }
@@ -116,6 +134,13 @@ void PerPuzzleFigures(SolverSummary& s, const std::vector<int>& rounds,
   const double median = s.Monotonic.Median;
   s.MicrosecondsPerPuzzle = median / n * 1e6;
   s.PuzzlesPerSecond = n / median;
+  if (s.InProcess) {  // a pass over the puzzles in memory has nothing to start: net is gross
+    s.MicrosecondsPerPuzzleNet = s.MicrosecondsPerPuzzle;
+    s.RunsPerPuzzle.reserve(s.MonotonicTimes.size());
+    for (const double seconds : s.MonotonicTimes) s.RunsPerPuzzle.push_back(seconds / n * 1e6);
+    s.RunsPerPuzzleNet = s.RunsPerPuzzle;
+    return;
+  }
   if (s.StartupSeconds && n > 1) {
     s.MicrosecondsPerPuzzleNet = (median - *s.StartupSeconds) / (n - 1) * 1e6;
   }
@@ -131,8 +156,24 @@ void PerPuzzleFigures(SolverSummary& s, const std::vector<int>& rounds,
   }
 }
 
+// The timed run whose pass is nearest the median, the earliest of equals: where a library's
+// per-puzzle figures are taken from.
+const PuzzleTimes* MedianPuzzles(const SolverSummary& s,
+                                 const std::vector<const Measurement*>& timed) {
+  const Measurement* best = nullptr;
+  for (const Measurement* run : timed) {
+    if (!run->Puzzles) continue;
+    const double off = std::abs(run->MonotonicSeconds - s.Monotonic.Median);
+    if (!best || off < std::abs(best->MonotonicSeconds - s.Monotonic.Median)) best = run;
+  }
+  return best ? &*best->Puzzles : nullptr;
+}
+
 SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::size_t solver) {
   SolverSummary s;
+  s.InProcess =
+      solver < record.Solvers.size() && record.Solvers[solver].Kind == SolverKind::Library;
+  std::vector<const Measurement*> timed;
   std::vector<std::pair<int, double>> startups;  // round and time of its timed start-up runs
   std::vector<int> rounds;                       // of its timed runs on the whole set
   for (const Measurement& run : record.Measurements) {
@@ -154,8 +195,10 @@ SolverSummary SummarizeSolver(const RunRecord& record, std::size_t set, std::siz
     s.MonotonicTimes.push_back(run.MonotonicSeconds);
     s.EndeTimes.push_back(run.EndeSeconds);
     rounds.push_back(run.Round);
+    timed.push_back(&run);
   }
   s.Monotonic = stats::Summarize(s.MonotonicTimes);
+  s.MedianPuzzles = MedianPuzzles(s, timed);
   s.Ende = stats::Summarize(s.EndeTimes);
   if (!startups.empty()) {
     std::vector<double> times;

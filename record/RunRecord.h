@@ -75,10 +75,11 @@ struct PuzzleSet {
 };
 
 // How a solver takes the puzzles: a program that reads IN.TXT and writes OUT.TXT in its folder,
-// or one that reads a puzzle a line on standard input and prints an answer a line.
-enum class SolverKind { Program, Lines };
+// one that reads a puzzle a line on standard input and prints an answer a line, or a library's
+// function called on each puzzle in memory by the kit's host program.
+enum class SolverKind { Program, Lines, Library };
 
-// As exported files name it: "program" or "lines".
+// As exported files name it: "program", "lines" or "library".
 const char* SolverKindName(SolverKind kind);
 // The kind a name read back stands for; none for a name this kit does not know.
 std::optional<SolverKind> SolverKindOf(std::string_view name);
@@ -92,7 +93,7 @@ struct SolverInput {
   bool operator==(const SolverInput&) const = default;
 };
 
-// A program that was timed.
+// A program or a library that was timed.
 struct Solver {
   std::string Name;  // as reports show it, unique within the run
   std::filesystem::path Program;
@@ -105,6 +106,12 @@ struct Solver {
   // What tells its versions apart: the program's digest when no file is among its words,
   // otherwise the digest of the program's and every input's digest, in order.
   std::string VersionSha256 = {};
+  // A library's file (absolute), the function called and the configuration handed to it; its
+  // Program is the host that calls it and its version is the library's digest.
+  std::filesystem::path Library = {};
+  std::string Function = {};
+  std::uint32_t Configuration = 0;
+  std::string LibrarySha256 = {};
 
   bool operator==(const Solver&) const = default;
 };
@@ -132,6 +139,35 @@ struct Judgement {
   bool operator==(const Judgement&) const = default;
 };
 
+// Per-puzzle times are counted in bins of a tenth of a decade from 0.1 µs to 100 s: bin i holds
+// the times from 0.1 µs · 10^(i/10) on; those below go to the first, those above to the last.
+inline constexpr int PuzzleTimeBins = 90;
+double BinStartMicroseconds(int bin);
+int PuzzleTimeBin(double microseconds);
+
+// One of the slowest puzzles of a library's timed pass.
+struct SlowPuzzle {
+  std::int64_t Number = 0;              // in the set, from 1
+  std::optional<std::int64_t> Line;     // of the collection it came from; none for Build's
+  double Microseconds = 0;              // the call's time
+  std::optional<std::int64_t> Guesses;  // none when the library does not report them
+
+  bool operator==(const SlowPuzzle&) const = default;
+};
+
+// A library's timed pass, puzzle by puzzle.
+struct PuzzleTimes {
+  // Whether the library gave a solution to judge; when it never did, its counts alone were.
+  bool SolutionsGiven = true;
+  std::optional<std::int64_t> Guesses;  // over the pass; none when the library never wrote them
+  std::int64_t WithoutGuess = 0;        // puzzles it solved without a guess, where reported
+  double P50 = 0, P90 = 0, P99 = 0, Max = 0;  // of the calls' times, in µs
+  std::vector<SlowPuzzle> Slowest;            // the ten slowest (fewer in a smaller set)
+  std::vector<std::int64_t> Histogram;        // PuzzleTimeBins counts, or none stored
+
+  bool operator==(const PuzzleTimes&) const = default;
+};
+
 // One run of one solver on one set.
 struct Measurement {
   std::size_t Set = 0;     // index into RunRecord::Sets
@@ -151,12 +187,14 @@ struct Measurement {
   // Judging its OUT.TXT, not timed as the solver's; none when not known (stored by an earlier
   // kit).
   std::optional<double> CheckSeconds = {};
-  double UserSeconds = 0;       // CPU time of the solver process
+  double UserSeconds = 0;  // CPU time of the solver process
   double SystemSeconds = 0;
   std::int64_t MaxRssBytes = 0;  // its peak memory
   std::uintmax_t OutBytes = 0;   // the size of its OUT.TXT
   Judgement Check;               // for Correct and Wrong
   std::string Failure;           // for Failed: the German message
+  // A library's judged run: its pass puzzle by puzzle (MonotonicSeconds is the pass).
+  std::optional<PuzzleTimes> Puzzles = {};
 
   bool operator==(const Measurement&) const = default;
 };
@@ -242,10 +280,10 @@ struct PuzzlesFrom {
 
 // What --baseline found before the reports: the cells, and how the machine differed.
 struct Baseline {
-  std::string Reference;              // as given: "latest", a name or a run's number
-  std::vector<BaselineCell> Cells;    // each solver and set with a stored run to compare
-  std::vector<std::string> Warnings;  // another processor, kernel or compiler than now
-  std::vector<UncomparedCell> Uncompared = {};          // each without one, and why
+  std::string Reference;                        // as given: "latest", a name or a run's number
+  std::vector<BaselineCell> Cells;              // each solver and set with a stored run to compare
+  std::vector<std::string> Warnings;            // another processor, kernel or compiler than now
+  std::vector<UncomparedCell> Uncompared = {};  // each without one, and why
   std::optional<record::PuzzlesFrom> PuzzlesFrom = {};  // where the generated set came from
 
   bool operator==(const Baseline&) const = default;
@@ -253,9 +291,9 @@ struct Baseline {
 
 // A run that Ctrl-C or SIGTERM stopped after at least one whole timed round: what it kept.
 struct Interruption {
-  int Signal = 0;            // SIGINT or SIGTERM
-  std::size_t Set = 0;       // the set it stopped in, as an index into RunRecord::Sets
-  int TimedRounds = 0;       // the timed rounds every solver of that set finished
+  int Signal = 0;                        // SIGINT or SIGTERM
+  std::size_t Set = 0;                   // the set it stopped in, as an index into RunRecord::Sets
+  int TimedRounds = 0;                   // the timed rounds every solver of that set finished
   std::vector<std::string> NotRun = {};  // the sets it did not reach, or reached too late
 
   bool operator==(const Interruption&) const = default;
@@ -285,14 +323,19 @@ enum class PerPuzzle {
 struct SolverSummary {
   // Failed if a run failed, else Wrong if one was wrong.
   record::Verdict Verdict = record::Verdict::Correct;
-  const Measurement* Last = nullptr;         // its last run: the one that failed or was wrong
-  const Measurement* LastJudged = nullptr;   // its last judged run on the whole set, or the wrong one
-  std::vector<const Measurement*> Ended;     // its runs on the whole set that were judged, warm-up
-                                     // runs included (start-up runs are not among them)
+  const Measurement* Last = nullptr;  // its last run: the one that failed or was wrong
+  const Measurement* LastJudged =
+      nullptr;                            // its last judged run on the whole set, or the wrong one
+  std::vector<const Measurement*> Ended;  // its runs on the whole set that were judged, warm-up
+                                          // runs included (start-up runs are not among them)
   std::vector<double> MonotonicTimes, EndeTimes;  // of its judged timed runs, in order
   stats::Summary Monotonic, Ende;
   // The median of its judged timed start-up runs, in seconds; none without such a run.
   std::optional<double> StartupSeconds;
+  // A library, timed in its host's pass over the puzzles in memory: its net figures are its gross
+  // ones, and MedianPuzzles its pass nearest the median, puzzle by puzzle (none without one).
+  bool InProcess = false;
+  const PuzzleTimes* MedianPuzzles = nullptr;
   // Per puzzle from the median of the set's timed runs: gross (median ÷ N), net of the start-up
   // ((median − start-up) ÷ (N − 1), none for N = 1 or without a start-up time), and puzzles per
   // second (N ÷ median). None without timed runs.
