@@ -1,5 +1,7 @@
 #include "SampleRecords.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -35,7 +37,7 @@ record::Judgement WrongAnswer(std::int32_t number, std::string reason) {
 }
 
 record::Measurement Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
-                record::Judgement check) {
+                        record::Judgement check) {
   record::Measurement run;
   run.Solver = solver;
   run.Round = round;
@@ -87,17 +89,17 @@ record::RunRecord Comparison() {
       "Der Löser kaputt endete in Aufwärmrunde 1 mit dem Status 3. Seine Ausgabe "
       "(lauf/Loeser.log):\nSpeicherzugriffsfehler\nabgebrochen";
   r.Measurements = {Ran(0, 1, 1, 0.215, 0.2123456, right),
-            Ran(1, 1, 1, 0.9, 0.8951, right),
-            Ran(2, 1, 1, 0.3, 0.2987, right),
-            failed,
-            Ran(0, 2, 1, 0.201, 0.1987654, right),
-            Ran(1, 2, 1, 0.853, 0.8512, right),
-            Ran(2, 2, 1, 0.288, 0.2866,
-                WrongAnswer(17, "Zeile 113 von OUT.TXT hat nur 7 Werte statt 9.")),
-            Ran(0, 3, 1, 0.199, 0.1975, right),
-            Ran(1, 3, 1, 1.402, 1.4011, right),
-            Ran(0, 4, 1, 0.204, 0.2031, right),
-            Ran(1, 4, 1, 0.85, 0.8498, right)};
+                    Ran(1, 1, 1, 0.9, 0.8951, right),
+                    Ran(2, 1, 1, 0.3, 0.2987, right),
+                    failed,
+                    Ran(0, 2, 1, 0.201, 0.1987654, right),
+                    Ran(1, 2, 1, 0.853, 0.8512, right),
+                    Ran(2, 2, 1, 0.288, 0.2866,
+                        WrongAnswer(17, "Zeile 113 von OUT.TXT hat nur 7 Werte statt 9.")),
+                    Ran(0, 3, 1, 0.199, 0.1975, right),
+                    Ran(1, 3, 1, 1.402, 1.4011, right),
+                    Ran(0, 4, 1, 0.204, 0.2031, right),
+                    Ran(1, 4, 1, 0.85, 0.8498, right)};
   return r;
 }
 
@@ -215,6 +217,103 @@ record::RunRecord Suite() {
   }
   for (int round = 1; round <= 3; ++round) {
     SuiteRound(r, 1, round, {{0.0558}, {0.2201}, {0.0897}});
+  }
+  return r;
+}
+
+namespace {
+
+// A library's pass over `count` puzzles whose median call took `p50` µs: its percentiles, the ten
+// slowest (numbers and lines from the puzzle's place, the lines of a collection with a header
+// line), and a histogram that adds up to the count.
+record::PuzzleTimes Pass(std::int64_t count, double p50, bool guesses, bool solutions) {
+  record::PuzzleTimes t;
+  t.SolutionsGiven = solutions;
+  if (guesses) {
+    t.Guesses = count * 3 / 2;
+    t.WithoutGuess = count / 4;
+  }
+  t.P50 = p50;
+  t.P90 = p50 * 3.5;
+  t.P99 = p50 * 12.25;
+  t.Max = p50 * 40.125;
+  for (std::int64_t i = 0; i < std::min<std::int64_t>(10, count); ++i) {
+    record::SlowPuzzle slow{count - 7 * i, count - 7 * i + 1, t.Max / static_cast<double>(i + 1),
+                            std::nullopt};
+    if (guesses) slow.Guesses = 120 - 11 * i;
+    t.Slowest.push_back(slow);
+  }
+  t.Histogram.assign(record::PuzzleTimeBins, 0);
+  const auto middle = static_cast<std::size_t>(record::PuzzleTimeBin(p50));
+  t.Histogram[middle] = count - count / 3 - count / 10;
+  t.Histogram[middle + 5] = count / 3;
+  t.Histogram[middle + 12] = count / 10;
+  return t;
+}
+
+}  // namespace
+
+record::RunRecord Libraries() {
+  record::RunRecord r;
+  r.Context = Machine();
+  r.Settings = {"lauf", 3, 1, 10.0, std::nullopt};
+  r.Settings.CheckThreads = 2;
+  r.Sets = {{"top95", "sammlung/top95.txt", 0, 95, 16433,
+             "4e07408562bedb8b60ce05c1decfe3ad16b72230967de01f640b7e4729b49fce"},
+            {"hardest-1106", "sammlung/hardest-1106.txt", 0, 1106, 191336,
+             "6b86b273ff34fce19d6b804eff5a3f5747ada4eaa22f1d49c01e52ddb7875b4b"}};
+  record::Solver suche{"suche", "bin/Gastgeber",
+                       "aa7e2ef3a5b4bc3e1ec1a7b38a8e9cd1a8b4c5d6e7f8091a2b3c4d5e6f708192"};
+  suche.Kind = record::SolverKind::Library;
+  suche.Command = {"bin/Gastgeber"};
+  suche.Library = "lib/libkitloeser.so";
+  suche.Function = "kit_solve";
+  suche.LibrarySha256 = "5feceb66ffc86f38d952786c6d696c79c2dbc239dd4e91b46729d73a27fb57e9";
+  suche.VersionSha256 = suche.LibrarySha256;
+  record::Solver zaehler = suche;
+  zaehler.Name = "zaehler";
+  zaehler.Function = "kit_counts";
+  zaehler.Configuration = 7;
+  r.Solvers = {suche,
+               {"Quadrin", "bin/Quadrin",
+                "d4735e3a265e16eee03f59718b9b5d03019c07d8b6c51f90da3a666eec13ab35"},
+               zaehler};
+  const std::array<double, 2> p50 = {4.75, 180.5};  // µs, suche's; zaehler's are 1.5 times that
+  for (std::size_t set = 0; set < 2; ++set) {
+    const std::int64_t count = r.Sets[set].Count;
+    for (int round = 1; round <= 4; ++round) {
+      const double drift = round == 1 ? 1.08 : round == 2 ? 1.0 : round == 3 ? 0.98 : 1.01;
+      for (std::size_t solver = 0; solver < 3; ++solver) {
+        if (solver == 2 && set == 1 && round > 3) continue;  // left the set, wrong in round 3
+        const double perPuzzle = p50[set] * (solver == 2 ? 1.5 : 1.0) * 1.1e-6;
+        if (solver == 1) {  // a program: a start-up run, then the set
+          const double first = 0.0011 * drift;
+          record::Measurement startup =
+              Ran(1, round, 1, std::ceil(first * 1000) / 1000, first, AllCorrect(0, 1, 0));
+          startup.Set = set;
+          startup.Startup = true;
+          r.Measurements.push_back(startup);
+        }
+        const double whole = (solver == 1 ? 0.0011 + 30 * perPuzzle * static_cast<double>(count)
+                                          : perPuzzle * static_cast<double>(count)) *
+                             drift;
+        record::Measurement run =
+            Ran(solver, round, 1, std::ceil(whole * 1000) / 1000, whole, AllCorrect(0, count, 0));
+        run.Set = set;
+        if (solver != 1) {
+          run.Puzzles =
+              Pass(count, p50[set] * (solver == 2 ? 1.5 : 1.0) * drift, solver == 0, solver == 0);
+          run.OutBytes = 0;
+        }
+        if (solver == 2 && set == 1 && round == 3) {
+          run.Check = WrongAnswer(17,
+                                  "Das Rätsel hat genau eine Lösung, die Antwort gibt aber "
+                                  "mehrere Lösungen (Anzahl 2 oder mehr) an.");
+          run.Verdict = Verdict::Wrong;
+        }
+        r.Measurements.push_back(run);
+      }
+    }
   }
   return r;
 }

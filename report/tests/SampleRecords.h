@@ -17,7 +17,7 @@ record::Judgement WrongAnswer(std::int32_t number, std::string reason);
 // A judged run of `solver` in `round`, after `warmup` warm-up rounds; its CPU times and memory
 // follow from its time and the solver.
 record::Measurement Ran(std::size_t solver, int round, int warmup, double ende, double monotonic,
-                record::Judgement check);
+                        record::Judgement check);
 
 // One solver, one run, every answer right.
 record::RunRecord OneRun();
@@ -42,5 +42,11 @@ record::RunRecord WrongOnBusyMachine();
 // on it alone. kaputt's program has no hash; langsam is a line solver run with options, one of
 // them a table it loads.
 record::RunRecord Suite();
+
+// Two collections, a warm-up round and three timed ones: suche, the kit's search as a library
+// (guesses reported), Quadrin as a program with its start-up runs, and zaehler, a library that
+// gives counts only and no guesses. Every library run has its pass puzzle by puzzle; on
+// hardest-1106 zaehler answers wrongly in the second timed round.
+record::RunRecord Libraries();
 
 }  // namespace report::samples
