@@ -15,9 +15,12 @@ namespace checker {
 // How the judge's reasons name what an answer declares, in the words of the answers' own form,
 // by kind: 0 none, 1 one, 2 several. KindFirst: the declared kind is judged before the digits of
 // an answer for a puzzle without solution (where the form cannot give digits with "none").
+// CountsOnly: the answers give counts without solutions, so a count of one is judged by the
+// puzzle having exactly one solution, its digits not at all.
 struct Declarations {
   const char* Kinds[3];
   bool KindFirst = false;
+  bool CountsOnly = false;
 };
 
 // OUT.TXT's: the signs and zeros of a block.

@@ -67,6 +67,7 @@ Judgement Judge::MatchesUniqueSolution(const kit::PuzzleRecord& puzzle,
     return Wrong("Das Rätsel hat genau eine Lösung, die Antwort gibt aber " +
                  Declared(answer.Status) + " an.");
   }
+  if (declared_->CountsOnly) return {};
   for (std::size_t i = 0; i < answer.Cells.size(); ++i) {
     if (answer.Cells[i] != ownResult.Cells[i]) {
       return Wrong(
@@ -241,8 +242,7 @@ OutTxtAnswers::OutTxtAnswers(const std::filesystem::path& folder) {
   OpenAnswerFile(folder, answers_);
 }
 
-bool OutTxtAnswers::Next(const kit::Board& givens, kit::PuzzleRecord& answer,
-                         std::string& reason) {
+bool OutTxtAnswers::Next(const kit::Board& givens, kit::PuzzleRecord& answer, std::string& reason) {
   (void)givens;
   if (!answers_.Reader) {
     reason = answers_.Unreadable;

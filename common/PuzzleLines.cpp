@@ -16,7 +16,7 @@ bool IsSeparator(char c) {
 // of every line counted for messages; shared by the readers of a text and of a file.
 class PuzzleCollector {
  public:
-  PuzzleCollector(const std::string& shownName, std::size_t limit, const PuzzleSink& take)
+  PuzzleCollector(const std::string& shownName, std::size_t limit, const NumberedPuzzleSink& take)
       : shownName_(shownName), limit_(limit), take_(take) {}
 
   bool WantsMore() const { return taken_ < limit_; }
@@ -46,7 +46,7 @@ class PuzzleCollector {
               "; nach den 81 Feldern darf nur nach einem Leerzeichen, Tabulator, „:“, „;“ oder „,“ "
               "noch etwas folgen.");
     }
-    take_(board);
+    take_(board, lineNumber_);
     ++taken_;
   }
 
@@ -66,7 +66,7 @@ class PuzzleCollector {
  private:
   const std::string& shownName_;
   std::size_t limit_;
-  const PuzzleSink& take_;
+  const NumberedPuzzleSink& take_;
   std::size_t taken_ = 0;
   long long lineNumber_ = 0;
 };
@@ -77,7 +77,9 @@ std::vector<Board> ParsePuzzleLines(std::string_view text, const std::string& sh
                                     std::size_t limit) {
   if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
   std::vector<Board> boards;
-  const PuzzleSink keep = [&boards](const Board& board) { boards.push_back(board); };
+  const NumberedPuzzleSink keep = [&boards](const Board& board, long long) {
+    boards.push_back(board);
+  };
   PuzzleCollector puzzles(shownName, limit, keep);
   while (!text.empty() && puzzles.WantsMore()) {
     const std::size_t end = text.find('\n');
@@ -98,6 +100,12 @@ std::vector<Board> ReadPuzzleLines(const std::filesystem::path& path, std::size_
 
 std::size_t ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit,
                             const PuzzleSink& take) {
+  return ReadPuzzleLines(
+      path, limit, NumberedPuzzleSink([&take](const Board& board, long long) { take(board); }));
+}
+
+std::size_t ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit,
+                            const NumberedPuzzleSink& take) {
   const std::string shown = path.string();
   LineReader in(path, shown, MaxPuzzleLine);
   PuzzleCollector puzzles(shown, limit, take);

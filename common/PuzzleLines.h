@@ -44,4 +44,9 @@ using PuzzleSink = std::function<void(const Board&)>;
 std::size_t ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit,
                             const PuzzleSink& take);
 
+// Takes each puzzle with the number of its line in the file (from 1, counting every line).
+using NumberedPuzzleSink = std::function<void(const Board&, long long line)>;
+std::size_t ReadPuzzleLines(const std::filesystem::path& path, std::size_t limit,
+                            const NumberedPuzzleSink& take);
+
 }  // namespace kit

@@ -199,6 +199,43 @@ void ReadCheck(const Node& n, const std::string& messageKey, record::Measurement
   run.Check.Outcomes = ReadOutcomes(n.At("outcomes"));
 }
 
+// A per-call time in µs, taken to the nanosecond the report writes.
+double CallMicroseconds(const Node& n) {
+  const double us = n.Amount();
+  if (us > 1e12) n.Refuse("ist keine Zeit von 0 bis 1000000000000 µs");
+  return ToTheNanosecond(us);
+}
+
+// A library run's pass: what version 5 adds to a run.
+record::PuzzleTimes ReadPuzzles(const Node& n) {
+  record::PuzzleTimes t;
+  t.SolutionsGiven = n.At("solutions_given").Flag();
+  if (!n.At("guesses").IsNull()) {
+    t.Guesses = n.At("guesses").Integer(0, NoLimit);
+    t.WithoutGuess = n.At("without_guess").Integer(0, NoLimit);
+  }
+  const Node us = n.At("puzzle_us");
+  t.P50 = CallMicroseconds(us.At("p50"));
+  t.P90 = CallMicroseconds(us.At("p90"));
+  t.P99 = CallMicroseconds(us.At("p99"));
+  t.Max = CallMicroseconds(us.At("max"));
+  for (const Node& entry : n.At("slowest").Entries(true)) {
+    record::SlowPuzzle slow;
+    slow.Number = entry.At("number").Integer(1, NoLimit);
+    if (!entry.At("line").IsNull()) slow.Line = entry.At("line").Integer(1, NoLimit);
+    slow.Microseconds = CallMicroseconds(entry.At("us"));
+    if (!entry.At("guesses").IsNull()) slow.Guesses = entry.At("guesses").Integer(0, NoLimit);
+    t.Slowest.push_back(slow);
+  }
+  const Node histogram = n.At("histogram");
+  const std::vector<Node> bins = histogram.Entries(true);
+  if (!bins.empty() && bins.size() != static_cast<std::size_t>(record::PuzzleTimeBins)) {
+    histogram.Refuse("hat nicht " + std::to_string(record::PuzzleTimeBins) + " Werte");
+  }
+  for (const Node& bin : bins) t.Histogram.push_back(bin.Integer(0, NoLimit));
+  return t;
+}
+
 // One run with its own fields but Check's message and outcomes and the OUT.TXT size, which
 // ReadSolverRuns reads where the report's version keeps them.
 record::Measurement ReadRun(const Node& n, const record::Settings& settings) {
@@ -232,6 +269,7 @@ record::Measurement ReadRun(const Node& n, const record::Settings& settings) {
     run.Check.Reason = n.At("reason").Text();
   }
   if (run.Verdict == Verdict::Failed) run.Failure = n.At("failure").Text();
+  if (n.Has("puzzles") && !n.At("puzzles").IsNull()) run.Puzzles = ReadPuzzles(n.At("puzzles"));
   return run;
 }
 
@@ -261,7 +299,7 @@ void ReadSolverRuns(const Node& n, std::size_t set, std::size_t solver, std::int
 record::SolverKind ReadKind(const Node& n) {
   const std::string name = n.Text();
   if (const std::optional<record::SolverKind> kind = record::SolverKindOf(name)) return *kind;
-  n.Refuse("ist „" + name + "“ statt „program“ oder „lines“");
+  n.Refuse("ist „" + name + "“ statt „program“, „lines“ oder „library“");
 }
 
 // What version 4 adds to a solver: its kind, its words, its input files and its version's
@@ -277,6 +315,12 @@ void ReadSolverRun(const Node& n, std::int64_t version, record::Solver& solver) 
     solver.Inputs.push_back({input.At("path").Text(), input.At("sha256").TextOrEmpty()});
   }
   solver.VersionSha256 = n.At("version_sha256").TextOrEmpty();
+  if (solver.Kind != record::SolverKind::Library) return;
+  // A library's file, function and configuration: what version 5 adds.
+  solver.Library = n.At("library").Text();
+  solver.Function = n.At("function").Text();
+  solver.Configuration = static_cast<std::uint32_t>(n.At("configuration").Integer(0, 4294967295LL));
+  solver.LibrarySha256 = n.At("library_sha256").TextOrEmpty();
 }
 
 // The solvers as the first set lists them; every other set must list the same.

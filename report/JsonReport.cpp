@@ -56,6 +56,35 @@ Json OutcomesJson(const record::Judgement& check) {
           {"several", check.Outcomes[2]}};
 }
 
+Json SlowestJson(const std::vector<record::SlowPuzzle>& slowest) {
+  Json list = Json::array();
+  for (const record::SlowPuzzle& slow : slowest) {
+    list.push_back({{"number", slow.Number},
+                    {"line", Optional(slow.Line)},
+                    {"us", ToTheNanosecond(slow.Microseconds)},
+                    {"guesses", Optional(slow.Guesses)}});
+  }
+  return list;
+}
+
+Json PuzzleUsJson(const record::PuzzleTimes& t) {
+  return {{"p50", ToTheNanosecond(t.P50)},
+          {"p90", ToTheNanosecond(t.P90)},
+          {"p99", ToTheNanosecond(t.P99)},
+          {"max", ToTheNanosecond(t.Max)}};
+}
+
+// A library run's pass puzzle by puzzle, with its histogram; null for any other run.
+Json PuzzlesJson(const std::optional<record::PuzzleTimes>& t) {
+  if (!t) return nullptr;
+  return {{"solutions_given", t->SolutionsGiven},
+          {"guesses", Optional(t->Guesses)},
+          {"without_guess", t->Guesses ? Json(t->WithoutGuess) : Json(nullptr)},
+          {"puzzle_us", PuzzleUsJson(*t)},
+          {"slowest", SlowestJson(t->Slowest)},
+          {"histogram", t->Histogram}};
+}
+
 // One run with its own verdict and Check's word on it; its numbers only when its process ran to
 // an end.
 Json RunJson(const record::Measurement& run) {
@@ -80,7 +109,8 @@ Json RunJson(const record::Measurement& run) {
           {"message", failed ? Json(nullptr) : Json(run.Check.Message)},
           {"wrong_puzzle", wrong ? Json(run.Check.Number) : Json(nullptr)},
           {"reason", wrong ? Json(run.Check.Reason) : Json(nullptr)},
-          {"failure", failed ? Json(run.Failure) : Json(nullptr)}};
+          {"failure", failed ? Json(run.Failure) : Json(nullptr)},
+          {"puzzles", PuzzlesJson(run.Puzzles)}};
 }
 
 // Every run of one solver on one set, in the order they ran.
@@ -179,6 +209,26 @@ void SolverRunJson(Json& json, const record::Solver& solver) {
     json["inputs"].push_back({{"path", input.Path.string()}, {"sha256", Text(input.Sha256)}});
   }
   json["version_sha256"] = Text(solver.VersionSha256);
+  const bool library = solver.Kind == record::SolverKind::Library;
+  json["library"] = library ? Json(ReportPath(solver.Library)) : Json(nullptr);
+  json["function"] = library ? Json(solver.Function) : Json(nullptr);
+  json["configuration"] = library ? Json(solver.Configuration) : Json(nullptr);
+  json["library_sha256"] = library ? Text(solver.LibrarySha256) : Json(nullptr);
+}
+
+// A library's pass on the set, from its run nearest the median; null for every other solver.
+void PassJson(Json& json, const record::PuzzleSet& set, const record::SolverSummary& s) {
+  const record::PuzzleTimes* t = s.MedianPuzzles;
+  const auto n = static_cast<double>(set.Count);
+  const bool guesses = t && t->Guesses && n > 0;
+  json["guesses_per_puzzle"] =
+      guesses ? Json(std::round(static_cast<double>(*t->Guesses) / n * 1e3) / 1e3) : Json(nullptr);
+  json["no_guess_percent"] =
+      guesses ? Json(std::round(static_cast<double>(t->WithoutGuess) / n * 1e5) / 1e3)
+              : Json(nullptr);
+  json["solutions_given"] = t ? Json(t->SolutionsGiven) : Json(nullptr);
+  json["puzzle_us"] = t ? PuzzleUsJson(*t) : Json(nullptr);
+  json["slowest"] = t ? SlowestJson(t->Slowest) : Json(nullptr);
 }
 
 Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t solver,
@@ -196,6 +246,7 @@ Json SolverJson(const record::RunRecord& record, std::size_t set, std::size_t so
   json["monotonic_seconds"] = SummaryJson(s.MonotonicTimes, s.Monotonic, ToTheMicrosecond);
   json["ende_seconds"] = SummaryJson(s.EndeTimes, s.Ende, ToTheMillisecond);
   PerPuzzleJson(json, s);
+  PassJson(json, record.Sets[set], s);
   json["out_bytes"] = LastOutBytes(s);
   json["outcomes"] = OutcomesJson(check);
   json["verdict"] = failed ? Json(nullptr) : Json(check.Message);
@@ -236,7 +287,7 @@ std::string FormatJson(const record::RunRecord& record, const record::Summaries&
   const record::Settings& o = record.Settings;
   Json json;
   json["format"] = "sudoku-messkit-run";
-  json["version"] = 4;
+  json["version"] = 5;
   json["folder"] = ReportPath(o.Folder);
   json["rounds"] = o.Repeat;
   json["warmup_rounds"] = o.Warmup;

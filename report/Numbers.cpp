@@ -12,6 +12,10 @@ double ToTheMillisecond(double seconds) {
   return std::round(seconds * 1000) / 1000;
 }
 
+double ToTheNanosecond(double microseconds) {
+  return std::round(microseconds * 1000) / 1000;
+}
+
 double ToTheMicrosecond(double seconds) {
   return static_cast<double>(record::Microseconds(seconds)) / 1e6;
 }

@@ -21,6 +21,9 @@ double ToTheMillisecond(double seconds);
 // a report read back are the figures the report shows.
 double ToTheMicrosecond(double seconds);
 
+// Microseconds to the nanosecond: a library's per-call times, as the JSON report keeps them.
+double ToTheNanosecond(double microseconds);
+
 // A figure to about four significant digits, with at most three decimals: 12,34; 1,234; 81003.
 std::string Figure(double value, const std::string& separator);
 

@@ -40,10 +40,23 @@ std::string SolverCommand(const record::Solver& solver) {
 }
 
 const char* SolverKindWord(record::SolverKind kind) {
-  return kind == record::SolverKind::Lines ? "Zeilen-Löser" : "Programm";
+  switch (kind) {
+    case record::SolverKind::Lines:
+      return "Zeilen-Löser";
+    case record::SolverKind::Library:
+      return "Bibliothek";
+    case record::SolverKind::Program:
+      break;
+  }
+  return "Programm";
 }
 
 std::string SolverShown(const record::Solver& solver) {
+  if (solver.Kind == record::SolverKind::Library) {  // what is called, not its host
+    std::string called = ReportPath(solver.Library) + ":" + solver.Function;
+    if (solver.Configuration != 0) called += ":" + std::to_string(solver.Configuration);
+    return solver.Name + " (" + called + "), " + SolverKindWord(solver.Kind);
+  }
   std::string text = solver.Name + " (" + SolverCommand(solver) + ")";
   if (solver.Kind == record::SolverKind::Lines) {
     text += std::string(", ") + SolverKindWord(solver.Kind);

@@ -21,8 +21,8 @@ using record::Verdict;
 std::string CountText(const record::PuzzleSet& set) {
   std::string text = std::to_string(set.Count);
   if (set.Requested) {
-    text += " (verlangt waren " + std::to_string(*set.Requested) +
-            "; mehr hält die Sammlung nicht)";
+    text +=
+        " (verlangt waren " + std::to_string(*set.Requested) + "; mehr hält die Sammlung nicht)";
   }
   return text;
 }
@@ -54,6 +54,12 @@ std::string Seconds(double value, const std::string& separator) {
 
 void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const std::string& sep) {
   if (s.MonotonicTimes.empty()) return;
+  // A library's time is its host's timed pass: Start.txt and Ende's clock saw the whole host.
+  if (s.InProcess && s.MonotonicTimes.size() == 1) {
+    items.push_back({"Laufzeit", PreciseSeconds(s.MonotonicTimes[0], sep) +
+                                     " s monoton, der gemessene Durchgang im Prozess"});
+    return;
+  }
   if (s.MonotonicTimes.size() == 1) {
     for (const record::Measurement* run : s.Ended) {
       if (run->Warmup) continue;
@@ -70,10 +76,14 @@ void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const
                                    PreciseSeconds(m.Median, sep) + ", Maximum " +
                                    PreciseSeconds(m.Maximum, sep) + "; " + std::to_string(m.Count) +
                                    " Läufe)"});
-  items.push_back({"wie Ende",
-                   "Minimum " + Seconds(e.Minimum, sep) + ", Median " + Seconds(e.Median, sep) +
-                       ", Maximum " + Seconds(e.Maximum, sep) + " Sek.",
-                   true});
+  if (s.InProcess) {
+    items.back().Value += ", je Lauf der gemessene Durchgang im Prozess";
+  } else {
+    items.push_back({"wie Ende",
+                     "Minimum " + Seconds(e.Minimum, sep) + ", Median " + Seconds(e.Median, sep) +
+                         ", Maximum " + Seconds(e.Maximum, sep) + " Sek.",
+                     true});
+  }
   if (stats::Scattered(m)) items.push_back({"Warnung", BusyMachineWarning, false, Tone::Warning});
 }
 
@@ -81,6 +91,12 @@ void Times(std::vector<ReportItem>& items, const record::SolverSummary& s, const
 void PerPuzzle(std::vector<ReportItem>& items, const record::SolverSummary& s,
                const std::string& sep) {
   if (!s.MicrosecondsPerPuzzle) return;
+  if (s.InProcess) {
+    std::string value = Figure(*s.MicrosecondsPerPuzzle, sep) + " µs im Prozess";
+    if (s.PuzzlesPerSecond) value += ", " + Figure(*s.PuzzlesPerSecond, sep) + " Rätsel/s";
+    items.push_back({"Je Rätsel", value + "; Start –"});
+    return;
+  }
   std::string value = Figure(*s.MicrosecondsPerPuzzle, sep) + " µs";
   if (s.MicrosecondsPerPuzzleNet && *s.MicrosecondsPerPuzzleNet > 0) {
     value += " (netto " + Figure(*s.MicrosecondsPerPuzzleNet, sep) + " µs)";
@@ -88,6 +104,39 @@ void PerPuzzle(std::vector<ReportItem>& items, const record::SolverSummary& s,
   if (s.PuzzlesPerSecond) value += ", " + Figure(*s.PuzzlesPerSecond, sep) + " Rätsel/s";
   if (s.StartupSeconds) value += "; Start " + Figure(*s.StartupSeconds * 1000, sep) + " ms";
   items.push_back({"Je Rätsel", value});
+}
+
+// A library's pass, puzzle by puzzle, from its run nearest the median: the guesses, the calls'
+// percentiles and the ten slowest puzzles; and whether only its counts could be judged.
+void PassItems(std::vector<ReportItem>& items, const record::SolverSummary& s, std::int64_t count,
+               const std::string& sep) {
+  const record::PuzzleTimes* t = s.MedianPuzzles;
+  if (!t) return;
+  if (!t->SolutionsGiven) {
+    items.push_back(
+        {"Lösungen", "gibt keine Lösungen zurück: nur die Anzahlen geprüft", false, Tone::Warning});
+  }
+  if (t->Guesses && count > 0) {
+    const auto n = static_cast<double>(count);
+    items.push_back(
+        {"Raten", Figure(static_cast<double>(*t->Guesses) / n, sep) + " Rateschritte je Rätsel, " +
+                      Decimal(100.0 * static_cast<double>(t->WithoutGuess) / n, 1, sep) +
+                      " % ohne Raten gelöst"});
+  } else {
+    items.push_back({"Raten", "–"});
+  }
+  items.push_back({"Je Aufruf", "Median " + Figure(t->P50, sep) + " µs, 90 % " +
+                                    Figure(t->P90, sep) + " µs, 99 % " + Figure(t->P99, sep) +
+                                    " µs, Maximum " + Figure(t->Max, sep) + " µs"});
+  std::string slowest;
+  for (const record::SlowPuzzle& slow : t->Slowest) {
+    if (!slowest.empty()) slowest += "\n";
+    slowest += "SUDOKU-Nr. " + std::to_string(slow.Number);
+    if (slow.Line) slowest += " (Zeile " + std::to_string(*slow.Line) + ")";
+    slowest += ": " + Figure(slow.Microseconds, sep) + " µs, " +
+               (slow.Guesses ? std::to_string(*slow.Guesses) : std::string("–")) + " Rateschritte";
+  }
+  if (!slowest.empty()) items.push_back({"Langsamste", slowest});
 }
 
 // The medians of the CPU times and the peak memory over the timed runs on the whole set.
@@ -104,6 +153,8 @@ void Usage(std::vector<ReportItem>& items, const record::SolverSummary& s, const
                       Decimal(stats::Median(system), 3, sep) + " s System, höchstens " +
                       Decimal(stats::Median(memory) / (1024.0 * 1024), 1, sep) + " MiB Speicher";
   if (user.size() > 1) value += " (Mediane aus " + std::to_string(user.size()) + " Läufen)";
+  // A library's host spends most of it warming up, before the timed pass.
+  if (s.InProcess) value += ", des Gastgebers mit Aufwärmen";
   items.push_back({"Verbrauch", value});
 }
 
@@ -120,7 +171,8 @@ void CheckTime(std::vector<ReportItem>& items, const record::Settings& o,
   std::string value = PreciseSeconds(stats::Median(judging), sep) + " s je Lauf" +
                       (judging.size() > 1 ? " (Median)" : "");
   if (o.CheckThreads) {
-    value += ", " + std::to_string(*o.CheckThreads) + (*o.CheckThreads == 1 ? " Thread" : " Threads");
+    value +=
+        ", " + std::to_string(*o.CheckThreads) + (*o.CheckThreads == 1 ? " Thread" : " Threads");
   }
   items.push_back({"Prüfzeit", value});
 }
@@ -147,8 +199,8 @@ void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
       label = "   " + label + " ";
     } else {
       // Values start in the 14th column; a longer label keeps one space.
-      label +=
-          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, ShownWidth(label))), ' ');
+      label += std::string(
+          std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, ShownWidth(label))), ' ');
     }
     text << label << Indented(item.Value) << "\n";
   }
@@ -298,15 +350,21 @@ std::vector<ReportItem> SolverItems(const record::RunRecord& record, std::size_t
   }
   const record::Judgement& check = LastCheck(s);
   const auto& outcomes = check.Outcomes;
-  // A line solver writes no OUT.TXT; its size is that of what it printed.
-  items.push_back({who.Kind == record::SolverKind::Lines ? "Ausgabe" : "OUT.TXT",
-                   std::to_string(LastOutBytes(s)) + " Bytes"});
+  // A line solver writes no OUT.TXT; its size is that of what it printed. A library's answers
+  // come in memory.
+  if (who.Kind != record::SolverKind::Library) {
+    items.push_back({who.Kind == record::SolverKind::Lines ? "Ausgabe" : "OUT.TXT",
+                     std::to_string(LastOutBytes(s)) + " Bytes"});
+  }
   items.push_back({"Ergebnisse", std::to_string(outcomes[0]) + " ohne Lösung, " +
                                      std::to_string(outcomes[1]) + " eindeutig, " +
                                      std::to_string(outcomes[2]) + " mehrdeutig"});
   Times(items, s, sep);
   if (s.Verdict == Verdict::Correct) {
     PerPuzzle(items, s, sep);
+    if (s.MedianPuzzles && !s.Ended.empty()) {
+      PassItems(items, s, record.Sets.at(s.Ended.front()->Set).Count, sep);
+    }
     Usage(items, s, sep);
   }
   const record::Settings& o = record.Settings;
@@ -330,11 +388,22 @@ std::vector<std::string> FastestLines(const record::RunRecord& record,
   if (!summary.Fastest) return {};
   const std::size_t fastest = *summary.Fastest;
   const record::PerPuzzle figure = summaries.Figure;
+  // Where libraries (in-process) stand beside others (net or gross), each figure says its measure.
+  bool inProcess = false, other = false;
+  for (const record::SolverSummary& s : summary.Solvers) {
+    if (!record::PerPuzzleFigure(s, figure)) continue;
+    (s.InProcess ? inProcess : other) = true;
+  }
+  const auto word = [&](std::size_t solver) {
+    return std::string(" ") +
+           (summary.Solvers[solver].InProcess ? "im Prozess" : FigureWord(figure));
+  };
   const auto shown = [&](std::size_t solver) {
-    return Figure(*record::PerPuzzleFigure(summary.Solvers[solver], figure), sep) + " µs je Rätsel";
+    return Figure(*record::PerPuzzleFigure(summary.Solvers[solver], figure), sep) +
+           " µs je Rätsel" + (inProcess && other ? word(solver) : "");
   };
   std::vector<std::string> lines{"Am schnellsten: " + record.Solvers[fastest].Name + " mit " +
-                                 shown(fastest) + " " + FigureWord(figure)};
+                                 shown(fastest) + (inProcess && other ? "" : word(fastest))};
   for (std::size_t i = 0; i < summary.Solvers.size(); ++i) {
     const std::optional<stats::Ratio>& r = summary.Solvers[i].RelativeToFastest;
     if (i == fastest || !r) continue;

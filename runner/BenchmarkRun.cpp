@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -14,6 +15,8 @@
 #include "FileNames.h"
 #include "Hashes.h"
 #include "Interruption.h"
+#include "LibraryAnswers.h"
+#include "LibrarySolver.h"
 #include "LineSolver.h"
 #include "ParallelJudge.h"
 #include "Process.h"
@@ -107,13 +110,25 @@ struct Workplace {
   const PreparedPuzzles& Puzzles;
   checker::ParallelJudge& Checker;  // the judge's threads, idle while a solver runs
   const Workplace* Other = nullptr;
-  // What a line solver is sent, made when the first one runs here.
+  // What a line solver is sent, made when the first one runs here; and a library's host, in
+  // its sealed memory file.
   mutable std::optional<std::string> Lines = {};
+  mutable std::optional<SealedPuzzles> Sealed = {};
 
   const std::string& LinesSent() const {
     if (!Lines) Lines = LineInput(*Puzzles.Text);
     return *Lines;
   }
+  const SealedPuzzles& SealedSent() const {
+    if (!Sealed) Sealed.emplace(LinesSent(), Puzzles.Set.Count);
+    return *Sealed;
+  }
+};
+
+// How one run hands the puzzles over besides IN.TXT: a line solver's pipes or a library's regions.
+struct Exchanges {
+  std::optional<LineExchange> Lines;
+  std::optional<LibraryExchange> Library;
 };
 
 // Starts the solver right after Start's stamp and waits for it, with the progress of its
@@ -121,24 +136,36 @@ struct Workplace {
 // the work folder right afterwards, however the run ended.
 ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver& solver,
                      const record::Measurement& run, const Stamp& stamp,
-                     std::vector<std::string>& changes, LineExchange* exchange) {
+                     std::vector<std::string>& changes, Exchanges& exchanges) {
+  LineExchange* exchange = exchanges.Lines ? &*exchanges.Lines : nullptr;
+  LibraryExchange* library = exchanges.Library ? &*exchanges.Library : nullptr;
   const int rounds = plan.Settings.Warmup + plan.Settings.Repeat;
   const std::int64_t count = at.Puzzles.Set.Count;
   ProgressDisplay progress(solver.Name + (run.Startup ? ", Anlauf" : "") +
                                (run.Warmup ? ", Aufwärmen " : ", Runde ") +
                                std::to_string(run.Round) + "/" + std::to_string(rounds),
                            count);
-  ProcessSetup setup{at.Folder,     solver.Program,           SolverLogName,
-                     plan.Settings.TimeoutSeconds, plan.Settings.PinnedCpu, solver.Command};
+  ProcessSetup setup{at.Folder,
+                     solver.Program,
+                     SolverLogName,
+                     plan.Settings.TimeoutSeconds,
+                     plan.Settings.PinnedCpu,
+                     solver.Command};
   std::optional<AnswerCounter> blocks;
   if (exchange) {
     exchange->Hand(setup);
+  } else if (library) {
+    library->Hand(setup, solver.Program,
+                  {solver.Name, solver.Library.string(), solver.Function, solver.Configuration});
   } else {
     blocks.emplace(at.Folder, count);
   }
-  auto answered = [&] { return exchange ? exchange->Lines() : blocks->Count(); };
+  auto answered = [&] {
+    return exchange ? exchange->Lines() : library ? library->Current() : blocks->Count();
+  };
   ProcessEnd end = RunProcess(setup, [&] { progress.Update(answered()); });
   if (exchange) exchange->Finish(end);
+  if (library) library->Finish();
   progress.Finish(answered());
   const auto checked = Clock::now();
   changes = RestoreWorkFiles(at.Folder, *at.Puzzles.Text, &stamp.Bytes);
@@ -153,12 +180,40 @@ ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver
   return end;
 }
 
+// What the end of a library's host means: nothing when the host ran its passes to the end,
+// otherwise the failure named with the puzzle it was at, whose line goes to the log.
+void JudgeLibraryEnding(const ProcessEnd& end, const Plan& plan, const Workplace& at,
+                        const record::Solver& solver, const std::string& runName,
+                        const LibraryExchange& library) {
+  if (end.How == Ending::Interrupted) throw Interrupted(end.Code);
+  if (end.How == Ending::Exited && end.Code == 0 && library.Completed()) return;
+  const std::int64_t puzzle = library.Current();
+  std::string failure =
+      LibraryFailure(solver.Name, runName, end, puzzle, plan.Settings.TimeoutSeconds.value_or(0));
+  const std::filesystem::path log = at.Folder / SolverLogName;
+  if (puzzle > 0 && puzzle <= at.Puzzles.Set.Count && end.How != Ending::NotStarted) {
+    const std::string& lines = at.LinesSent();
+    const std::string line =
+        lines.substr(static_cast<std::size_t>(puzzle - 1) * 82, 81);  // 81 characters and LF
+    // Where the log cannot be written, the message names the puzzle all the same.
+    std::ofstream(log, std::ios::app) << "Messlauf: SUDOKU-Nr. " << puzzle << ": " << line << "\n";
+  }
+  if (end.How == Ending::Exited) {
+    failure += " Seine Ausgabe (" + log.string() + "):\n" + LogTail(log.string(), 2000);
+  }
+  throw RunFailed(failure);
+}
+
 // Check's verdict on the solver's answers, against the puzzles Messlauf wrote: its OUT.TXT, or
 // the answer lines a line solver gave (`exchange`).
 void Judge(const Workplace& at, const std::string& who, const std::string& runName,
-           const LineExchange* exchange, record::Measurement& run) {
+           const Exchanges& exchanges, record::Measurement& run) {
   const PreparedPuzzles& puzzles = at.Puzzles;
-  if (exchange) {
+  const LineExchange* exchange = exchanges.Lines ? &*exchanges.Lines : nullptr;
+  const LibraryExchange* library = exchanges.Library ? &*exchanges.Library : nullptr;
+  if (library) {
+    run.OutBytes = 0;  // the answers came in memory
+  } else if (exchange) {
     if (!exchange->ReadError().empty()) throw RunFailed(exchange->ReadError());
     run.OutBytes = exchange->OutputBytes();
   } else {
@@ -178,7 +233,10 @@ void Judge(const Workplace& at, const std::string& who, const std::string& runNa
     return InterruptedBy() == 0;
   };
   checker::CheckResult check;
-  if (exchange) {
+  if (library) {
+    LibraryAnswers answers(library->Slots());
+    check = at.Checker.CheckAnswers(*puzzles.Text, answers, going);
+  } else if (exchange) {
     checker::ClaimList::Answers answers(exchange->Claims());
     check = at.Checker.CheckAnswers(*puzzles.Text, answers, going);
   } else {
@@ -194,7 +252,8 @@ void Judge(const Workplace& at, const std::string& who, const std::string& runNa
 }
 
 // How a run is named in messages: the set when there are several, the start-up run, the round.
-std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles, const record::Measurement& run) {
+std::string RunName(const Plan& plan, const PreparedPuzzles& puzzles,
+                    const record::Measurement& run) {
   std::string name = record::RunName(plan.Settings, run.Round);
   if (run.Startup) name += " (Anlauf mit einem Rätsel)";
   if (plan.Sources.size() > 1) name = "Satz " + puzzles.Set.Name + ", " + name;
@@ -208,14 +267,15 @@ void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver
   RemoveAnswers(at.Folder);  // an old answer file must not be judged for a new run
   const std::string runName = RunName(plan, at.Puzzles, run);
   std::vector<std::string> changes;
-  // Made before Start's stamp: what the kit prepares for a line solver is not the solver's time.
-  std::optional<LineExchange> exchange;
+  // Made before Start's stamp: what the kit prepares for a solver is not the solver's time.
+  Exchanges exchanges;
   if (solver.Kind == record::SolverKind::Lines) {
-    exchange.emplace(at.LinesSent(), at.Puzzles.Set.Count);
+    exchanges.Lines.emplace(at.LinesSent(), at.Puzzles.Set.Count);
+  } else if (solver.Kind == record::SolverKind::Library) {
+    exchanges.Library.emplace(at.SealedSent());
   }
   const Stamp stamp = StampStart(at.Folder);
-  const ProcessEnd end =
-      RunSolver(plan, at, solver, run, stamp, changes, exchange ? &*exchange : nullptr);
+  const ProcessEnd end = RunSolver(plan, at, solver, run, stamp, changes, exchanges);
   run.Timed = end.How != Ending::NotStarted;
   run.MonotonicSeconds = end.MonotonicSeconds;
   run.GuardSeconds = end.GuardSeconds;
@@ -226,9 +286,19 @@ void RunOnce(const Plan& plan, const Workplace& at, const record::Solver& solver
   const auto& v = stamp.Values.Values;
   run.EndeSeconds = timing::ElapsedSeconds(timing::SecondsOfDay(v[0], v[1], v[2], v[3]),
                                            timing::SecondsOfDay(end.Clock));
+  if (exchanges.Library) {
+    const LibraryExchange& library = *exchanges.Library;
+    JudgeLibraryEnding(end, plan, at, solver, runName, library);
+    if (!changes.empty()) throw RunFailed(TamperingText(solver.Name, runName, changes));
+    if (auto why = library.Tampered(solver.Name, runName)) throw RunFailed(*why);
+    run.MonotonicSeconds = library.PassSeconds();  // the pass alone is the library's time
+    Judge(at, solver.Name, runName, exchanges, run);
+    run.Puzzles = PassFigures(library.Slots(), at.Puzzles.Set.Collection);
+    return;
+  }
   JudgeEnding(end, plan, at.Folder, solver, runName);
   if (!changes.empty()) throw RunFailed(TamperingText(solver.Name, runName, changes));
-  Judge(at, solver.Name, runName, exchange ? &*exchange : nullptr, run);
+  Judge(at, solver.Name, runName, exchanges, run);
 }
 
 // Every round of one set: each solver that has not left it runs on the whole set, then on the
@@ -241,6 +311,8 @@ void RunSet(const Plan& plan, const Workplace& whole, const Workplace& first, st
     for (std::size_t s = 0; s < plan.Solvers.size(); ++s) {
       for (const Workplace* at : {&whole, &first}) {
         if (left[s]) break;
+        // A library is timed in its host's pass over the puzzles: it has nothing to start up.
+        if (at == &first && plan.Solvers[s].Kind == record::SolverKind::Library) break;
         record::Measurement run;
         run.Set = set;
         run.Solver = s;
@@ -270,9 +342,8 @@ record::RunRecord KeepWholeRounds(const Plan& plan, const std::vector<CheckedSou
                                   record::RunRecord result) {
   const int timed = std::max(0, finished - plan.Settings.Warmup);
   const int kept = timed > 0 ? finished : 0;
-  std::erase_if(result.Measurements, [&](const record::Measurement& m) {
-    return m.Set == set && m.Round > kept;
-  });
+  std::erase_if(result.Measurements,
+                [&](const record::Measurement& m) { return m.Set == set && m.Round > kept; });
   record::Interruption interruption{stop.Signal, set, timed, {}};
   std::size_t notRun = set + 1;
   if (timed == 0) {
@@ -300,6 +371,9 @@ record::RunRecord PerformRun(const Plan& plan, const std::vector<CheckedSource>&
   for (record::Solver& solver : result.Solvers) {
     solver.ProgramSha256 = FileSha256(solver.Program);
     for (record::SolverInput& input : solver.Inputs) input.Sha256 = FileSha256(input.Path);
+    if (solver.Kind == record::SolverKind::Library) {
+      solver.LibrarySha256 = FileSha256(solver.Library);
+    }
     solver.VersionSha256 = VersionDigest(solver);
   }
   const std::filesystem::path startupFolder = plan.Settings.Folder / StartupFolderName;

@@ -12,6 +12,7 @@
 #include "ExportFiles.h"
 #include "FileError.h"
 #include "FileNames.h"
+#include "LibrarySolver.h"
 #include "MachineContext.h"
 #include "ParallelJudge.h"
 #include "Process.h"
@@ -26,7 +27,7 @@ struct Given {
   std::string Folder = "run", Json, Markdown, Csv, Plot, Html, Store, SaveBaseline, Baseline;
   std::optional<double> Noise;
   std::optional<int> CheckThreads;
-  std::vector<std::string> Solvers, LineSolvers, Puzzles;
+  std::vector<std::string> Solvers, LineSolvers, Libraries, Puzzles;
   // Which solver option each solver came from, in the order of the command line.
   std::vector<record::SolverKind> SolverOrder;
   std::optional<std::int32_t> Seed, Count;
@@ -75,6 +76,14 @@ void DeclareWhat(CLI::App& app, Given& g) {
                  "Zeichen, . für leere Felder) und je Rätsel eine Zeile ANZAHL:LÖSUNG oder "
                  "RÄTSEL:ANZAHL:LÖSUNG ausgibt; als BEFEHL oder NAME=BEFEHL, mehrfach möglich")
       ->type_name("BEFEHL")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("--library", g.Libraries,
+                 "Eine gemessene Bibliothek, als [NAME=]DATEI:FUNKTION[:KONFIGURATION]: Gastgeber "
+                 "ruft size_t FUNKTION(const char *puzzle, size_t limit, uint32_t configuration, "
+                 "char *solution, size_t *guesses) in seinem eigenen Prozess für jedes Rätsel auf; "
+                 "mehrfach möglich")
+      ->type_name("BIBLIOTHEK")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
@@ -195,9 +204,9 @@ std::optional<std::string> Conflict(const CLI::App& app, const Given& g) {
   }
   if (app.count("--prepare")) {
     for (const char* option :
-         {"--solver", "--line-solver", "--repeat", "--warmup", "--timeout", "--pin", "--json", "--markdown", "--csv",
-          "--plot", "--html", "--store", "--save-baseline", "--baseline", "--noise",
-          "--fail-on-regression", "--check-threads"}) {
+         {"--solver", "--line-solver", "--library", "--repeat", "--warmup", "--timeout", "--pin",
+          "--json", "--markdown", "--csv", "--plot", "--html", "--store", "--save-baseline",
+          "--baseline", "--noise", "--fail-on-regression", "--check-threads"}) {
       if (app.count(option)) {
         return std::string(option) + " passt nicht zu --prepare: es läuft dann kein Löser.";
       }
@@ -227,15 +236,43 @@ std::optional<std::string> CannotStart(const record::Solver& solver) {
   return std::nullopt;
 }
 
+// A library solver as --library names it: its file made absolute from the caller's folder (so
+// that the loader looks nowhere else), run by `host`; or why it is refused.
+std::variant<record::Solver, std::string> TakeLibrary(const std::string& argument,
+                                                      const Surroundings& around,
+                                                      const std::filesystem::path& host) {
+  auto parsed = ParseLibrary(argument);
+  if (auto* why = std::get_if<std::string>(&parsed)) return *why;
+  const LibraryNaming& naming = std::get<LibraryNaming>(parsed);
+  record::Solver solver;
+  solver.Name = naming.Name;
+  solver.Kind = record::SolverKind::Library;
+  solver.Program = host;
+  solver.Command = {host.string()};
+  solver.Library = (around.CallerFolder / naming.File).lexically_normal();
+  solver.Function = naming.Function;
+  solver.Configuration = naming.Configuration;
+  return solver;
+}
+
 // The solvers in the order of the command line, with their names, programs and file words made
 // absolute; or why one is refused.
 std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::path& defaultSolver,
                                        Plan& plan) {
+  // The host of every library, installed beside the default solver.
+  const std::filesystem::path host =
+      std::filesystem::absolute(defaultSolver).parent_path() / "Gastgeber";
   const char* home = std::getenv("PATH");
   const Surroundings around{std::filesystem::current_path(), home ? home : ""};
-  std::size_t programs = 0, lines = 0;
+  std::size_t programs = 0, lines = 0, libraries = 0;
   std::vector<record::Solver> solvers;
   for (const record::SolverKind kind : g.SolverOrder) {
+    if (kind == record::SolverKind::Library) {
+      auto taken = TakeLibrary(g.Libraries[libraries++], around, host);
+      if (auto* why = std::get_if<std::string>(&taken)) return *why;
+      solvers.push_back(std::get<record::Solver>(std::move(taken)));
+      continue;
+    }
     const bool isLines = kind == record::SolverKind::Lines;
     const std::string& argument = isLines ? g.LineSolvers[lines++] : g.Solvers[programs++];
     auto taken = TakeSolver(argument, kind, around, isLines ? "--line-solver" : "--solver");
@@ -257,6 +294,10 @@ std::optional<std::string> TakeSolvers(const Given& g, const std::filesystem::pa
   if (plan.PrepareOnly) return std::nullopt;
   for (const record::Solver& solver : plan.Solvers) {
     if (auto why = CannotStart(solver)) return why;
+    if (solver.Kind != record::SolverKind::Library) continue;
+    const LibraryNaming naming{solver.Name, solver.Library.string(), solver.Function,
+                               solver.Configuration};
+    if (auto why = ProbeLibrary(solver.Program, naming)) return why;
   }
   return std::nullopt;
 }
@@ -382,8 +423,10 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
       "oder mehrere Löser wie Start und Ende und prüft jede OUT.TXT wie Check.",
       "Messlauf"};
   Declare(app, given);
-  app.set_version_flag("--version", VersionLine(), "Zeigt Version und Commit des Messkits und endet");
-  app.footer("Gespeicherte Läufe: Messlauf history --help\nAntworten prüfen: Messlauf verify --help");
+  app.set_version_flag("--version", VersionLine(),
+                       "Zeigt Version und Commit des Messkits und endet");
+  app.footer(
+      "Gespeicherte Läufe: Messlauf history --help\nAntworten prüfen: Messlauf verify --help");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -402,6 +445,7 @@ ParsedOptions ParseOptions(int argc, const char* const argv[],
     if (option->get_name() == "--line-solver") {
       given.SolverOrder.push_back(record::SolverKind::Lines);
     }
+    if (option->get_name() == "--library") given.SolverOrder.push_back(record::SolverKind::Library);
   }
   if (const auto conflict = Conflict(app, given)) return Refused(*conflict, true);
   Plan plan = MakePlan(given);

@@ -220,7 +220,7 @@ TEST(ReadJsonReport, EveryRunKeepsItsOwnCheckAndOutTxt) {
   const record::RunRecord original = AtReportResolution(RunsThatDiffer());
   const std::string text = FormatJson(original, record::Summarize(original), 1);
   const Json json = Json::parse(text);
-  EXPECT_EQ(json["version"], 4);
+  EXPECT_EQ(json["version"], 5);
   const Json& runs = json["sets"][0]["solvers"][0]["runs"];
   EXPECT_EQ(runs[1]["outcomes"], Json({{"no_solution", 0}, {"one", 8}, {"several", 1}}));
   EXPECT_EQ(runs[1]["out_bytes"], 1561);

@@ -284,7 +284,7 @@ TEST(Exports, TheJsonHasExactlyTheDocumentedKeys) {
   lent.Baseline->Uncompared = {{0, 0, record::NoComparison::NoSolver, 12, "v1"}};
   std::set<std::string> written;
   for (const record::RunRecord& run :
-       {Suite(), AgainstBaseline(), lent}) {  // with and without a baseline
+       {Suite(), AgainstBaseline(), lent, Libraries()}) {  // with and without a baseline
     KeyPaths(nlohmann::json::parse(FormatJson(run, record::Summarize(run), 0)), "", written);
   }
   const std::set<std::string> documented =

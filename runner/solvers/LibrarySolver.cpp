@@ -1,18 +1,25 @@
 #include "LibrarySolver.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <numeric>
+#include <string_view>
 
 #include "ExchangeParts.h"
 #include "FileError.h"
 #include "PuzzleSlots.h"
 #include "SolverCommand.h"
+
+extern char** environ;
 
 namespace runner {
 namespace {
@@ -74,6 +81,74 @@ std::variant<LibraryNaming, std::string> ParseLibrary(const std::string& argumen
   if (naming.File.empty()) return usage + "; die Datei fehlt.";
   naming.Name = name.empty() ? naming.Function : name;
   return naming;
+}
+
+std::optional<std::string> ProbeLibrary(const std::filesystem::path& host,
+                                        const LibraryNaming& library) {
+  const std::string who = "Die Bibliothek " + library.File;
+  if (::access(library.File.c_str(), R_OK) != 0) {
+    return who + " kann nicht gelesen werden: " + kit::SystemErrorText(errno) + ".";
+  }
+  int pipe[2];
+  if (::pipe2(pipe, O_CLOEXEC) != 0) Refused("pipe2", errno);
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
+  const std::string program = host.string();
+  const char* const argv[] = {program.c_str(), "--probe", library.File.c_str(),
+                              library.Function.c_str(), nullptr};
+  pid_t pid = 0;
+  const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr,
+                                    const_cast<char* const*>(argv), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe[1]);
+  if (spawned != 0) {
+    ::close(pipe[0]);
+    return "Das Programm " + program +
+           ", das Bibliotheken lädt, lässt sich nicht starten: " + kit::SystemErrorText(spawned) +
+           ".";
+  }
+  // Its words until it closes them, at most 30 s: a library whose loading never ends is refused.
+  std::string said;
+  const std::int64_t deadline = MonotonicNs() + 30'000'000'000;
+  bool late = false;
+  for (char buffer[4096];;) {
+    pollfd wait{pipe[0], POLLIN, 0};
+    const std::int64_t left = (deadline - MonotonicNs()) / 1'000'000;
+    if (left <= 0) {
+      late = true;
+      break;
+    }
+    if (::poll(&wait, 1, static_cast<int>(left)) < 0 && errno != EINTR) break;
+    const ssize_t got = ::read(pipe[0], buffer, sizeof buffer);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got <= 0) break;
+    if (said.size() < 65536) said.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(pipe[0]);
+  if (late) ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (late) return who + " lässt sich nicht in 30 s laden.";
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::nullopt;
+  // The host's own sentence is its line that begins with its name; the loader's lines are not.
+  constexpr std::string_view mine = "Gastgeber: ";
+  std::string sentence;
+  for (std::size_t at = 0; at < said.size();) {
+    const std::size_t end = std::min(said.find('\n', at), said.size());
+    const std::string_view line(said.data() + at, end - at);
+    if (line.starts_with(mine)) sentence = line.substr(mine.size());
+    at = end + 1;
+  }
+  if (!sentence.empty()) return sentence;
+  if (WIFSIGNALED(status)) {
+    return who + " lässt sich nicht laden: das Laden endete mit dem Signal " +
+           std::to_string(WTERMSIG(status)) + ".";
+  }
+  return who + " lässt sich nicht laden.";
 }
 
 SealedPuzzles::SealedPuzzles(std::string_view lines, std::int64_t count) : count_(count) {
@@ -204,7 +279,11 @@ void LibraryExchange::Finish() {
 std::optional<std::string> LibraryExchange::Tampered(const std::string& name,
                                                      const std::string& runName) const {
   const std::string who = "Die Bibliothek " + name + " hat in " + runName;
-  if (!(passSeconds_ > 0) || passSeconds_ > bracketSeconds_) {
+  if (!(passSeconds_ > 0)) {
+    return who + " eine Zeit von " + Decimal(passSeconds_) +
+           " s für den ganzen Durchgang gemeldet; der Lauf zählt nicht.";
+  }
+  if (passSeconds_ > bracketSeconds_) {
     return who + " eine Zeit von " + Decimal(passSeconds_) +
            " s gemeldet, die über Messlaufs eigener Messung des Durchgangs liegt (" +
            Decimal(bracketSeconds_) + " s); der Lauf zählt nicht.";
@@ -235,8 +314,8 @@ std::string LibraryFailure(const std::string& name, const std::string& runName,
       return who + " ist in " + runName + where + " abgestürzt (Signal " + signal + ").";
     }
     case Ending::TimedOut:
-      return who + " hat in " + runName + where + " die Zeitgrenze von " +
-             Decimal(timeoutSeconds) + " s überschritten.";
+      return who + " hat in " + runName + where + " die Zeitgrenze von " + Decimal(timeoutSeconds) +
+             " s überschritten.";
     case Ending::Exited:
       return who + " endete in " + runName + where + " mit dem Status " + std::to_string(end.Code) +
              ".";

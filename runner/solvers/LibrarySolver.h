@@ -31,6 +31,13 @@ struct LibraryNaming {
 // The naming `argument` stands for, or a German sentence saying what is wrong with it.
 std::variant<LibraryNaming, std::string> ParseLibrary(const std::string& argument);
 
+// Whether `host` can load `library` and finds its function, asked of a short-lived host process
+// so that nothing of the library ever runs inside Messlauf; nothing when it can, otherwise the
+// German sentence that refuses it (the loader's own English words are left out). The library's
+// file must exist and be readable; a host that does not answer within 30 s refuses it as well.
+std::optional<std::string> ProbeLibrary(const std::filesystem::path& host,
+                                        const LibraryNaming& library);
+
 // A memory file with one puzzle in each slot, sealed against writing, growing and shrinking (and
 // against new seals) before anyone else sees it, so that no mapping of it can ever be written.
 class SealedPuzzles {

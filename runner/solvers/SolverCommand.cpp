@@ -137,8 +137,8 @@ std::variant<record::Solver, std::string> TakeSolver(const std::string& argument
   if (words.empty()) return "Zu " + option + " " + argument + " fehlt der Befehl des Programms.";
   const auto program = FindProgram(words.front(), around);
   if (!program) {
-    return "Der Löser " + (name.empty() ? words.front() : name) + " lässt sich nicht starten: " +
-           "das Programm „" + words.front() +
+    return "Der Löser " + (name.empty() ? words.front() : name) +
+           " lässt sich nicht starten: " + "das Programm „" + words.front() +
            "“ gibt es weder im aktuellen Ordner noch in einem Ordner von PATH.";
   }
   record::Solver solver;
@@ -159,6 +159,7 @@ std::variant<record::Solver, std::string> TakeSolver(const std::string& argument
 }
 
 std::string VersionDigest(const record::Solver& solver) {
+  if (solver.Kind == record::SolverKind::Library) return solver.LibrarySha256;
   if (solver.Inputs.empty()) return solver.ProgramSha256;
   std::string digests = solver.ProgramSha256 + '\n';
   for (const record::SolverInput& input : solver.Inputs) digests += input.Sha256 + '\n';

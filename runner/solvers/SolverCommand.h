@@ -46,7 +46,8 @@ std::variant<record::Solver, std::string> TakeSolver(const std::string& argument
                                                      const std::string& option);
 
 // The digest that tells the solver's versions apart: its program's digest when none of its words
-// names a file, otherwise the digest of the program's and every input's digest in order.
+// names a file, otherwise the digest of the program's and every input's digest in order; for a
+// library, the library's digest (its host is the kit's, as Messlauf is).
 std::string VersionDigest(const record::Solver& solver);
 
 }  // namespace runner
