@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -195,8 +196,11 @@ void JudgeLibraryEnding(const ProcessEnd& end, const Plan& plan, const Workplace
     const std::string& lines = at.LinesSent();
     const std::string line =
         lines.substr(static_cast<std::size_t>(puzzle - 1) * 82, 81);  // 81 characters and LF
-    // Where the log cannot be written, the message names the puzzle all the same.
-    std::ofstream(log, std::ios::app) << "Messlauf: SUDOKU-Nr. " << puzzle << ": " << line << "\n";
+    // In the host's log of this run and in Messlauf's own, which the next run does not replace.
+    const std::string said =
+        "SUDOKU-Nr. " + std::to_string(puzzle) + " der Bibliothek " + solver.Name + ": " + line;
+    std::ofstream(log, std::ios::app) << "Messlauf: " << said << "\n";
+    std::cerr << "Messlauf: " << said << "\n";
   }
   if (end.How == Ending::Exited) {
     failure += " Seine Ausgabe (" + log.string() + "):\n" + LogTail(log.string(), 2000);
