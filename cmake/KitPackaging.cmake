@@ -1,4 +1,5 @@
-# Installing the kit and packaging it. The seven programs go to a private folder, since names like
+# Installing the kit and packaging it. The eight programs and the kit's solver library go to a
+# private folder, since names like
 # Build or Check are too general for bin/; one front command, sudoku-messkit, goes to bin/ and
 # finds them relative to its own place. `./kit package` makes a Debian package and a .tar.gz of the
 # same tree with CPack.
@@ -6,8 +7,12 @@ include(GNUInstallDirs)
 set(KIT_PRIVATE_DIR lib/sudoku-messkit)
 
 # The programs use only the system's libraries: no run path into the tree they were built in.
-set_target_properties(Build Start Quadrin Ende Check Messlauf Anlasser PROPERTIES INSTALL_RPATH "")
-install(TARGETS Build Start Quadrin Ende Check Messlauf Anlasser RUNTIME DESTINATION ${KIT_PRIVATE_DIR})
+set_target_properties(Build Start Quadrin Ende Check Messlauf Anlasser Gastgeber kitloeser
+                      PROPERTIES INSTALL_RPATH "")
+install(TARGETS Build Start Quadrin Ende Check Messlauf Anlasser Gastgeber
+        RUNTIME DESTINATION ${KIT_PRIVATE_DIR})
+# Quadrin's search as a library, to hold another library against.
+install(TARGETS kitloeser LIBRARY DESTINATION ${KIT_PRIVATE_DIR})
 install(PROGRAMS timing/timed-run DESTINATION ${KIT_PRIVATE_DIR})
 
 configure_file(packaging/sudoku-messkit.in ${CMAKE_BINARY_DIR}/packaging/sudoku-messkit @ONLY)

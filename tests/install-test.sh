@@ -20,7 +20,8 @@ fail() {
 mv "$work/prefix" "$work/moved"
 front=$work/moved/bin/sudoku-messkit
 for file in bin/sudoku-messkit share/man/man1/sudoku-messkit.1.gz \
-  lib/sudoku-messkit/{Build,Start,Quadrin,Ende,Check,Messlauf,timed-run}; do
+  lib/sudoku-messkit/{Build,Start,Quadrin,Ende,Check,Messlauf,Anlasser,Gastgeber,timed-run} \
+  lib/sudoku-messkit/libkitloeser.so; do
   [[ -e $work/moved/$file ]] || fail "$file was not installed"
 done
 [[ $("$front" --version) =~ ^sudoku-messkit\ [0-9]+\.[0-9]+ ]] || fail "--version: $("$front" --version)"
@@ -38,6 +39,13 @@ report=$("$front" run --count 500 --seed 77 --dir lauf 2>"$work/run.err") ||
 grep -q '^Prüfung:     Alle Lösungen korrekt$' <<<"$report" || fail "run: $report"
 grep -q '^Löser:       Quadrin (.*/moved/lib/sudoku-messkit/Quadrin)$' <<<"$report" ||
   fail "run did not time the installed Quadrin: $report"
+
+# The kit's search as a library, in the installed host beside the installed Messlauf.
+library=$("$front" run --count 300 --seed 77 --dir bib --no-store \
+  --library "$work/moved/lib/sudoku-messkit/libkitloeser.so:kit_solve" 2>"$work/lib.err") ||
+  fail "run --library ended with $?: $(cat "$work/lib.err")"
+grep -q '^Prüfung:     Alle Lösungen korrekt$' <<<"$library" || fail "run --library: $library"
+grep -q '^Je Rätsel:   .* µs im Prozess' <<<"$library" || fail "run --library: $library"
 
 [[ -s $XDG_DATA_HOME/sudoku-messkit/results.sqlite ]] || fail "the run was not stored"
 history=$("$front" history) || fail "history ended with $?"
