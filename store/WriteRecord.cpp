@@ -95,6 +95,12 @@ struct MeasurementInserts {
 
 // A library run's figures beside the rest of its row, NULL for any other run.
 void BindPuzzleTimes(Statement& insert, const std::optional<record::PuzzleTimes>& p) {
+  // As many bins as a reader takes: a count beyond them is no histogram of the kit's.
+  if (p && p->Histogram.size() > static_cast<std::size_t>(record::PuzzleTimeBins)) {
+    throw std::runtime_error("ein Lauf hat ein Histogramm mit " +
+                             std::to_string(p->Histogram.size()) + " Fächern, mehr als " +
+                             std::to_string(record::PuzzleTimeBins));
+  }
   const auto some = [&](auto field) { return p ? std::optional((*p).*field) : std::nullopt; };
   insert.Bind("solutions_given", some(&record::PuzzleTimes::SolutionsGiven));
   insert.Bind("guesses", p ? p->Guesses : std::nullopt);

@@ -407,5 +407,32 @@ TEST(Layout, ACommandOrInputsNotAsTheKitWritesThemAreRefused) {
   }
 }
 
+// A pass's rows that do not fit the measurement they name are refused, not read past its end.
+TEST(Layout, APassNotAsTheKitWritesItIsRefused) {
+  struct Case {
+    const char* Table;
+    std::string Change;
+  };
+  const std::vector<Case> cases = {
+      {"puzzle_time_bins", "UPDATE measurements SET histogram_bins = 0 WHERE histogram_bins > 0"},
+      {"slow_puzzles", "DELETE FROM slow_puzzles WHERE rank = 0"},
+      {"slow_puzzles", "UPDATE measurements SET solutions_given = NULL"},
+      {"measurements", "UPDATE measurements SET histogram_bins = 91 WHERE histogram_bins > 0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Change);
+    TempFolder temp;
+    const auto path = temp / "s.sqlite";
+    ResultsStore(path, ResultsStore::Access::Write).Add(LibraryRun());
+    EXPECT_EQ(Sql(path, c.Change), "");
+    try {
+      ResultsStore(path, ResultsStore::Access::Read).Load();
+      ADD_FAILURE() << "read";
+    } catch (const kit::FileError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(std::string("Tabelle ") + c.Table), std::string::npos) << message;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace store
