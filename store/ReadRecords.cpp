@@ -172,6 +172,10 @@ record::Solver ReadSolver(const Statement& row) {
   solver.Inputs = ReadInputs(row);
   solver.VersionSha256 =
       row.Null("version_sha256") ? solver.ProgramSha256 : row.Text("version_sha256");
+  solver.Library = row.Text("library");
+  solver.Function = row.Text("function");
+  solver.Configuration = static_cast<std::uint32_t>(row.Integer("configuration"));
+  solver.LibrarySha256 = row.Text("library_sha256");
   return solver;
 }
 
@@ -182,6 +186,26 @@ void ReadSolvers(Reading& reading) {
     record::Solver solver = ReadSolver(select);
     reading.Of(select, Solvers).Record.Solvers.push_back(std::move(solver));
   }
+}
+
+// A library run's figures, none for any other run; its slowest puzzles and its histogram's
+// counts come from their own tables, the histogram here as many empty bins as it had.
+std::optional<record::PuzzleTimes> ReadPuzzleTimes(const Statement& row) {
+  if (row.Null("solutions_given")) return std::nullopt;
+  record::PuzzleTimes p;
+  p.SolutionsGiven = row.Integer("solutions_given") != 0;
+  p.Guesses = row.OptionalInteger("guesses");
+  p.WithoutGuess = row.Integer("without_guess");
+  p.P50 = row.Real("p50_us");
+  p.P90 = row.Real("p90_us");
+  p.P99 = row.Real("p99_us");
+  p.Max = row.Real("max_us");
+  const std::int64_t bins = row.Integer("histogram_bins");
+  if (bins < 0 || bins > record::PuzzleTimeBins) {
+    NotAsWritten(Measurements, "histogram_bins");
+  }
+  p.Histogram.assign(static_cast<std::size_t>(bins), 0);
+  return p;
 }
 
 record::Measurement ReadMeasurement(const Statement& row) {
@@ -210,6 +234,7 @@ record::Measurement ReadMeasurement(const Statement& row) {
                       row.Integer("several_solutions")};
   m.Failure = row.Text("failure");
   m.CheckSeconds = row.OptionalReal("check_seconds");
+  m.Puzzles = ReadPuzzleTimes(row);
   return m;
 }
 
@@ -223,6 +248,42 @@ void ReadMeasurements(Reading& reading) {
       throw std::runtime_error("ein Lauf nennt einen Satz oder Löser, den es nicht gibt");
     }
     r.Measurements.push_back(std::move(m));
+  }
+}
+
+// The puzzle figures of the measurement a row of `table` belongs to.
+record::PuzzleTimes& PuzzlesOf(Reading& reading, const Statement& row, const Table& table) {
+  std::vector<record::Measurement>& measurements = reading.Of(row, table).Record.Measurements;
+  const std::int64_t position = row.Integer("measurement");
+  if (position < 0 || static_cast<std::size_t>(position) >= measurements.size() ||
+      !measurements[static_cast<std::size_t>(position)].Puzzles) {
+    NotAsWritten(table, "measurement");
+  }
+  return *measurements[static_cast<std::size_t>(position)].Puzzles;
+}
+
+// Stores before schema 5 have neither table; rows come in rank and bin order.
+void ReadPuzzleRows(Reading& reading) {
+  if (reading.Version < SlowPuzzles.Since) return;
+  Statement slow(reading.Database, reading.Select(SlowPuzzles, "run, measurement, rank"));
+  reading.BindNumber(slow);
+  while (slow.Step()) {
+    record::PuzzleTimes& p = PuzzlesOf(reading, slow, SlowPuzzles);
+    if (slow.Integer("rank") != static_cast<std::int64_t>(p.Slowest.size())) {
+      NotAsWritten(SlowPuzzles, "rank");
+    }
+    p.Slowest.push_back({slow.Integer("number"), slow.OptionalInteger("line"), slow.Real("us"),
+                         slow.OptionalInteger("guesses")});
+  }
+  Statement bins(reading.Database, reading.Select(PuzzleBins, "run, measurement, bin"));
+  reading.BindNumber(bins);
+  while (bins.Step()) {
+    record::PuzzleTimes& p = PuzzlesOf(reading, bins, PuzzleBins);
+    const std::int64_t bin = bins.Integer("bin");
+    if (bin < 0 || static_cast<std::size_t>(bin) >= p.Histogram.size()) {
+      NotAsWritten(PuzzleBins, "bin");
+    }
+    p.Histogram[static_cast<std::size_t>(bin)] = bins.Integer("count");
   }
 }
 
@@ -265,6 +326,7 @@ std::vector<record::StoredRun> ReadRecords(sqlite3* database, int version,
   ReadSets(reading);
   ReadSolvers(reading);
   ReadMeasurements(reading);
+  ReadPuzzleRows(reading);
   ReadComparisons(reading);
   return std::move(reading.Runs);
 }

@@ -137,6 +137,60 @@ ALTER TABLE solvers ADD COLUMN kind TEXT NOT NULL DEFAULT 'program'
 ALTER TABLE solvers ADD COLUMN command TEXT;
 ALTER TABLE solvers ADD COLUMN inputs TEXT;
 ALTER TABLE solvers ADD COLUMN version_sha256 TEXT;
+)sql",
+    // Version 5: library solvers, and a library run's pass puzzle by puzzle. The kinds' check
+    // admits 'library' only in a new table, into which the rows stored before are copied, their
+    // library columns empty (none was a library). A measurement's puzzle figures are NULL where
+    // the run had none; histogram_bins is how many bins it had (0: none kept), of which only those
+    // not empty have a row.
+    R"sql(
+ALTER TABLE solvers RENAME TO solvers_4;
+CREATE TABLE solvers (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  position INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  program TEXT NOT NULL,
+  program_sha256 TEXT NOT NULL,
+  kind TEXT NOT NULL DEFAULT 'program' CHECK (kind IN ('program', 'lines', 'library')),
+  command TEXT,
+  inputs TEXT,
+  version_sha256 TEXT,
+  library TEXT NOT NULL DEFAULT '',
+  function TEXT NOT NULL DEFAULT '',
+  configuration INTEGER NOT NULL DEFAULT 0,
+  library_sha256 TEXT NOT NULL DEFAULT '',
+  PRIMARY KEY (run, position)
+) WITHOUT ROWID;
+INSERT INTO solvers (run, position, name, program, program_sha256, kind, command, inputs,
+                     version_sha256)
+  SELECT run, position, name, program, program_sha256, kind, command, inputs, version_sha256
+  FROM solvers_4;
+DROP TABLE solvers_4;
+ALTER TABLE measurements ADD COLUMN solutions_given INTEGER;
+ALTER TABLE measurements ADD COLUMN guesses INTEGER;
+ALTER TABLE measurements ADD COLUMN without_guess INTEGER;
+ALTER TABLE measurements ADD COLUMN p50_us REAL;
+ALTER TABLE measurements ADD COLUMN p90_us REAL;
+ALTER TABLE measurements ADD COLUMN p99_us REAL;
+ALTER TABLE measurements ADD COLUMN max_us REAL;
+ALTER TABLE measurements ADD COLUMN histogram_bins INTEGER;
+CREATE TABLE slow_puzzles (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  measurement INTEGER NOT NULL,
+  rank INTEGER NOT NULL,
+  number INTEGER NOT NULL,
+  line INTEGER,
+  us REAL NOT NULL,
+  guesses INTEGER,
+  PRIMARY KEY (run, measurement, rank)
+) WITHOUT ROWID;
+CREATE TABLE puzzle_time_bins (
+  run INTEGER NOT NULL REFERENCES runs (id),
+  measurement INTEGER NOT NULL,
+  bin INTEGER NOT NULL,
+  count INTEGER NOT NULL,
+  PRIMARY KEY (run, measurement, bin)
+) WITHOUT ROWID;
 )sql"};
 static_assert(std::size(Upgrades) == SchemaVersion - 1);
 

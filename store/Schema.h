@@ -13,8 +13,9 @@ namespace store {
 
 // The layout this kit writes; a store with a higher number comes from a newer kit. Version 2 added
 // baselines and the comparisons a run reported, version 3 the judging threads and times, version 4
-// the solvers' kind, command words, input files and version digest.
-inline constexpr int SchemaVersion = 4;
+// the solvers' kind, command words, input files and version digest, version 5 the library
+// solvers and a library run's times puzzle by puzzle.
+inline constexpr int SchemaVersion = 5;
 
 // "SMkt": tells the kit's stores from every other SQLite file.
 inline constexpr int ApplicationId = 0x534D6B74;
@@ -42,7 +43,8 @@ inline constexpr Table Sets{"sets", 1, SetColumns};
 
 inline constexpr Column SolverColumns[] = {
     {"run"}, {"position"}, {"name"}, {"program"}, {"program_sha256"},
-    {"kind", 4}, {"command", 4}, {"inputs", 4}, {"version_sha256", 4}};
+    {"kind", 4}, {"command", 4}, {"inputs", 4}, {"version_sha256", 4},
+    {"library", 5}, {"function", 5}, {"configuration", 5}, {"library_sha256", 5}};
 inline constexpr Table Solvers{"solvers", 1, SolverColumns};
 
 inline constexpr Column MeasurementColumns[] = {
@@ -51,8 +53,21 @@ inline constexpr Column MeasurementColumns[] = {
     {"guard_seconds"}, {"user_seconds"}, {"system_seconds"}, {"max_rss_bytes"}, {"out_bytes"},
     {"message"}, {"wrong_puzzle"}, {"reason"}, {"no_solution"}, {"one_solution"},
     {"several_solutions"}, {"failure"},
-    {"check_seconds", 3}};
+    {"check_seconds", 3},
+    {"solutions_given", 5}, {"guesses", 5}, {"without_guess", 5}, {"p50_us", 5}, {"p90_us", 5},
+    {"p99_us", 5}, {"max_us", 5}, {"histogram_bins", 5}};
 inline constexpr Table Measurements{"measurements", 1, MeasurementColumns};
+
+// A library run's slowest puzzles, by rank from the slowest, and the bins of its histogram that
+// are not empty; `measurement` is the run's position in its own.
+inline constexpr Column SlowPuzzleColumns[] = {
+    {"run", 5}, {"measurement", 5}, {"rank", 5}, {"number", 5}, {"line", 5}, {"us", 5},
+    {"guesses", 5}};
+inline constexpr Table SlowPuzzles{"slow_puzzles", 5, SlowPuzzleColumns};
+
+inline constexpr Column PuzzleBinColumns[] = {
+    {"run", 5}, {"measurement", 5}, {"bin", 5}, {"count", 5}};
+inline constexpr Table PuzzleBins{"puzzle_time_bins", 5, PuzzleBinColumns};
 
 inline constexpr Column ComparisonColumns[] = {
     {"run", 2}, {"set_position", 2}, {"solver_position", 2}, {"against", 2}, {"other_run", 2},

@@ -82,7 +82,51 @@ void WriteSolvers(sqlite3* database, std::int64_t number, const record::RunRecor
     insert.Bind("program", s.Program.string()).Bind("program_sha256", s.ProgramSha256);
     insert.Bind("kind", record::SolverKindName(s.Kind)).Bind("command", CommandJson(s));
     insert.Bind("inputs", InputsJson(s)).Bind("version_sha256", s.VersionSha256);
+    insert.Bind("library", s.Library.string()).Bind("function", s.Function);
+    insert.Bind("configuration", s.Configuration).Bind("library_sha256", s.LibrarySha256);
     insert.Run();
+  }
+}
+
+// The statements that add a measurement's rows, prepared once for all of a run's.
+struct MeasurementInserts {
+  Statement Row, Slow, Bin;
+};
+
+// A library run's figures beside the rest of its row, NULL for any other run.
+void BindPuzzleTimes(Statement& insert, const std::optional<record::PuzzleTimes>& p) {
+  // As many bins as a reader takes: a count beyond them is no histogram of the kit's.
+  if (p && p->Histogram.size() > static_cast<std::size_t>(record::PuzzleTimeBins)) {
+    throw std::runtime_error("ein Lauf hat ein Histogramm mit " +
+                             std::to_string(p->Histogram.size()) + " Fächern, mehr als " +
+                             std::to_string(record::PuzzleTimeBins));
+  }
+  const auto some = [&](auto field) { return p ? std::optional((*p).*field) : std::nullopt; };
+  insert.Bind("solutions_given", some(&record::PuzzleTimes::SolutionsGiven));
+  insert.Bind("guesses", p ? p->Guesses : std::nullopt);
+  insert.Bind("without_guess", some(&record::PuzzleTimes::WithoutGuess));
+  insert.Bind("p50_us", some(&record::PuzzleTimes::P50));
+  insert.Bind("p90_us", some(&record::PuzzleTimes::P90));
+  insert.Bind("p99_us", some(&record::PuzzleTimes::P99));
+  insert.Bind("max_us", some(&record::PuzzleTimes::Max));
+  insert.Bind("histogram_bins", p ? std::optional(p->Histogram.size()) : std::nullopt);
+}
+
+// Its slowest puzzles by rank, and the bins of its histogram that are not empty.
+void WritePuzzleTimes(MeasurementInserts& inserts, std::int64_t number, std::size_t position,
+                      const record::PuzzleTimes& p) {
+  for (std::size_t rank = 0; rank < p.Slowest.size(); ++rank) {
+    const record::SlowPuzzle& slow = p.Slowest[rank];
+    Statement& insert = inserts.Slow;
+    insert.Bind("run", number).Bind("measurement", position).Bind("rank", rank);
+    insert.Bind("number", slow.Number).Bind("line", slow.Line);
+    insert.Bind("us", slow.Microseconds).Bind("guesses", slow.Guesses);
+    insert.Run();
+  }
+  for (std::size_t bin = 0; bin < p.Histogram.size(); ++bin) {
+    if (p.Histogram[bin] == 0) continue;
+    inserts.Bin.Bind("run", number).Bind("measurement", position).Bind("bin", bin);
+    inserts.Bin.Bind("count", p.Histogram[bin]).Run();
   }
 }
 
@@ -99,14 +143,19 @@ void WriteMeasurement(Statement& insert, const record::Measurement& m) {
   insert.Bind("reason", check.Reason).Bind("no_solution", check.Outcomes[0]);
   insert.Bind("one_solution", check.Outcomes[1]).Bind("several_solutions", check.Outcomes[2]);
   insert.Bind("failure", m.Failure);
+  BindPuzzleTimes(insert, m.Puzzles);
   insert.Run();
 }
 
 void WriteMeasurements(sqlite3* database, std::int64_t number, const record::RunRecord& run) {
-  Statement insert(database, InsertSql(Measurements));
+  MeasurementInserts inserts{{database, InsertSql(Measurements)},
+                             {database, InsertSql(SlowPuzzles)},
+                             {database, InsertSql(PuzzleBins)}};
   for (std::size_t i = 0; i < run.Measurements.size(); ++i) {
-    insert.Bind("run", number).Bind("position", i);
-    WriteMeasurement(insert, run.Measurements[i]);
+    const record::Measurement& m = run.Measurements[i];
+    inserts.Row.Bind("run", number).Bind("position", i);
+    WriteMeasurement(inserts.Row, m);
+    if (m.Puzzles) WritePuzzleTimes(inserts, number, i, *m.Puzzles);
   }
 }
 
@@ -159,6 +208,10 @@ std::string RunKey(const record::RunRecord& run) {
   for (const record::PuzzleSet& s : run.Sets) {
     text += s.Name + '\t' + s.InSha256 + '\t' + std::to_string(s.Count) + '\n';
   }
+  // A solver by its name and program only: not its version digest, a library's file, function,
+  // configuration or digest, nor a pass puzzle by puzzle. A report that does not hold them is
+  // still the same run (the moment, machine and times tell runs apart), and the keys of the runs
+  // stored before stay as they were.
   for (const record::Solver& s : run.Solvers) text += s.Name + '\t' + s.ProgramSha256 + '\n';
   // Times to the microsecond, as a JSON report keeps them.
   for (const record::Measurement& r : run.Measurements) {

@@ -504,7 +504,15 @@ TEST(Baselines, AStoreOfTheFirstLayoutIsReadAndUpgraded) {
                 "runs DROP COLUMN check_threads; ALTER TABLE measurements DROP COLUMN "
                 "check_seconds; ALTER TABLE sets DROP COLUMN requested_count; ALTER TABLE solvers "
                 "DROP COLUMN kind; ALTER TABLE solvers DROP COLUMN command; ALTER TABLE solvers "
-                "DROP COLUMN inputs; ALTER TABLE solvers DROP COLUMN version_sha256; PRAGMA "
+                "DROP COLUMN inputs; ALTER TABLE solvers DROP COLUMN version_sha256; ALTER TABLE "
+                "solvers DROP COLUMN library; ALTER TABLE solvers DROP COLUMN function; ALTER "
+                "TABLE solvers DROP COLUMN configuration; ALTER TABLE solvers DROP COLUMN "
+                "library_sha256; DROP TABLE slow_puzzles; DROP TABLE puzzle_time_bins; ALTER "
+                "TABLE measurements DROP COLUMN solutions_given; ALTER TABLE measurements DROP "
+                "COLUMN guesses; ALTER TABLE measurements DROP COLUMN without_guess; ALTER TABLE "
+                "measurements DROP COLUMN p50_us; ALTER TABLE measurements DROP COLUMN p90_us; "
+                "ALTER TABLE measurements DROP COLUMN p99_us; ALTER TABLE measurements DROP "
+                "COLUMN max_us; ALTER TABLE measurements DROP COLUMN histogram_bins; PRAGMA "
                 "user_version = 1"),
             "");
   EXPECT_EQ(ResultsStore(path, ResultsStore::Access::Read).Load().size(), 1u);

@@ -77,7 +77,8 @@ void VaryEveryDefault(record::PuzzleSet& s) {
 
 void VaryEveryDefault(record::Solver& s) {
   const record::Solver d;
-  auto& [name, program, programSha256, kind, command, inputs, versionSha256] = s;
+  auto& [name, program, programSha256, kind, command, inputs, versionSha256, library, function,
+         configuration, librarySha256] = s;
   Vary(name, d.Name, "Löser");
   Vary(program, d.Program, "/opt/loeser");
   Vary(programSha256, d.ProgramSha256, std::string(64, 'f'));
@@ -90,6 +91,11 @@ void VaryEveryDefault(record::Solver& s) {
        std::vector<record::SolverInput>{{"/opt/löser.py", std::string(64, 'a')},
                                         {"/opt/tabelle.bin", std::string(64, 'b')}});
   Vary(versionSha256, d.VersionSha256, std::string(64, 'e'));
+  Vary(library, d.Library, "/opt/lib/libloeser-ä.so");
+  Vary(function, d.Function, "kit_solve");
+  // Beyond the range of a signed 32-bit number.
+  Vary(configuration, d.Configuration, std::uint32_t{4000000000});
+  Vary(librarySha256, d.LibrarySha256, std::string(64, '9'));
 }
 
 void VaryEveryDefault(record::Judgement& j) {
@@ -101,12 +107,44 @@ void VaryEveryDefault(record::Judgement& j) {
   Vary(outcomes, d.Outcomes, std::array<std::int64_t, 3>{1, 2, 3});
 }
 
+void VaryEveryDefault(record::SlowPuzzle& p) {
+  const record::SlowPuzzle d;
+  auto& [number, line, microseconds, guesses] = p;
+  Vary(number, d.Number, 812);
+  Vary(line, d.Line, 813);
+  Vary(microseconds, d.Microseconds, 1234.5625);
+  Vary(guesses, d.Guesses, 77);
+}
+
+void VaryEveryDefault(record::PuzzleTimes& t) {
+  const record::PuzzleTimes d;
+  auto& [solutionsGiven, guesses, withoutGuess, p50, p90, p99, max, slowest, histogram] = t;
+  Vary(solutionsGiven, d.SolutionsGiven, false);
+  Vary(guesses, d.Guesses, std::int64_t{1} << 40);
+  Vary(withoutGuess, d.WithoutGuess, 31);
+  Vary(p50, d.P50, 4.75);
+  Vary(p90, d.P90, 16.625);
+  Vary(p99, d.P99, 58.1875);
+  Vary(max, d.Max, 1234.5625);
+  // The second without a line, as a puzzle of a built set has none.
+  if (slowest.size() < 2) slowest.resize(2);
+  for (record::SlowPuzzle& slow : slowest) VaryEveryDefault(slow);
+  slowest[1].Line.reset();
+  // Empty bins between full ones, and the first and last bin full.
+  std::vector<std::int64_t> bins(record::PuzzleTimeBins, 0);
+  bins.front() = 2;
+  bins[40] = 5000;
+  bins[41] = 3;
+  bins.back() = 1;
+  Vary(histogram, d.Histogram, bins);
+}
+
 // `sets` and `solvers`: how many the record has, so that an index stays one of them (here and in
 // a baseline cell).
 void VaryEveryDefault(record::Measurement& m, std::size_t sets, std::size_t solvers) {
   const record::Measurement d;
   auto& [set, solver, round, warmup, startup, timed, verdict, ende, monotonic, guard, check, user,
-         system, rss, outBytes, judgement, failure] = m;
+         system, rss, outBytes, judgement, failure, puzzles] = m;
   Vary(set, d.Set, sets - 1);
   Vary(solver, d.Solver, solvers - 1);
   Vary(round, d.Round, 2);
@@ -124,6 +162,8 @@ void VaryEveryDefault(record::Measurement& m, std::size_t sets, std::size_t solv
   Vary(outBytes, d.OutBytes, std::uintmax_t{16384});
   VaryEveryDefault(judgement);
   Vary(failure, d.Failure, "Der Löser ist abgestürzt.");
+  Vary(puzzles, d.Puzzles, record::PuzzleTimes{});
+  VaryEveryDefault(*puzzles);
 }
 
 void VaryEveryDefault(record::BaselineCell& cell, std::size_t sets, std::size_t solvers) {
@@ -280,7 +320,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"Comparison", report::samples::Comparison},
                       Case{"AgainstBaseline", report::samples::AgainstBaseline},
                       Case{"WrongOnBusyMachine", report::samples::WrongOnBusyMachine},
-                      Case{"Suite", report::samples::Suite}),
+                      Case{"Suite", report::samples::Suite},
+                      Case{"Libraries", report::samples::Libraries}),
     [](const ::testing::TestParamInfo<Case>& row) { return row.param.Name; });
 
 }  // namespace
