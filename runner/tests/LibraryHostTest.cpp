@@ -1,18 +1,12 @@
 // Gastgeber with the kit's own libraries: the passes, the answers it gives back and their times,
 // and every fault pinned to its puzzle, on the sealed puzzles Messlauf makes.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "AnswerSlots.h"
 #include "LibrarySolver.h"
