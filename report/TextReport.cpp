@@ -21,8 +21,8 @@ using record::Verdict;
 std::string CountText(const record::PuzzleSet& set) {
   std::string text = std::to_string(set.Count);
   if (set.Requested) {
-    text += " (verlangt waren " + std::to_string(*set.Requested) +
-            "; mehr hält die Sammlung nicht)";
+    text +=
+        " (verlangt waren " + std::to_string(*set.Requested) + "; mehr hält die Sammlung nicht)";
   }
   return text;
 }
@@ -120,7 +120,8 @@ void CheckTime(std::vector<ReportItem>& items, const record::Settings& o,
   std::string value = PreciseSeconds(stats::Median(judging), sep) + " s je Lauf" +
                       (judging.size() > 1 ? " (Median)" : "");
   if (o.CheckThreads) {
-    value += ", " + std::to_string(*o.CheckThreads) + (*o.CheckThreads == 1 ? " Thread" : " Threads");
+    value +=
+        ", " + std::to_string(*o.CheckThreads) + (*o.CheckThreads == 1 ? " Thread" : " Threads");
   }
   items.push_back({"Prüfzeit", value});
 }
@@ -147,8 +148,8 @@ void Lines(std::ostringstream& text, const std::vector<ReportItem>& items) {
       label = "   " + label + " ";
     } else {
       // Values start in the 14th column; a longer label keeps one space.
-      label +=
-          std::string(std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, ShownWidth(label))), ' ');
+      label += std::string(
+          std::max<std::size_t>(1, 13 - std::min<std::size_t>(13, ShownWidth(label))), ' ');
     }
     text << label << Indented(item.Value) << "\n";
   }
