@@ -87,7 +87,8 @@ std::vector<std::vector<Cell>> HistoryRows(const std::vector<record::HistoryLine
   return rows;
 }
 
-std::string FormatHistory(const std::vector<record::HistoryLine>& lines, const std::string& separator) {
+std::string FormatHistory(const std::vector<record::HistoryLine>& lines,
+                          const std::string& separator) {
   if (lines.empty()) return "Keine gespeicherten Läufe.\n";
   std::vector<std::vector<std::string>> rows;
   for (const std::vector<Cell>& row : HistoryRows(lines, separator)) rows.push_back(TextsOf(row));

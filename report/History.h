@@ -16,7 +16,8 @@ namespace report {
 
 // The history as a table for a terminal, times with the given decimal separator; a note when
 // there are no lines.
-std::string FormatHistory(const std::vector<record::HistoryLine>& lines, const std::string& separator);
+std::string FormatHistory(const std::vector<record::HistoryLine>& lines,
+                          const std::string& separator);
 
 // The table of that history: a header, then a row per line, its verdict and a slowdown against
 // its baseline toned.

@@ -2,6 +2,7 @@
 
 #include "ComparisonRows.h"
 #include "HtmlParts.h"
+#include "LibraryFigures.h"
 #include "Numbers.h"
 #include "SetMatrix.h"
 #include "SvgPictures.h"
@@ -69,20 +70,41 @@ std::string Comparisons(const record::RunRecord& record, const record::Summaries
   return out;
 }
 
+// A correct library's pass on the set: its figures and its slowest puzzles; nothing for others.
+std::string LibraryCard(const record::RunRecord& record, const record::SolverSummary& s,
+                        std::size_t solver, std::size_t set, const std::string& sep) {
+  const record::PuzzleTimes* pass = LibraryPass(record.Solvers[solver], s);
+  if (!pass || s.Verdict != record::Verdict::Correct) return {};
+  std::string out = html::Items(LibraryItems(s, *pass, record.Sets[set].Count, sep));
+  if (pass->Slowest.empty()) return out;
+  const std::vector<std::vector<std::string>> slowest = SlowestRows(*pass, sep);
+  std::vector<std::vector<Cell>> rows;
+  for (const std::vector<std::string>& row : slowest) rows.emplace_back(row.begin(), row.end());
+  return out + html::Table(rows, {true, true, true, true}, false, "Die langsamsten Rätsel");
+}
+
 // A set: where its puzzles came from, its picture, every solver's items and the fastest.
 std::string Set(const record::RunRecord& record, const record::Summaries& summaries,
-                const PlotPanel& panel, std::size_t set, const std::string& sep) {
+                const PlotPanel& panel, const HistogramPanel* histogram, std::size_t set,
+                const std::string& sep) {
   const record::PuzzleSet& puzzles = record.Sets[set];
   const std::string name = puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)";
   std::string out = "<section>\n" + Heading(2, "Satz " + name) + html::Items(SetItems(record, set));
   out += Figure(
       DotPictureSvg(panel, "Gemessene Läufe auf " + name, "bild-" + std::to_string(set + 1), sep),
       "Jeder Punkt ein gemessener Lauf, der rote Strich der Median eines Lösers.");
+  if (histogram) {
+    out += Figure(HistogramSvg(*histogram, "Zeiten je Rätsel der Bibliotheken auf " + name,
+                               "zeiten-" + std::to_string(set + 1), sep),
+                  "Je Bibliothek der Anteil der Rätsel je Zeitspanne in ihrem Lauf nächst dem "
+                  "Median, die Zeit logarithmisch.");
+  }
   out += "<div class=\"cards\">\n";
   const record::SetSummary& summary = summaries.Sets[set];
   for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
     out += "<article class=\"card\">\n" + Heading(3, record.Solvers[i].Name) +
-           html::Items(SolverItems(record, i, summary.Solvers[i], sep)) + "</article>\n";
+           html::Items(SolverItems(record, i, summary.Solvers[i], sep)) +
+           LibraryCard(record, summary.Solvers[i], i, set, sep) + "</article>\n";
   }
   out += "</div>\n";
   const std::vector<std::string> fastest = FastestLines(record, summaries, set, sep);
@@ -135,12 +157,17 @@ std::string FormatHtml(const record::RunRecord& record, const record::Summaries&
   const std::string compared = Comparisons(record, summaries, sep);
   if (!compared.empty()) body += "<section>\n" + compared + "</section>\n";
   for (std::size_t set = 0; set < record.Sets.size() && set < plot.Panels.size(); ++set) {
-    body += Set(record, summaries, plot.Panels[set], set, sep);
+    const HistogramPanel* histogram = nullptr;
+    for (const HistogramPanel& h : plot.Histograms) {
+      if (h.Set == set) histogram = &h;
+    }
+    body += Set(record, summaries, plot.Panels[set], histogram, set, sep);
   }
   return html::Page("Messlauf: " + plot.Title, body);
 }
 
-std::string FormatHistoryHtml(const std::vector<record::HistoryLine>& lines, const std::string& sep) {
+std::string FormatHistoryHtml(const std::vector<record::HistoryLine>& lines,
+                              const std::string& sep) {
   const std::string title = "Verlauf der gespeicherten Messläufe";
   std::string body = "<header>\n" + Heading(1, title);
   if (lines.empty()) {

@@ -5,6 +5,7 @@
 #include "BaselineWords.h"
 #include "ComparisonRows.h"
 #include "LastRun.h"
+#include "LibraryFigures.h"
 #include "Numbers.h"
 #include "SetMatrix.h"
 #include "TextReport.h"
@@ -25,7 +26,8 @@ std::string Escaped(const std::string& text) {
 std::string Relative(const record::SetSummary& summary, std::size_t solver,
                      const std::string& sep) {
   const record::SolverSummary& s = summary.Solvers[solver];
-  if (s.Verdict == Verdict::Wrong) return "falsch (Nr. " + std::to_string(LastCheck(s).Number) + ")";
+  if (s.Verdict == Verdict::Wrong)
+    return "falsch (Nr. " + std::to_string(LastCheck(s).Number) + ")";
   if (summary.Fastest == solver || !s.RelativeToFastest) return Decimal(1, 2, sep);
   const stats::Ratio& r = *s.RelativeToFastest;
   return Decimal(r.Factor, 2, sep) + (r.Deviation ? " ± " + Decimal(*r.Deviation, 2, sep) : "");
@@ -91,6 +93,33 @@ void MarkdownComparisons(std::ostringstream& md, const record::RunRecord& record
   if (auto from = PuzzlesFromText(*record.Baseline)) md << "\n" << Escaped(*from) << ".\n";
 }
 
+// Each library's pass on each set: its figures, then its slowest puzzles.
+void MarkdownLibraries(std::ostringstream& md, const record::RunRecord& record,
+                       const record::Summaries& summaries, const std::string& sep) {
+  for (std::size_t set = 0; set < summaries.Sets.size(); ++set) {
+    const record::PuzzleSet& puzzles = record.Sets[set];
+    for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
+      const record::SolverSummary& s = summaries.Sets[set].Solvers[i];
+      const record::PuzzleTimes* pass = LibraryPass(record.Solvers[i], s);
+      // A wrong or failed library's times stand for no correct pass: the matrix says why.
+      if (!pass || s.Verdict != Verdict::Correct) continue;
+      md << "\n**" << Escaped(record.Solvers[i].Name) << " auf " << Escaped(puzzles.Name) << " ("
+         << puzzles.Count << " Rätsel), Bibliothek**\n\n| Kennzahl | Wert |\n|---|---:|\n";
+      for (const ReportItem& item : LibraryItems(s, *pass, puzzles.Count, sep)) {
+        md << "| " << Escaped(item.Label) << " | " << Escaped(item.Value) << " |\n";
+      }
+      if (pass->Slowest.empty()) continue;
+      const std::vector<std::vector<std::string>> rows = SlowestRows(*pass, sep);
+      md << "\nDie langsamsten Rätsel:\n\n";
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        md << "|";
+        for (const std::string& cell : rows[r]) md << " " << Escaped(cell) << " |";
+        md << (r == 0 ? "\n|---:|---:|---:|---:|\n" : "\n");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string FormatMarkdown(const record::RunRecord& record, const record::Summaries& summaries,
@@ -103,6 +132,7 @@ std::string FormatMarkdown(const record::RunRecord& record, const record::Summar
     MarkdownTable(md, record, summaries, decimalSeparator);
   }
   MarkdownComparisons(md, record, summaries, decimalSeparator);
+  MarkdownLibraries(md, record, summaries, decimalSeparator);
   return md.str();
 }
 

@@ -66,4 +66,45 @@ HistoryFrame HistoryFrameOf(const HistorySet& set, const HistoryLayout& layout, 
           std::max<std::size_t>(1, set.Solvers.size())};
 }
 
+std::vector<double> DecadeTicks() {
+  std::vector<double> ticks;
+  for (int decade = -1; decade <= 8; ++decade) ticks.push_back(std::pow(10.0, decade));
+  return ticks;
+}
+
+std::string DecadeLabel(double microseconds, const std::string& separator) {
+  if (microseconds < 0.5) return Decimal(microseconds, 1, separator) + " µs";
+  const auto whole = [](double value) { return std::to_string(std::lround(value)); };
+  if (microseconds < 999.5) return whole(microseconds) + " µs";
+  if (microseconds < 999.5e3) return whole(microseconds / 1e3) + " ms";
+  return whole(microseconds / 1e6) + " s";
+}
+
+double HistogramFrame::X(double microseconds) const {
+  const double low = record::BinStartMicroseconds(0);
+  const double high = record::BinStartMicroseconds(record::PuzzleTimeBins);
+  const double at = std::log10(std::clamp(microseconds, low, high) / low) / std::log10(high / low);
+  return HistoryLeft + at * PlotWidth();
+}
+
+std::vector<std::pair<double, double>> HistogramFrame::Steps(const HistogramCurve& curve) const {
+  std::vector<std::pair<double, double>> points;
+  const std::int64_t total = curve.Total();
+  if (total <= 0) return points;
+  points.emplace_back(X(record::BinStartMicroseconds(0)), Bottom());
+  for (std::size_t bin = 0; bin < curve.Counts.size(); ++bin) {
+    const double y = Y(100.0 * static_cast<double>(curve.Counts[bin]) / static_cast<double>(total));
+    const int i = static_cast<int>(bin);
+    points.emplace_back(X(record::BinStartMicroseconds(i)), y);
+    points.emplace_back(X(record::BinStartMicroseconds(i + 1)), y);
+  }
+  points.emplace_back(points.back().first, Bottom());
+  return points;
+}
+
+HistogramFrame HistogramFrameOf(const HistogramPanel& panel, const HistogramLayout& layout,
+                                double top) {
+  return {TicksOver(0, 100 * panel.PeakShare()), layout, top};
+}
+
 }  // namespace report::plot

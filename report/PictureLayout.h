@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Axis.h"
 #include "History.h"
@@ -126,5 +128,42 @@ struct HistoryFrame : Ticks {
   std::size_t LabelEvery(double labelWidth) const;
 };
 HistoryFrame HistoryFrameOf(const HistorySet& set, const HistoryLayout& layout, double top);
+
+// The per-puzzle times of libraries: per set a step curve per library over a logarithmic time
+// axis from 0.1 µs to 100 s, its height the share of the pass's puzzles in each bin.
+struct HistogramLayout {
+  Medium On;
+  int PlotHeight = 0;
+  int TickLabel = 0;  // below the axis: where a decade's label lies (Qt by its top, SVG its middle)
+  int TimeLabels = 0;  // the room they and the axis title take below the panel
+};
+inline constexpr HistogramLayout PngHistogram{Png, 180, 7, 44};
+inline constexpr HistogramLayout SvgHistogram{Svg, 200, 17, 48};
+inline constexpr double CurveStroke = 1.8;
+inline constexpr const char* PuzzleTimeTitle = "Zeit je Rätsel (Aufruf der Bibliothek)";
+inline constexpr const char* PuzzleShareTitle = "Anteil der Rätsel [%]";
+
+// The decades the time axis marks, in µs: 0.1 µs to 100 s.
+std::vector<double> DecadeTicks();
+// A decade as the axis names it: "0,1 µs", "10 µs", "1 ms", "100 s".
+std::string DecadeLabel(double microseconds, const std::string& separator);
+
+// Where a time and a share lie in a panel whose plot starts at Top: the shares' axis in per cent.
+struct HistogramFrame : Ticks {
+  HistogramLayout Layout;
+  double Top = 0;
+
+  double PlotWidth() const { return Layout.On.Width - HistoryLeft - Layout.On.Right; }
+  double Bottom() const { return Top + Layout.PlotHeight; }
+  double X(double microseconds) const;
+  double Y(double percent) const {
+    return Bottom() - (percent - Low) / (High - Low) * Layout.PlotHeight;
+  }
+  // A curve as a step line: from the axis up to its first bin, along each bin at its share, and
+  // down again after the last, as (x, y) points.
+  std::vector<std::pair<double, double>> Steps(const HistogramCurve& curve) const;
+};
+HistogramFrame HistogramFrameOf(const HistogramPanel& panel, const HistogramLayout& layout,
+                                double top);
 
 }  // namespace report::plot

@@ -17,6 +17,24 @@ plot::Ticks PlotPanel::TimeAxis() const {
   return plot::TicksOver(low, high);
 }
 
+std::int64_t HistogramCurve::Total() const {
+  std::int64_t total = 0;
+  for (const std::int64_t count : Counts) total += count;
+  return total;
+}
+
+double HistogramPanel::PeakShare() const {
+  double peak = 0;
+  for (const HistogramCurve& curve : Curves) {
+    const std::int64_t total = curve.Total();
+    if (total <= 0) continue;
+    for (const std::int64_t count : curve.Counts) {
+      peak = std::max(peak, static_cast<double>(count) / static_cast<double>(total));
+    }
+  }
+  return peak;
+}
+
 PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summaries,
                 const std::string& decimalSeparator) {
   PlotData data;
@@ -47,6 +65,17 @@ PlotData PlotOf(const record::RunRecord& record, const record::Summaries& summar
       panel.Rows.push_back({name, i, solvers[i].MonotonicTimes});
     }
     data.Panels.push_back(std::move(panel));
+    HistogramPanel histogram{
+        puzzles.Name + " (" + std::to_string(puzzles.Count) + " Rätsel)", set, {}};
+    for (std::size_t i = 0; i < solvers.size(); ++i) {
+      const record::PuzzleTimes* pass = solvers[i].MedianPuzzles;
+      if (record.Solvers[i].Kind != record::SolverKind::Library || !pass ||
+          pass->Histogram.size() != static_cast<std::size_t>(record::PuzzleTimeBins)) {
+        continue;
+      }
+      histogram.Curves.push_back({data.Panels.back().Rows[i].Name, i, pass->Histogram});
+    }
+    if (!histogram.Curves.empty()) data.Histograms.push_back(std::move(histogram));
   }
   return data;
 }

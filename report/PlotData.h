@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,31 @@ struct PlotPanel {
   plot::Ticks TimeAxis() const;
 };
 
+// A library's per-puzzle times on a set: the counts of its pass nearest the median in the bins of
+// record::PuzzleTimeBins.
+struct HistogramCurve {
+  std::string Name;        // the library, and a note when it left the comparison
+  std::size_t Solver = 0;  // its colour, as in PlotRow
+  std::vector<std::int64_t> Counts;
+
+  std::int64_t Total() const;
+};
+
+// A set's picture of per-puzzle times: a curve per library solver with a histogram.
+struct HistogramPanel {
+  std::string Title;    // the set and its count
+  std::size_t Set = 0;  // an index into RunRecord::Sets
+  std::vector<HistogramCurve> Curves;
+
+  // The largest share of a curve's puzzles in one bin, 0 to 1; 0 without counts.
+  double PeakShare() const;
+};
+
 struct PlotData {
   std::string Title;
   std::vector<PlotPanel> Panels;
+  // Only for sets with a library's histogram; none in a run without libraries.
+  std::vector<HistogramPanel> Histograms = {};
   std::vector<std::string> Solvers;    // the legend: each solver's name beside its colour
   std::string DecimalSeparator = ",";  // for the axes, as the user's number settings have it
 };

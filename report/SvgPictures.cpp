@@ -181,7 +181,62 @@ std::string HistoryLegend(const HistorySet& set, const std::vector<std::string>&
   return legend;
 }
 
+// The histogram's decades along the bottom, its shares up the left, with their grid and titles.
+std::string HistogramAxes(const HistogramFrame& frame, const std::string& sep) {
+  const double left = HistoryLeft, right = left + frame.PlotWidth(), bottom = frame.Bottom();
+  std::string svg;
+  for (const double t : frame.Values()) {
+    svg += Line(left, frame.Y(t), right, frame.Y(t), GridColour) +
+           Line(left - TickLength, frame.Y(t), left, frame.Y(t), Ink) +
+           Label(left - TickLabelGap, frame.Y(t), Decimal(t, frame.Decimals, sep), "end", 14) +
+           "\n";
+  }
+  for (const double us : DecadeTicks()) {
+    const double x = frame.X(us);
+    svg += Line(x, frame.Top, x, bottom, GridColour) +
+           Line(x, bottom, x, bottom + TickLength, Ink) +
+           Label(x, bottom + SvgHistogram.TickLabel, DecadeLabel(us, sep), "middle", 13) + "\n";
+  }
+  svg += Line(left, frame.Top, left, bottom, Ink) + Line(left, bottom, right, bottom, Ink);
+  svg += Label(left + frame.PlotWidth() / 2, bottom + SvgHistogram.TimeLabels - 10, PuzzleTimeTitle,
+               "middle", 14);
+  return svg + "<text x=\"0\" y=\"0\" font-size=\"14\" text-anchor=\"middle\" transform=\"" +
+         "translate(" + std::to_string(SecondsTitleX) + " " +
+         At(frame.Top + frame.Layout.PlotHeight / 2.0) + ") rotate(-90)\">" +
+         Escaped(PuzzleShareTitle) + "</text>\n";
+}
+
 }  // namespace
+
+std::string HistogramSvg(const HistogramPanel& panel, const std::string& title,
+                         const std::string& id, const std::string& sep) {
+  constexpr double Top = 14, LegendLine = 22;
+  const HistogramFrame frame = HistogramFrameOf(panel, SvgHistogram, Top);
+  std::string curves, legend;
+  double x = HistoryLeft, y = frame.Bottom() + SvgHistogram.TimeLabels + LegendLine / 2;
+  for (const HistogramCurve& curve : panel.Curves) {
+    std::string points;
+    for (const auto& [px, py] : frame.Steps(curve)) {
+      points += (points.empty() ? "" : " ") + At(px) + "," + At(py);
+    }
+    if (!points.empty()) {
+      curves += "<polyline class=\"curve\" points=\"" + points + "\" fill=\"none\" stroke=\"" +
+                SolverHex(curve.Solver) + "\" stroke-width=\"" + Size(CurveStroke) +
+                "\" stroke-linejoin=\"round\"><title>" + Escaped(curve.Name) + ": " +
+                std::to_string(curve.Total()) + " Rätsel</title></polyline>\n";
+    }
+    const double width = NameWidth(curve.Name) + 36;
+    if (x + width > Width - Right && x > HistoryLeft) {
+      x = HistoryLeft;
+      y += LegendLine;
+    }
+    legend += Line(x, y, x + 14, y, SolverRgb(curve.Solver), 3) +
+              Label(x + 20, y, curve.Name, "start", 14);
+    x += width;
+  }
+  const double height = y + LegendLine / 2 + 4;
+  return Open(height, title, id) + HistogramAxes(frame, sep) + curves + legend + "\n</svg>\n";
+}
 
 std::string DotPictureSvg(const PlotPanel& panel, const std::string& title, const std::string& id,
                           const std::string& sep) {

@@ -22,4 +22,9 @@ std::string HistorySvg(const HistorySet& set, const std::vector<std::string>& so
                        const std::string& title, const std::string& id,
                        const std::string& decimalSeparator);
 
+// A set's per-puzzle times of its libraries: a step curve per library in its colour, the share of
+// its puzzles per bin over a logarithmic time axis from 0,1 µs to 100 s, and a legend.
+std::string HistogramSvg(const HistogramPanel& panel, const std::string& title,
+                         const std::string& id, const std::string& decimalSeparator);
+
 }  // namespace report

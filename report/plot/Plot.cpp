@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPolygonF>
 #include <algorithm>
 #include <cmath>
 
@@ -108,6 +109,57 @@ int DrawPanel(QPainter& p, const PlotPanel& panel, int left, int y, const std::s
   return axisY + DotAxisLabels;
 }
 
+int HistogramHeight() {
+  return PanelGap + PanelTitleHeight + PngHistogram.PlotHeight + PngHistogram.TimeLabels;
+}
+
+// A set's per-puzzle times of its libraries from `y` down: its title, axes and a step curve per
+// library in its colour, whose legend is the solvers' above.
+int DrawHistogram(QPainter& p, const HistogramPanel& panel, int y, const std::string& sep) {
+  y += PanelGap;
+  DrawPanelTitle(p, "Zeiten je Rätsel: " + panel.Title, y);
+  const HistogramFrame frame = HistogramFrameOf(panel, PngHistogram, y + PanelTitleHeight);
+  const int left = HistoryLeft, right = left + static_cast<int>(frame.PlotWidth());
+  const int bottom = static_cast<int>(frame.Bottom()), top = static_cast<int>(frame.Top);
+  p.setFont(Face(10));
+  for (const double t : frame.Values()) {
+    const int at = static_cast<int>(std::lround(frame.Y(t)));
+    p.setPen(Colour(GridColour));
+    p.drawLine(left, at, right, at);
+    p.setPen(Colour(Ink));
+    p.drawLine(left - static_cast<int>(TickLength), at, left, at);
+    p.drawText(QRect(0, at - 9, left - TickLabelGap, 18), Qt::AlignRight | Qt::AlignVCenter,
+               Text(Decimal(t, frame.Decimals, sep)));
+  }
+  for (const double us : DecadeTicks()) {
+    const int at = static_cast<int>(std::lround(frame.X(us)));
+    p.setPen(Colour(GridColour));
+    p.drawLine(at, top, at, bottom);
+    p.setPen(Colour(Ink));
+    p.drawLine(at, bottom, at, bottom + static_cast<int>(TickLength));
+    p.drawText(QRect(at - 40, bottom + PngHistogram.TickLabel, 80, 18),
+               Qt::AlignHCenter | Qt::AlignTop, Text(DecadeLabel(us, sep)));
+  }
+  p.drawLine(left, top, left, bottom);
+  p.drawLine(left, bottom, right, bottom);
+  p.save();
+  p.translate(SecondsTitleX, (top + bottom) / 2.0);
+  p.rotate(-90);
+  p.drawText(QRect(-PngHistogram.PlotHeight / 2, -9, PngHistogram.PlotHeight, 18), Qt::AlignCenter,
+             QString::fromUtf8(PuzzleShareTitle));
+  p.restore();
+  p.drawText(QRect(left, bottom + PngHistogram.TimeLabels - 20, right - left, 18),
+             Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8(PuzzleTimeTitle));
+  for (const HistogramCurve& curve : panel.Curves) {
+    QPolygonF line;
+    for (const auto& [x, py] : frame.Steps(curve)) line << QPointF(x, py);
+    p.setPen(QPen(Colour(SolverRgb(curve.Solver)), CurveStroke));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(line);
+  }
+  return bottom + PngHistogram.TimeLabels;
+}
+
 }  // namespace
 
 QColor SolverColour(std::size_t index) {
@@ -118,6 +170,7 @@ QImage DrawComparison(const PlotData& data) {
   const std::vector<LegendKey> legend = LegendOf(data);
   int height = Top + AxisTitle + Legend(legend, 0, nullptr) * LegendLine + BottomMargin;
   for (const PlotPanel& panel : data.Panels) height += PanelHeight(panel);
+  height += static_cast<int>(data.Histograms.size()) * HistogramHeight();
   if (data.Panels.size() > 1) height += static_cast<int>(data.Panels.size() - 1) * PanelGap;
   QImage image = Blank(height);
   QPainter p(&image);
@@ -130,7 +183,10 @@ QImage DrawComparison(const PlotData& data) {
     y = DrawPanel(p, data.Panels[i], left, y + (i > 0 ? PanelGap : 0), data.DecimalSeparator);
   }
   DrawAxisTitle(p, QString::fromUtf8(RunSecondsTitle), left, y);
-  Legend(legend, y + AxisTitle, &p);
+  y = y + AxisTitle + Legend(legend, y + AxisTitle, &p) * LegendLine;
+  for (const HistogramPanel& panel : data.Histograms) {
+    y = DrawHistogram(p, panel, y, data.DecimalSeparator);
+  }
   p.end();
   return image;
 }

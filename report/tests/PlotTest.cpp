@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QRect>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -133,6 +134,31 @@ TEST(Plot, OnePanelPerSetOneColourPerSolver) {
   }
 }
 
+// A library's histogram adds a panel below the legend whose curve stands where its bin lies on
+// the decades' axis, in the library's colour.
+TEST(Plot, ALibrarysTimesStandInTheirBinBelowTheLegend) {
+  NeedApplication();
+  PlotData data;
+  data.Title = "1 Sammlung";
+  data.Solvers = {"L"};
+  data.Panels = {{"", {{"L", 0, {0.5, 0.6}}}}};
+  const QImage without = DrawComparison(data);
+  data.Histograms = {{"s (4 Rätsel)", 0, {{"L", 0, std::vector<std::int64_t>(90, 0)}}}};
+  data.Histograms[0].Curves[0].Counts[40] = 4;  // from 1 ms on
+  const QImage with = DrawComparison(data);
+  ASSERT_GT(with.height(), without.height());
+  // Above the axis, where a curve's empty bins lie along it.
+  const int axis = with.height() - plot::BottomMargin - plot::PngHistogram.TimeLabels;
+  const QRect below(0, without.height(), with.width(), axis - 3 - without.height());
+  const QRect curve = Extent(with, below, SolverColour(0));
+  ASSERT_FALSE(curve.isEmpty());
+  const plot::HistogramFrame frame =
+      plot::HistogramFrameOf(data.Histograms[0], plot::PngHistogram, 0);
+  // The step's left edge at the decade of 1 ms, and its width a tenth of a decade.
+  EXPECT_NEAR(curve.left(), frame.X(1e3), 3);
+  EXPECT_NEAR(curve.right(), frame.X(std::pow(10.0, 3.1)), 3);
+}
+
 TEST(Plot, TitleNamesCountSourceAndRounds) {
   record::RunRecord run;
   run.Settings.Repeat = 5;
@@ -211,8 +237,8 @@ TEST(Plot, ThePngFileHoldsThePicture) {
 }
 
 record::HistoryLine Line(std::int64_t number, const std::string& set, const std::string& sha,
-                 const std::string& solver, std::optional<double> median = std::nullopt,
-                 double minimum = 0, double maximum = 0) {
+                         const std::string& solver, std::optional<double> median = std::nullopt,
+                         double minimum = 0, double maximum = 0) {
   record::HistoryLine line;
   line.Number = number;
   line.StartedUtc = "2026-11-0" + std::to_string(number) + "T09:15:00Z";
@@ -286,7 +312,7 @@ TEST(HistoryPlot, OnePanelPerSetEachSolverInItsColourThroughTheRuns) {
 TEST(HistoryPlot, SameNameOtherPuzzlesIsAnotherSet) {
   NeedApplication();
   std::vector<record::HistoryLine> lines{Line(1, "Satz", "aa", "A", 1, 1, 1),
-                                 Line(2, "Satz", "aa", "A", 1, 1, 1)};
+                                         Line(2, "Satz", "aa", "A", 1, 1, 1)};
   EXPECT_EQ(DrawHistory(lines, ",").height(), 64 + HistoryPanel + HistoryEnd - 18);
   lines[1].SetSha256 = "bb";
   lines.push_back(Line(3, "Satz", "aa", "A", 1, 1, 1));
