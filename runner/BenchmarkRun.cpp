@@ -162,7 +162,7 @@ ProcessEnd RunSolver(const Plan& plan, const Workplace& at, const record::Solver
     blocks.emplace(at.Folder, count);
   }
   auto answered = [&] {
-    return exchange ? exchange->Lines() : library ? library->Current() : blocks->Count();
+    return exchange ? exchange->Lines() : library ? library->Progress() : blocks->Count();
   };
   ProcessEnd end = RunProcess(setup, [&] { progress.Update(answered()); });
   if (exchange) exchange->Finish(end);

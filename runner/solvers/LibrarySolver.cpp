@@ -206,7 +206,16 @@ LibraryExchange::LibraryExchange(const SealedPuzzles& puzzles) : puzzles_(puzzle
   ackWrite_ = ack[1];
   marksRead_ = marks[0];
   marksWrite_ = marks[1];
+  // The header alone, read while the host runs: the puzzle under way, for the progress display.
+  void* header = ::mmap(nullptr, sizeof(host::AnswerHeader), PROT_READ, MAP_SHARED, answers_, 0);
+  if (header != MAP_FAILED) live_ = host::HeaderOf(header);
   listener_ = QuietThread([this] { Listen(); });
+}
+
+std::int64_t LibraryExchange::Progress() const {
+  if (Completed()) return puzzles_.Count();
+  if (!live_ || live_->Stage.load(std::memory_order_relaxed) != host::Timed) return 0;
+  return live_->Current.load(std::memory_order_relaxed);
 }
 
 LibraryExchange::~LibraryExchange() {
@@ -215,6 +224,7 @@ LibraryExchange::~LibraryExchange() {
   if (listener_.joinable()) listener_.join();
   CloseIfOpen(ackWrite_);
   CloseIfOpen(answers_);
+  if (live_) ::munmap(const_cast<host::AnswerHeader*>(live_), sizeof(host::AnswerHeader));
 }
 
 void LibraryExchange::Hand(ProcessSetup& setup, const std::filesystem::path& host,

@@ -76,6 +76,9 @@ class LibraryExchange {
 
   bool Completed() const { return stage_ == host::Done && marks_ == "BED"; }
   std::int64_t Current() const { return current_; }  // the puzzle under way at the end, from 1
+  // For the progress display: the puzzles the timed pass has reached (0 while warming up), all
+  // of them once the run completed.
+  std::int64_t Progress() const;
   double PassSeconds() const { return passSeconds_; }
   double BracketSeconds() const { return bracketSeconds_; }
   const std::vector<host::AnswerSlot>& Slots() const { return slots_; }
@@ -97,6 +100,7 @@ class LibraryExchange {
   double bracketSeconds_ = 0, passSeconds_ = 0;
   std::int64_t stage_ = 0, current_ = 0, warmupPasses_ = 0;
   std::vector<host::AnswerSlot> slots_;
+  const host::AnswerHeader* live_ = nullptr;
 };
 
 // A library run that did not complete, in German, with the puzzle it was at: a crash, the time
