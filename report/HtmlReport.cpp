@@ -70,12 +70,13 @@ std::string Comparisons(const record::RunRecord& record, const record::Summaries
   return out;
 }
 
-// A correct library's pass on the set: its figures and its slowest puzzles; nothing for others.
+// A correct library's slowest puzzles as a table (its figures are among the solver's items);
+// nothing for others.
 std::string LibraryCard(const record::RunRecord& record, const record::SolverSummary& s,
-                        std::size_t solver, std::size_t set, const std::string& sep) {
+                        std::size_t solver, const std::string& sep) {
   const record::PuzzleTimes* pass = LibraryPass(record.Solvers[solver], s);
   if (!pass || s.Verdict != record::Verdict::Correct) return {};
-  std::string out = html::Items(LibraryItems(s, *pass, record.Sets[set].Count, sep));
+  std::string out;
   if (pass->Slowest.empty()) return out;
   const std::vector<std::vector<std::string>> slowest = SlowestRows(*pass, sep);
   std::vector<std::vector<Cell>> rows;
@@ -102,9 +103,14 @@ std::string Set(const record::RunRecord& record, const record::Summaries& summar
   out += "<div class=\"cards\">\n";
   const record::SetSummary& summary = summaries.Sets[set];
   for (std::size_t i = 0; i < record.Solvers.size(); ++i) {
-    out += "<article class=\"card\">\n" + Heading(3, record.Solvers[i].Name) +
-           html::Items(SolverItems(record, i, summary.Solvers[i], sep)) +
-           LibraryCard(record, summary.Solvers[i], i, set, sep) + "</article>\n";
+    std::vector<ReportItem> items = SolverItems(record, i, summary.Solvers[i], sep);
+    const std::string slowest = LibraryCard(record, summary.Solvers[i], i, sep);
+    // The table below shows the slowest puzzles in columns.
+    if (!slowest.empty()) {
+      std::erase_if(items, [](const ReportItem& item) { return item.Label == "Langsamste"; });
+    }
+    out += "<article class=\"card\">\n" + Heading(3, record.Solvers[i].Name) + html::Items(items) +
+           slowest + "</article>\n";
   }
   out += "</div>\n";
   const std::vector<std::string> fastest = FastestLines(record, summaries, set, sep);

@@ -56,6 +56,13 @@ record::RunRecord AtReportResolution(record::RunRecord r) {
          {&run.MonotonicSeconds, &run.GuardSeconds, &run.UserSeconds, &run.SystemSeconds}) {
       to(*seconds, 1e6);
     }
+    if (run.Puzzles) {  // a library's calls to the nanosecond
+      for (double* us :
+           {&run.Puzzles->P50, &run.Puzzles->P90, &run.Puzzles->P99, &run.Puzzles->Max}) {
+        to(*us, 1e3);
+      }
+      for (record::SlowPuzzle& slow : run.Puzzles->Slowest) to(slow.Microseconds, 1e3);
+    }
   }
   return r;
 }
@@ -99,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Records, ReadBack,
                          ::testing::Values(Case{"one-run", samples::OneRun, 0},
                                            Case{"comparison", samples::Comparison, 2},
                                            Case{"wrong-busy", samples::WrongOnBusyMachine, 1},
-                                           Case{"suite", samples::Suite, 2}),
+                                           Case{"suite", samples::Suite, 2},
+                                           Case{"libraries", samples::Libraries, 1}),
                          [](const ::testing::TestParamInfo<Case>& row) {
                            std::string name = row.param.Name;
                            std::erase(name, '-');

@@ -69,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(Records, Golden,
                                            Case{"comparison", Comparison, ",", 2},
                                            Case{"wrong-busy", WrongOnBusyMachine, ".", 1},
                                            Case{"suite", Suite, ",", 2},
-                                           Case{"baseline", AgainstBaseline, ",", 3}),
+                                           Case{"baseline", AgainstBaseline, ",", 3},
+                                           Case{"libraries", Libraries, ",", 1}),
                          [](const ::testing::TestParamInfo<Case>& row) {
                            std::string name = row.param.Name;
                            std::erase(name, '-');
@@ -109,7 +110,7 @@ TEST(Exports, EveryRunHasItsOwnVerdict) {
   failed.Verdict = Verdict::Failed;
   failed.Failure = "Der Löser A ließ sich nicht starten.";
   run.Measurements = {Ran(0, 1, 0, 1.5, 1.25, WrongAnswer(4, "kaputt")),
-              Ran(0, 2, 0, 1.5, 1.25, AllCorrect(0, 9, 0)), failed};
+                      Ran(0, 2, 0, 1.5, 1.25, AllCorrect(0, 9, 0)), failed};
   const record::Summaries summaries = record::Summarize(run);
   EXPECT_EQ(FormatCsv(run, summaries),
             "set,solver,program,round,warmup,startup,monotonic_seconds,ende_seconds,user_seconds,"
@@ -197,7 +198,8 @@ TEST(TextReport, TheCheckTimeLeavesOutWhatIsNotKnown) {
   record::RunRecord run = Comparison();
   run.Settings.CheckThreads.reset();
   const std::string withoutThreads = FormatReport(run, record::Summarize(run), ",");
-  EXPECT_TRUE(Has(withoutThreads, "\nPrüfzeit:    0,008037 s je Lauf (Median)\n")) << withoutThreads;
+  EXPECT_TRUE(Has(withoutThreads, "\nPrüfzeit:    0,008037 s je Lauf (Median)\n"))
+      << withoutThreads;
   EXPECT_FALSE(Has(withoutThreads, "Thread")) << withoutThreads;
 
   run.Settings.CheckThreads = 4;
@@ -207,9 +209,9 @@ TEST(TextReport, TheCheckTimeLeavesOutWhatIsNotKnown) {
   }
   const std::string text = FormatReport(run, record::Summarize(run), ",");
   // flink knows no time: no line; "Quadrin, alt" knows one of its four.
-  EXPECT_EQ(Lines(text, "Prüfzeit:"), (std::vector<std::string>{
-                                          "Prüfzeit:    0,03405 s je Lauf, 4 Threads",
-                                          "Prüfzeit:    0,01171 s je Lauf (Median), 4 Threads"}))
+  EXPECT_EQ(Lines(text, "Prüfzeit:"),
+            (std::vector<std::string>{"Prüfzeit:    0,03405 s je Lauf, 4 Threads",
+                                      "Prüfzeit:    0,01171 s je Lauf (Median), 4 Threads"}))
       << text;
 }
 
