@@ -84,9 +84,9 @@ std::string DotRow(const PlotRow& row, const DotScale& scale, double y, const st
   return svg + "</g>\n";
 }
 
-// The history's seconds up the left with their grid, and its axes.
-std::string SecondsAxis(const HistoryFrame& frame, const std::string& sep) {
-  const double left = HistoryLeft, right = left + frame.PlotWidth();
+// A frame's values up the left edge, each with its grid line across and its tick.
+template <typename Frame>
+std::string ValuesUpTheLeft(const Frame& frame, double left, double right, const std::string& sep) {
   std::string svg;
   for (const double t : frame.Values()) {
     svg += Line(left, frame.Y(t), right, frame.Y(t), GridColour) +
@@ -94,6 +94,14 @@ std::string SecondsAxis(const HistoryFrame& frame, const std::string& sep) {
            Label(left - TickLabelGap, frame.Y(t), Decimal(t, frame.Decimals, sep), "end", 14) +
            "\n";
   }
+  return svg;
+}
+
+// The history's seconds up the left with their grid, and its axes.
+std::string SecondsAxis(const HistoryFrame& frame, const std::string& sep) {
+  const double left = HistoryLeft, right = left + frame.PlotWidth();
+  std::string svg;
+  svg += ValuesUpTheLeft(frame, left, right, sep);
   svg += Line(left, frame.Top, left, frame.Bottom(), Ink) +
          Line(left, frame.Bottom(), right, frame.Bottom(), Ink);
   return svg + "<text x=\"0\" y=\"0\" font-size=\"14\" text-anchor=\"middle\" transform=\"" +
@@ -185,12 +193,7 @@ std::string HistoryLegend(const HistorySet& set, const std::vector<std::string>&
 std::string HistogramAxes(const HistogramFrame& frame, const std::string& sep) {
   const double left = HistoryLeft, right = left + frame.PlotWidth(), bottom = frame.Bottom();
   std::string svg;
-  for (const double t : frame.Values()) {
-    svg += Line(left, frame.Y(t), right, frame.Y(t), GridColour) +
-           Line(left - TickLength, frame.Y(t), left, frame.Y(t), Ink) +
-           Label(left - TickLabelGap, frame.Y(t), Decimal(t, frame.Decimals, sep), "end", 14) +
-           "\n";
-  }
+  svg += ValuesUpTheLeft(frame, left, right, sep);
   for (const double us : DecadeTicks()) {
     const double x = frame.X(us);
     svg += Line(x, frame.Top, x, bottom, GridColour) +
