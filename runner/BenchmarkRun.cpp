@@ -16,7 +16,6 @@
 #include "FileNames.h"
 #include "Hashes.h"
 #include "Interruption.h"
-#include "LibraryAnswers.h"
 #include "LibrarySolver.h"
 #include "LineSolver.h"
 #include "ParallelJudge.h"

@@ -1,5 +1,5 @@
 // A library's answers as the judge takes them from its host's slots, and its pass's figures.
-#include "LibraryAnswers.h"
+#include "LibrarySolver.h"
 
 #include <gtest/gtest.h>
 
